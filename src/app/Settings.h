@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/IniFile.h"
+
+#include <QString>
+
+// Every key of the settings file, each with its type and default, read from and
+// written to the file at each call (nothing is cached, so a value changed in the
+// file while the program runs is seen at the next read).
+class Settings {
+public:
+    explicit Settings(const QString &path);
+
+    const QString &path() const { return m_file.path(); }
+    IniFile &file() { return m_file; }
+
+    // The data version of the tables, and the version this program writes.
+    static constexpr const char *kDataVersion = "5.0";
+
+    // Placement
+    int state() const;
+    void setState(int value);
+    int top(int defaultValue = 151) const;
+    void setTop(int value);
+    int left(int defaultValue = 228) const;
+    void setLeft(int value);
+    int height(int defaultValue = 568) const;
+    void setHeight(int value);
+    int width(int defaultValue = 754) const;
+    void setWidth(int value);
+    bool editToolbar() const;
+    void setEditToolbar(bool value);
+    bool mainToolbar() const;
+    void setMainToolbar(bool value);
+
+    // General
+    bool minimizeOnClose() const;
+    void setMinimizeOnClose(bool value);
+    bool liveSpell() const;
+    void setLiveSpell(bool value);
+    // The start-up check reads with an empty default; the upgrade reads with "4.0".
+    QString version(const QString &defaultValue = QString()) const;
+    void setVersion(const QString &value);
+    int cookieSeq() const;
+    void setCookieSeq(int value);
+    bool useWindowsLogin() const;
+    void setUseWindowsLogin(bool value);
+    bool autoinsertTag() const;
+    void setAutoinsertTag(bool value);
+    bool randomCookies() const;
+    void setRandomCookies(bool value);
+    QString days() const; // text holding a whole number, "7" by default
+    void setDays(const QString &value);
+    bool historyForPosts() const;
+    void setHistoryForPosts(bool value);
+    bool historyDays() const;
+    void setHistoryDays(bool value);
+
+    // Firewall
+    bool pasv() const;
+    void setPasv(bool value);
+    bool socks() const;
+    void setSocks(bool value);
+    QString socksVersion() const; // "SOCKS 4.0", "SOCKS 4.0A" or "SOCKS 5.0"
+    void setSocksVersion(const QString &value);
+    QString proxyHost() const;
+    void setProxyHost(const QString &value);
+    QString proxyPortText() const; // as the Options dialog shows it, "0" by default
+    int proxyPort() const;         // as the FTP client reads it, 0 by default
+    void setProxyPortText(const QString &value);
+    QString authentication() const; // "None" or "User ID/Password"
+    void setAuthentication(const QString &value);
+    QString proxyUser() const;
+    void setProxyUser(const QString &value);
+    QString proxyPassword() const;
+    void setProxyPassword(const QString &value);
+
+    // Language: n counts from 1 (Sunday, January). A missing name gives the
+    // system locale's name.
+    QString shortDay(int n) const;
+    void setShortDay(int n, const QString &value);
+    QString longDay(int n) const;
+    void setLongDay(int n, const QString &value);
+    QString shortMonth(int n) const;
+    void setShortMonth(int n, const QString &value);
+    QString longMonth(int n) const;
+    void setLongMonth(int n, const QString &value);
+
+    // The locale's names that a missing Language key falls back to.
+    static QString localeDayName(int n, bool longName);
+    static QString localeMonthName(int n, bool longName);
+
+private:
+    IniFile m_file;
+};

@@ -1,0 +1,38 @@
+#include "TestSupport.h"
+
+#include "data/DataVersion.h"
+
+#include <QFile>
+
+#include <ostream>
+
+void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+void DataDirTest::openFreshDatabase()
+{
+    DataVersion::createMissingTables(dir());
+    m_db.open(dir());
+}
+
+void DataDirTest::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    QFile file(path(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray DataDirTest::readFile(const QString &name) const
+{
+    QFile file(path(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void DataDirTest::exec(const QString &statement)
+{
+    m_db.run(statement);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "engine/Database.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// Printing Qt strings in test failures.
+void PrintTo(const QString &text, std::ostream *os);
+
+// A data directory of its own for one test, removed afterwards.
+class DataDirTest : public ::testing::Test {
+protected:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString dir() const { return m_dir.path(); }
+    // Creates the six tables empty and opens the database on them.
+    void openFreshDatabase();
+    void writeFile(const QString &name, const QByteArray &bytes) const;
+    QByteArray readFile(const QString &name) const;
+    // Runs statements on the open database; a failure fails the test.
+    void exec(const QString &statement);
+
+    QTemporaryDir m_dir;
+    Database m_db{QStringLiteral("test")};
+};
