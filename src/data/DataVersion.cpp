@@ -1,0 +1,86 @@
+#include "DataVersion.h"
+
+#include "app/Settings.h"
+#include "data/Schema.h"
+#include "engine/TableFile.h"
+
+#include <QFileInfo>
+
+namespace DataVersion {
+
+QString missingVersionMessage()
+{
+    return QStringLiteral("Please upgrade to Wren 4.0 or later *AND*\r\nrun the latest Data Conversion Utility\r\n"
+                          "before running this build!");
+}
+
+QString wrongVersionMessage()
+{
+    return QStringLiteral("You must upgrade to 4.0 Before running this build!");
+}
+
+namespace {
+
+bool isNewDirectory(const Settings &settings, const QString &dataDir)
+{
+    if (QFileInfo::exists(settings.path()))
+        return false;
+    for (const Schema::Table &table : Schema::tables()) {
+        if (QFileInfo::exists(TableFile::path(dataDir, table)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList createMissingTables(const QString &dataDir)
+{
+    QStringList created;
+    for (const Schema::Table &table : Schema::tables()) {
+        if (!QFileInfo::exists(TableFile::path(dataDir, table))) {
+            TableFile::create(dataDir, table);
+            created << table.file;
+        }
+    }
+    return created;
+}
+
+Result check(Settings &settings, const QString &dataDir)
+{
+    Result result;
+    if (isNewDirectory(settings, dataDir)) {
+        createMissingTables(dataDir);
+        settings.setVersion(QString::fromLatin1(Settings::kDataVersion));
+        result.outcome = Outcome::FreshStart;
+        return result;
+    }
+
+    const QString version = settings.version();
+    if (version.isEmpty()) {
+        result.outcome = Outcome::Missing;
+        result.message = missingVersionMessage();
+        return result;
+    }
+    if (version == QLatin1String(Settings::kDataVersion))
+        return result;
+
+    if (settings.version(QStringLiteral("4.0")) != QLatin1String("4.0")) {
+        result.outcome = Outcome::WrongVersion;
+        result.message = wrongVersionMessage();
+        return result;
+    }
+
+    // Schema::tables() lists the files in upgrade order.
+    for (const Schema::Table &table : Schema::tables()) {
+        if (table.name == QLatin1String("Cookie") && !QFileInfo::exists(TableFile::path(dataDir, table)))
+            continue;
+        TableFile::upgrade(dataDir, table);
+        result.upgradedFiles << table.file;
+    }
+    settings.setVersion(QString::fromLatin1(Settings::kDataVersion));
+    result.outcome = Outcome::Upgraded;
+    return result;
+}
+
+} // namespace DataVersion
