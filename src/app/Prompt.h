@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// Every message box of the program goes through here, so that tests can answer
+// the next question in advance instead of a person clicking.
+namespace Prompt {
+
+// Shows an information box titled "Wren" with OK.
+void inform(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
+// Asks a question titled "Wren" with Yes and No; returns true for Yes.
+bool ask(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
+
+// The answer the next box takes without showing itself (tests only).
+void setNextAnswer(QMessageBox::StandardButton answer);
+// The text of the last box shown or answered.
+QString lastText();
+
+} // namespace Prompt

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "data/DataVersion.h"
+
+#include <QString>
+#include <QStringList>
+
+class Database;
+class Settings;
+
+// The start-up of a data directory, shared by the window and the headless
+// publisher: the data-version check (with the fresh start), the tables missing
+// beside existing ones, and the database connected to the directory.
+namespace Startup {
+
+struct Result {
+    DataVersion::Result version;
+    QStringList createdTables; // files created empty beside existing ones
+    bool databaseOpen = false; // false only when the version check ends the program
+};
+
+// Engine and file system failures throw WrenError.
+Result openDataDirectory(Settings &settings, const QString &dataDir, const QString &stagingDir, Database &database);
+
+} // namespace Startup
