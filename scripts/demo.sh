@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what Wren needs, builds it, prepares the demo journal and starts Wren on it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j2
+
+demo="$PWD/demo"
+if [ ! -e "$demo/wren.INI" ]; then
+    build/wren-demo "$demo"
+fi
+echo "Starting Wren on the demo journal in $demo"
+exec env WREN_DATA_DIR="$demo" build/wren "$@"
