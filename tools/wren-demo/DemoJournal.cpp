@@ -17,7 +17,7 @@ struct Entry {
     int daysBack; // days before "today"
     const char *time;
     const char *title; // may be empty
-    const char *text;  // lines end in CR LF; each line becomes a paragraph
+    const char *text;  // lines are separated by CR LF; each line becomes a paragraph
 };
 
 // Newest first; forty entries over six weeks, a few days holding two.
@@ -245,7 +245,8 @@ void create(const QString &dataDir, const QDate &today)
         insert(db,
                QStringLiteral("INSERT INTO Journal (Name, eDate, eTime, Entry, Author, Title) VALUES (?,?,?,?,?,?)"),
                {1, today.addDays(-it->daysBack).toString(QStringLiteral("yyyy-MM-dd")), QString::fromLatin1(it->time),
-                QString::fromUtf8(it->text), QStringLiteral("Ellen"), QString::fromUtf8(it->title)});
+                QString::fromUtf8(it->text) + QStringLiteral("\r\n"), QStringLiteral("Ellen"),
+                QString::fromUtf8(it->title)});
     }
     db.run(QStringLiteral("COMMIT"));
     db.close();
