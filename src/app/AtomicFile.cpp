@@ -44,7 +44,7 @@ bool writeAll(int fd, const char *data, qsizetype size)
 
 } // namespace
 
-void write(const QString &path, const QByteArray &bytes)
+void write(const QString &path, const QByteArray &bytes, Durability durability)
 {
     const QFileInfo target(path);
     const QByteArray nativeTarget = QFile::encodeName(target.absoluteFilePath());
@@ -66,7 +66,8 @@ void write(const QString &path, const QByteArray &bytes)
     }
 
     int error = 0;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes.constData(), bytes.size()) || ::fsync(fd) != 0)
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes.constData(), bytes.size()) ||
+        (durability == Durability::Sync && ::fsync(fd) != 0))
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;

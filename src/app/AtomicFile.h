@@ -13,7 +13,16 @@
 // short write for success and commits the truncated file.)
 namespace AtomicFile {
 
+enum class Durability {
+    // Synced to disk before the rename: the file survives a power cut whole.
+    Sync,
+    // Renamed without waiting for the disk: readers and a crash of the program
+    // still see old or new, never a part. For files that can be made again
+    // (published pages), where a sync per file would cost more than the page.
+    Replace,
+};
+
 // Throws WrenError "Unable to write to <path>: <reason>" when anything fails.
-void write(const QString &path, const QByteArray &bytes);
+void write(const QString &path, const QByteArray &bytes, Durability durability = Durability::Sync);
 
 } // namespace AtomicFile

@@ -1,4 +1,5 @@
 #include "app/DataDirectory.h"
+#include "app/DataDirectoryLock.h"
 #include "app/Prompt.h"
 #include "app/Settings.h"
 #include "app/StagingDirectory.h"
@@ -22,6 +23,12 @@ int main(int argc, char *argv[])
     Database database;
     StagingDirectory staging;
     int status = 0;
+    // The headless publisher must not work on the tables while the window does.
+    DataDirectoryLock lock(dataDir);
+    if (!lock.isHeld()) {
+        Prompt::inform(nullptr, lock.reason());
+        return 1;
+    }
     try {
         staging = StagingDirectory::prepare(QDir::tempPath());
         const Startup::Result started = Startup::openDataDirectory(settings, dataDir, staging.path(), database);

@@ -1,0 +1,26 @@
+#include "DataDirectoryLock.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+DataDirectoryLock::DataDirectoryLock(const QString &dataDir)
+    : m_path(QDir(dataDir).filePath(QStringLiteral("wren.lock"))), m_lock(std::make_unique<QLockFile>(m_path))
+{
+    m_lock->setStaleLockTime(0); // only a dead owner's lock is stale, however old
+    m_held = m_lock->tryLock(0);
+}
+
+QString DataDirectoryLock::reason() const
+{
+    if (m_held)
+        return QString();
+    if (m_lock->error() == QLockFile::LockFailedError) {
+        qint64 pid = 0;
+        QString host, application;
+        m_lock->getLockInfo(&pid, &host, &application);
+        return QStringLiteral("Another Wren program (process %1) is using the data directory %2")
+            .arg(pid)
+            .arg(QFileInfo(m_path).absolutePath());
+    }
+    return QStringLiteral("Cannot create the lock file %1").arg(m_path);
+}

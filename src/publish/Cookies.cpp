@@ -1,0 +1,33 @@
+#include "Cookies.h"
+
+#include "app/Settings.h"
+#include "data/Statements.h"
+#include "engine/Database.h"
+
+#include <QRandomGenerator>
+#include <QSqlQuery>
+
+QString PickCookie(const Database &db, Settings &settings, bool randomCookies)
+{
+    const auto count = db.firstRow(Statements::cookieCount());
+    const int n = count ? count->value(QStringLiteral("Num")).toInt() : 0;
+    if (n <= 0)
+        return QStringLiteral("No cookies stored in database!");
+
+    int position = 0;
+    if (randomCookies) {
+        position = static_cast<int>(QRandomGenerator::global()->bounded(n)) + 1;
+    } else {
+        position = settings.cookieSeq() + 1;
+        if (position > n || position < 1)
+            position = 1;
+        settings.setCookieSeq(position);
+    }
+
+    QSqlQuery cookies = db.run(Statements::cookiesInOrder());
+    for (int row = 1; cookies.next(); ++row) {
+        if (row == position)
+            return cookies.value(QStringLiteral("Cookie")).toString();
+    }
+    return QString();
+}

@@ -1,0 +1,71 @@
+#include "PageText.h"
+
+namespace PageText {
+
+qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qsizetype from)
+{
+    const qsizetype n = pattern.size();
+    if (n == 0)
+        return from <= text.size() ? from : -1;
+    const char *t = text.constData();
+    const char *p = pattern.constData();
+    const char first = static_cast<char>(p[0] & ~0x20);
+    for (qsizetype i = std::max<qsizetype>(from, 0); i + n <= text.size(); ++i) {
+        if (static_cast<char>(t[i] & ~0x20) != first)
+            continue;
+        qsizetype k = 1;
+        while (k < n && static_cast<char>(t[i + k] & ~0x20) == static_cast<char>(p[k] & ~0x20))
+            ++k;
+        if (k == n)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype findExact(const QByteArray &text, const QByteArray &pattern, qsizetype from)
+{
+    return text.indexOf(pattern, std::max<qsizetype>(from, 0));
+}
+
+bool sameTag(const QByteArray &token, const QByteArray &tag)
+{
+    return token.size() == tag.size() && findIgnoringCase(token, tag) == 0;
+}
+
+QByteArray InsertParagraphs(const QByteArray &text, bool autoinsert)
+{
+    static const QByteArray crlf("\r\n");
+    if (!autoinsert || findExact(text, crlf) < 0 || findIgnoringCase(text, "</p>") >= 0)
+        return text;
+    QByteArray out;
+    out.reserve(text.size() + text.size() / 8);
+    qsizetype start = 0;
+    for (qsizetype c = findExact(text, crlf); c >= 0; c = findExact(text, crlf, start)) {
+        out += "<p>";
+        out += QByteArrayView(text).sliced(start, c - start);
+        out += "</p>";
+        start = c + 2;
+    }
+    out += QByteArrayView(text).sliced(start);
+    return out;
+}
+
+QByteArray ReplaceExtTag(const QByteArray &text, const QByteArray &extension)
+{
+    static const QByteArray tag("<$WrenExt>");
+    qsizetype at = findIgnoringCase(text, tag);
+    if (at < 0)
+        return text;
+    QByteArray out;
+    qsizetype start = 0;
+    while (at >= 0) {
+        out += QByteArrayView(text).sliced(start, at - start);
+        out += extension;
+        start = at + tag.size();
+        at = findExact(text, tag, start);
+    }
+    out += QByteArrayView(text).sliced(start);
+    return out;
+}
+
+} // namespace PageText

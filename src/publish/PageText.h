@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+
+// The text rules of page generation. Pages, templates and entries are byte
+// strings (UTF-8 here), and tags are found on bytes.
+namespace PageText {
+
+// The first occurrence of pattern in text at or after from, or -1. Two bytes
+// match when they are equal after clearing their 0x20 bit, so ASCII letters
+// match in either case.
+qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qsizetype from = 0);
+// The same, bytes compared as they are.
+qsizetype findExact(const QByteArray &text, const QByteArray &pattern, qsizetype from = 0);
+
+// True when token equals tag ignoring ASCII letter case.
+bool sameTag(const QByteArray &token, const QByteArray &tag);
+
+// Turns every line that ends in CR LF into a paragraph ("<p>line</p>", the
+// line break dropped) and leaves the text after the last line break unwrapped.
+// Unchanged when autoinsert is off, when there is no CR LF, or when the text
+// already holds "</p>" in any case.
+QByteArray InsertParagraphs(const QByteArray &text, bool autoinsert);
+
+// Replaces "<$WrenExt>" by the extension: the first occurrence in any letter
+// case, every later one only when spelt exactly so.
+QByteArray ReplaceExtTag(const QByteArray &text, const QByteArray &extension);
+
+} // namespace PageText

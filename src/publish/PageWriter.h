@@ -1,0 +1,46 @@
+#pragma once
+
+#include "publish/PublishContext.h"
+
+#include <QByteArray>
+#include <QIODevice>
+
+#include <optional>
+
+// Expands a page template for a range of entries and writes the page.
+//
+// A page template is cut at the first "<Wren>" and the first "</Wren>" (any
+// letter case): the prefix is written once, the block once per entry, the
+// suffix once. Page-wide tags are replaced first, once per page. Inside the
+// block, entry tags take the entry's values and the day header
+// "<WrenHeader>...</WrenHeader>" is written for the first entry of each day.
+class PageWriter {
+public:
+    explicit PageWriter(PublishContext &context) : m_ctx(context) {}
+
+    // The template text of the row with this ID, refreshed first from its file
+    // when the file's modification time differs from the one stored. Nothing
+    // when there is no such row.
+    std::optional<QByteArray> LoadTemplate(int templateId);
+
+    // Replaces the first occurrence of each page-wide tag, in this order:
+    // "<$WrenArchivePrev>", "<$WrenArchiveNext>", "<$WrenCookie>",
+    // "<$WrenSysDate>", "<$WrenSysTime>" and "<$WrenArchive...>".
+    QByteArray ExpandGlobalTags(const QByteArray &text, const PageRequest &page);
+
+    // Writes the page for the entries of the range, piece by piece, with the
+    // given template text (from LoadTemplate). A template without "<Wren>"
+    // and "</Wren>" in that order is written whole, with its page-wide tags
+    // replaced and no entries; the return value is then false.
+    bool WritePage(const QByteArray &templateText, const PageRequest &page, QIODevice &out);
+
+    // The day of the journal's earliest and latest entry, or nothing.
+    std::optional<QDate> FirstEntryDay() const;
+    std::optional<QDate> LastEntryDay() const;
+
+private:
+    QByteArray archivePrev(const PageRequest &page);
+    QByteArray archiveNext(const PageRequest &page);
+
+    PublishContext &m_ctx;
+};

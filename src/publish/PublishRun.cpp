@@ -1,0 +1,235 @@
+#include "PublishRun.h"
+
+#include "data/Statements.h"
+#include "data/WrenError.h"
+#include "engine/Database.h"
+#include "publish/ArchiveIndex.h"
+#include "publish/ArchivePeriod.h"
+#include "publish/FormatDate.h"
+#include "publish/PageText.h"
+#include "publish/PageWriter.h"
+#include "transfer/SiteTransfer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+
+#include <vector>
+
+namespace {
+
+std::vector<UploadRow> uploadsOf(const Database &db, const QString &statement)
+{
+    std::vector<UploadRow> rows;
+    QSqlQuery query = db.run(statement);
+    while (query.next())
+        rows.push_back(UploadRow::fromRecord(query.record()));
+    return rows;
+}
+
+} // namespace
+
+bool PublishRun::checkPageName(const QString &name)
+{
+    if (name.isEmpty() || name.contains(u'/') || name.contains(u'\\') || name == QLatin1String(".") ||
+        name == QLatin1String("..")) {
+        m_ctx.transfer.logFailure(
+            QStringLiteral("Invalid page name \"%1\": a page name must be a plain file name").arg(name));
+        return false;
+    }
+    return true;
+}
+
+void PublishRun::PublishEntry()
+{
+    log(QStringLiteral("Started Publish Process ..."));
+    const int j = m_ctx.journal.id;
+    const auto latest = m_ctx.db.firstRow(Statements::latestEntryDay(j));
+    if (!latest) {
+        log(QStringLiteral("No entries to publish!"));
+        return;
+    }
+    const QDate lastDay = QDate::fromString(latest->value(0).toString(), Qt::ISODate);
+    QDate firstDay;
+    if (m_ctx.options.historyDays) {
+        firstDay = lastDay.addDays(-(m_ctx.options.days - 1));
+    } else {
+        QSqlQuery days = m_ctx.db.run(Statements::entryDaysNewestFirst(j));
+        int counted = 0;
+        while (days.next()) {
+            firstDay = QDate::fromString(days.value(0).toString(), Qt::ISODate);
+            if (++counted == m_ctx.options.days)
+                break;
+        }
+    }
+    BuildPages(false, firstDay, lastDay, 0);
+    m_ctx.pending.clear();
+    m_ctx.transfer.EndSession(true);
+    log(QStringLiteral("Completed Publish Process ..."));
+}
+
+void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate &lastDay, int uploadId)
+{
+    const int j = m_ctx.journal.id;
+    const std::vector<UploadRow> uploads =
+        uploadsOf(m_ctx.db, archiveMode ? Statements::activeUploads(j, uploadId) : Statements::activeUploads(j));
+    PageWriter pages(m_ctx);
+    for (const UploadRow &upload : uploads) {
+        if (!archiveMode && upload.autoArc) {
+            const QDate today = m_ctx.clock.today();
+            // An upload never archived before starts at the journal's first entry.
+            const QDate since = upload.lastArc.isValid() ? upload.lastArc : pages.FirstEntryDay().value_or(today);
+            BuildArchives(upload.id, ArchivePeriod::PeriodStart(since, m_ctx.journal.arcType),
+                          ArchivePeriod::PeriodEnd(today, m_ctx.journal.arcType));
+            m_ctx.db.run(Statements::setLastArchived(today, upload.id));
+        }
+
+        const QString pageName = archiveMode ? QStringLiteral("arc") +
+                                                   FormatDate(QStringLiteral("yyyymmdd"), firstDay, m_ctx.names) +
+                                                   u'.' + upload.arcExt
+                                             : upload.logFile;
+        if (!checkPageName(pageName))
+            continue;
+        const std::optional<QByteArray> text = pages.LoadTemplate(upload.templateId);
+        if (!text) {
+            m_ctx.transfer.logFailure(QStringLiteral("Template %1 of upload %2 does not exist; %3 not built")
+                                          .arg(upload.templateId)
+                                          .arg(upload.id)
+                                          .arg(pageName));
+            continue;
+        }
+        QFile file(QDir(m_ctx.stagingDir).filePath(pageName));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            m_ctx.transfer.logFailure(QStringLiteral("Cannot create %1: %2").arg(file.fileName(), file.errorString()));
+            continue;
+        }
+        PageRequest page{upload, firstDay, lastDay, archiveMode};
+        if (!pages.WritePage(*text, page, file))
+            log(QStringLiteral("Template %1 has no <Wren> ... </Wren> block: %2 shows no entries")
+                    .arg(upload.templateId)
+                    .arg(pageName));
+        file.close();
+        if (file.error() != QFileDevice::NoError) {
+            m_ctx.transfer.logFailure(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
+            continue;
+        }
+        m_ctx.transfer.SendUpload(upload, pageName, !archiveMode, m_ctx.pending);
+    }
+}
+
+std::optional<std::pair<QDate, QDate>> PublishRun::archiveRange() const
+{
+    PageWriter pages(m_ctx);
+    const std::optional<QDate> first = pages.FirstEntryDay();
+    if (!first)
+        return std::nullopt;
+    const std::optional<QDate> last = pages.LastEntryDay();
+    if (!last)
+        return std::nullopt;
+    return std::make_pair(*first, *last);
+}
+
+void PublishRun::PublishArchive(const QDate &from, const QDate &to)
+{
+    const QString &type = m_ctx.journal.arcType;
+    const QDate start = ArchivePeriod::PeriodStart(from, type);
+    const QDate end = ArchivePeriod::PeriodEnd(to, type);
+    std::vector<int> ids;
+    QSqlQuery uploads = m_ctx.db.run(Statements::uploadIds(m_ctx.journal.id));
+    while (uploads.next())
+        ids.push_back(uploads.value(0).toInt());
+    uploads.finish();
+    for (int id : ids)
+        BuildArchives(id, start, end);
+    m_ctx.transfer.EndSession(true);
+}
+
+void PublishRun::BuildArchives(int uploadId, const QDate &start, const QDate &end)
+{
+    const int j = m_ctx.journal.id;
+    const QString &type = m_ctx.journal.arcType;
+    PageWriter pages(m_ctx);
+    const std::optional<QDate> earliest = pages.FirstEntryDay();
+    if (!earliest) {
+        log(QStringLiteral("No records to archive!"));
+        return;
+    }
+    const QDate latest = pages.LastEntryDay().value_or(*earliest);
+    const QDate first = ArchivePeriod::PeriodStart(*earliest, type);
+    const QDate last = ArchivePeriod::PeriodEnd(latest, type);
+    const QDate s = start < first ? first : start;
+    const QDate e = end > last ? last : end;
+    log(QStringLiteral("Started Archival Process ..."));
+
+    for (UploadRow upload : uploadsOf(m_ctx.db, Statements::activeUpload(uploadId, j))) {
+        upload.id = uploadId;
+        const bool weekly = ArchivePeriod::isWeekly(type);
+        QDate p = s;
+        QDate q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
+        do {
+            const auto count = m_ctx.db.firstRow(Statements::entryCount(p, q, j));
+            if (count && count->value(QStringLiteral("num")).toInt() > 0)
+                BuildPages(true, p, q, uploadId);
+            p = q.addDays(1);
+            q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
+        } while (p <= e);
+        writeArchiveIndexFile(upload);
+    }
+    log(QStringLiteral("Archival Process Completed!"));
+}
+
+void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
+{
+    if (!checkPageName(upload.arcFile))
+        return;
+    PageWriter pages(m_ctx);
+    const std::optional<QByteArray> text = pages.LoadTemplate(upload.arcTemplateId);
+    if (!text) {
+        m_ctx.transfer.logFailure(QStringLiteral("Template %1 of upload %2 does not exist; %3 not built")
+                                      .arg(upload.arcTemplateId)
+                                      .arg(upload.id)
+                                      .arg(upload.arcFile));
+        return;
+    }
+    QFile file(QDir(m_ctx.stagingDir).filePath(upload.arcFile));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_ctx.transfer.logFailure(QStringLiteral("Cannot create %1: %2").arg(file.fileName(), file.errorString()));
+        return;
+    }
+    const QByteArray &t = *text;
+    const qsizetype b = PageText::findIgnoringCase(t, "<Wren>");
+    const qsizetype e = PageText::findIgnoringCase(t, "</Wren>");
+    if (b < 0 || e < b + 6) {
+        file.write(t);
+        log(QStringLiteral("Template %1 has no <Wren> ... </Wren> block: %2 shows no archive index")
+                .arg(upload.arcTemplateId)
+                .arg(upload.arcFile));
+    } else {
+        file.write(t.constData(), b);
+        const QByteArray rest = t.mid(b + 6, e - (b + 6));
+        qsizetype r = 0;
+        while (r < rest.size()) {
+            const qsizetype p = PageText::findIgnoringCase(rest, "<$Wren", r);
+            const qsizetype gt = p == r ? rest.indexOf('>', r) : -1;
+            if (p == r && gt >= 0) {
+                const QByteArray token = rest.mid(r, gt + 1 - r);
+                r = gt + 1;
+                if (PageText::findIgnoringCase(token, "<$WrenArchive") >= 0)
+                    file.write(BuildArchiveIndex(m_ctx, upload.arcExt.toUtf8(), token));
+            } else if (p > r) {
+                file.write(rest.constData() + r, p - r);
+                r = p;
+            } else {
+                file.write(rest.constData() + r, rest.size() - r);
+                r = rest.size();
+            }
+        }
+        file.write(t.constData() + e + 7, t.size() - (e + 7));
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        m_ctx.transfer.logFailure(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
+        return;
+    }
+    m_ctx.transfer.SendUpload(upload, upload.arcFile, false, m_ctx.pending);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "publish/PublishContext.h"
+
+#include <QDate>
+
+#include <optional>
+#include <utility>
+
+// The publish and archive commands: building pages from templates into the
+// staging directory and sending them to each upload's site, with one log line
+// per step. A failed step is logged and the run goes on; engine errors and
+// unreadable template files throw WrenError and end the command.
+class PublishRun {
+public:
+    explicit PublishRun(PublishContext &context) : m_ctx(context) {}
+
+    // Publish Entries: the current page of every active upload of the journal,
+    // showing the last Days days of entries (calendar days back from the
+    // latest entry, or the latest days with posts).
+    void PublishEntry();
+
+    // One page per active upload of the journal (or only upload uploadId in
+    // archive mode) for the entries from first to last day.
+    void BuildPages(bool archiveMode, const QDate &firstDay, const QDate &lastDay, int uploadId);
+
+    // The days of the journal's earliest and latest entries, which the Create
+    // Archives dialog starts from; nothing for a journal without entries.
+    std::optional<std::pair<QDate, QDate>> archiveRange() const;
+
+    // Publish Archives after the dialog closed with OK on these days: the
+    // archive pages of every upload of the journal for the periods from the one
+    // holding from to the one holding to, then each archive index.
+    void PublishArchive(const QDate &from, const QDate &to);
+
+    // The archive pages of one upload for the periods of start..end that have
+    // entries, then its archive index file.
+    void BuildArchives(int uploadId, const QDate &start, const QDate &end);
+
+    // The text shown when the journal has no entries to archive.
+    static QString noDateRangeMessage() { return QStringLiteral("Error getting date range of entries!"); }
+
+private:
+    void log(const QString &line) const { m_ctx.log(line); }
+    // A plain file name: not empty, no directory part, not "." or "..".
+    bool checkPageName(const QString &name);
+    void writeArchiveIndexFile(const UploadRow &upload);
+
+    PublishContext &m_ctx;
+};

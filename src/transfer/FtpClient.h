@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+// A failed FTP step; message() is the text the log line reports.
+class FtpFailure : public std::runtime_error {
+public:
+    explicit FtpFailure(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString &message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// The one FTP session of a publish or archive run. Every call either succeeds
+// or throws FtpFailure.
+class FtpClient {
+public:
+    virtual ~FtpClient() = default;
+
+    virtual bool isConnected() const = 0;
+    virtual QString host() const = 0;
+    virtual QString login() const = 0;
+    virtual int port() const = 0;
+    // Connects and logs in; a failure leaves the session disconnected.
+    virtual void connectTo(const QString &host, const QString &login, int port, const QString &password) = 0;
+    // Closes the connection without a QUIT.
+    virtual void disconnect() = 0;
+    // The server's current directory (the text between the reply's quotes).
+    virtual QString printWorkingDirectory() = 0;
+    // CDUP; an error reply of the server is no failure, a broken connection is.
+    virtual void changeUp() = 0;
+    virtual void changeDirectory(const QString &directory) = 0;
+    // Stores a local file in the current directory under the name.
+    virtual void store(const QString &localPath, const QString &remoteName) = 0;
+};

@@ -1,0 +1,186 @@
+#include "SiteTransfer.h"
+
+#include "app/AtomicFile.h"
+#include "data/WrenError.h"
+#include "transfer/FtpClient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QChar kDelimiter = u'/';
+
+QString withDelimiter(const QString &directory)
+{
+    return directory.endsWith(kDelimiter) ? directory : directory + kDelimiter;
+}
+
+QString fileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(kDelimiter) + 1);
+}
+
+} // namespace
+
+SiteTransfer::SiteTransfer(QString stagingDir, LogSink log, FtpClient *ftp)
+    : m_stagingDir(std::move(stagingDir)), m_log(std::move(log)), m_ftp(ftp)
+{
+}
+
+void SiteTransfer::logFailure(const QString &line)
+{
+    ++m_failures;
+    log(line);
+}
+
+void SiteTransfer::ReportFtpError(const QString &message)
+{
+    logFailure(QStringLiteral("Error in FTP process - ") + message);
+}
+
+int SiteTransfer::CountLevels(const QString &path)
+{
+    if (path.size() == 1)
+        return 0;
+    return static_cast<int>(path.count(u'/'));
+}
+
+bool SiteTransfer::ConnectSite(const QString &host, const QString &login, int port, const QString &password)
+{
+    if (!m_ftp) {
+        ReportFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
+        return false;
+    }
+    try {
+        if (m_ftp->isConnected() && m_ftp->host() == host)
+            return true;
+        if (m_ftp->isConnected()) {
+            log(QStringLiteral("Exiting site ") + m_ftp->host());
+            m_ftp->disconnect();
+        }
+        log(QStringLiteral("Connecting to Site ") + host);
+        m_ftp->connectTo(host, login, port, password);
+        log(QStringLiteral("Connected"));
+        return true;
+    } catch (const FtpFailure &failure) {
+        ReportFtpError(failure.message());
+        return false;
+    }
+}
+
+bool SiteTransfer::ChangeSiteDir(bool ftp, const QString &directory)
+{
+    if (directory.isEmpty())
+        return true;
+    if (ftp) {
+        if (!m_ftp) {
+            ReportFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
+            return false;
+        }
+        try {
+            const QString current = m_ftp->printWorkingDirectory();
+            log(QStringLiteral("Current directory ") + current);
+            log(QStringLiteral("New directory ") + directory);
+            const QString target = directory.startsWith(u'/') ? directory : u'/' + directory;
+            if (current.compare(target, Qt::CaseInsensitive) == 0)
+                return true;
+            for (int n = CountLevels(target); n > 0; --n) {
+                log(QStringLiteral("Going up one ..."));
+                m_ftp->changeUp();
+            }
+            m_ftp->changeDirectory(target);
+            return true;
+        } catch (const FtpFailure &failure) {
+            ReportFtpError(failure.message());
+            return false;
+        }
+    }
+
+    const QString local = withDelimiter(directory);
+    log(QStringLiteral("Changing directory to ") + local);
+    const QFileInfo info(local);
+    if (!info.isDir() || !info.isExecutable()) {
+        logFailure(QStringLiteral("Cannot find directory ") + local);
+        return false;
+    }
+    return true;
+}
+
+void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &destinationDir,
+                            const QString &destinationName)
+{
+    if (ftp) {
+        log(QStringLiteral("Transferring file ") + source);
+        if (!m_ftp) {
+            ReportFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
+            return;
+        }
+        try {
+            m_ftp->store(source, destinationName);
+        } catch (const FtpFailure &failure) {
+            ReportFtpError(failure.message());
+        }
+        return;
+    }
+
+    log(QStringLiteral("Copying file ") + source);
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + in.errorString());
+        return;
+    }
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError) {
+        logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + in.errorString());
+        return;
+    }
+    try {
+        AtomicFile::write(withDelimiter(destinationDir) + destinationName, bytes, AtomicFile::Durability::Replace);
+    } catch (const WrenError &error) {
+        logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + error.message());
+        return;
+    }
+    log(QStringLiteral("Copy completed ..."));
+}
+
+void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending,
+                              const PendingLists &pending)
+{
+    const bool ftp = upload.siteActive;
+    if (ftp && !ConnectSite(upload.ftp, upload.login, upload.port, upload.password)) {
+        logFailure(QStringLiteral("Could not connect to site ") + upload.ftp);
+        return;
+    }
+    // A local site without a directory would copy into the file-system root.
+    if ((!ftp && upload.directory.isEmpty()) || !ChangeSiteDir(ftp, upload.directory)) {
+        logFailure(QStringLiteral("Error changing directory!"));
+        return;
+    }
+    const QString destination = withDelimiter(upload.directory);
+    if (sendPending) {
+        for (const QString &path : pending.files)
+            SendFile(ftp, path, destination, fileNameOf(path));
+        const bool useImageDir = !pending.images.isEmpty() && !upload.imageDir.isEmpty();
+        QString imageDestination = destination;
+        if (useImageDir) {
+            ChangeSiteDir(ftp, upload.imageDir);
+            imageDestination = withDelimiter(upload.imageDir);
+        }
+        for (const QString &path : pending.images)
+            SendFile(ftp, path, imageDestination, fileNameOf(path));
+        if (useImageDir)
+            ChangeSiteDir(ftp, upload.directory);
+    }
+    SendFile(ftp, QDir(m_stagingDir).filePath(pageName), destination, pageName);
+}
+
+void SiteTransfer::EndSession(bool logLine)
+{
+    if (!m_ftp || !m_ftp->isConnected())
+        return;
+    if (logLine)
+        log(QStringLiteral("Exiting site ") + m_ftp->host());
+    m_ftp->disconnect();
+}

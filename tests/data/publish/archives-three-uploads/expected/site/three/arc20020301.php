@@ -1,0 +1,1 @@
+<a name="WrenID1"></a>x

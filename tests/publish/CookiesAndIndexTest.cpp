@@ -1,0 +1,119 @@
+#include "TestSupport.h"
+
+#include "app/Settings.h"
+#include "publish/ArchiveIndex.h"
+#include "publish/Cookies.h"
+#include "transfer/SiteTransfer.h"
+
+class CookiesTest : public DataDirTest {
+protected:
+    void SetUp() override
+    {
+        openFreshDatabase();
+        exec("INSERT INTO Cookie (ID, Cookie) VALUES (9, 'nine'), (5, 'five'), (12, 'twelve')");
+    }
+    Settings settings{path("wren.INI")};
+};
+
+TEST_F(CookiesTest, SequentialModeWalksTheCookiesInIdOrderAndWraps)
+{
+    EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("five"));
+    EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("nine"));
+    EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("twelve"));
+    EXPECT_EQ(settings.cookieSeq(), 3);
+    EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("five"));
+    EXPECT_EQ(settings.cookieSeq(), 1);
+}
+
+TEST_F(CookiesTest, ACounterPastTheEndRestartsAtTheFirst)
+{
+    settings.setCookieSeq(17);
+    EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("five"));
+    settings.setCookieSeq(-4);
+    EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("five"));
+    EXPECT_EQ(settings.cookieSeq(), 1);
+}
+
+TEST_F(CookiesTest, RandomModeLeavesTheCounterAloneAndReachesEveryCookie)
+{
+    QSet<QString> seen;
+    for (int i = 0; i < 200; ++i)
+        seen.insert(PickCookie(m_db, settings, true));
+    EXPECT_EQ(seen, QSet<QString>({"five", "nine", "twelve"}));
+    EXPECT_FALSE(settings.file().hasKey("General", "CookieSeq"));
+
+    exec("DELETE FROM Cookie WHERE ID <> 9");
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(PickCookie(m_db, settings, true), QStringLiteral("nine"));
+}
+
+TEST_F(CookiesTest, AnEmptyTableSaysSo)
+{
+    exec("DELETE FROM Cookie");
+    EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("No cookies stored in database!"));
+    EXPECT_FALSE(settings.file().hasKey("General", "CookieSeq"));
+}
+
+// The archive index of a weekly journal with entries in the given weeks.
+class ArchiveIndexTest : public DataDirTest {
+protected:
+    void SetUp() override
+    {
+        openFreshDatabase();
+        exec("INSERT INTO Names (ID, Name, ArcType, ArcDtFormat, ArcReverse) VALUES (1, 'J', 'Weekly', 'mmdd', 0)");
+    }
+    void entriesInWeeks(int weeks)
+    {
+        for (int w = 0; w < weeks; ++w)
+            exec(QString("INSERT INTO Journal (Name, eDate, eTime) VALUES (1, '%1', '12:00:00')")
+                     .arg(QDate(2002, 7, 24).addDays(7 * w).toString(Qt::ISODate)));
+    }
+    QByteArray index(const QByteArray &token, bool reverse = false)
+    {
+        QStringList log;
+        SiteTransfer transfer(dir(), [&](const QString &l) { log << l; });
+        PendingLists pending;
+        JournalSettings journal = *JournalSettings::load(m_db, 1);
+        journal.arcReverse = reverse;
+        PublishContext ctx{m_db,  settings, PublishOptions(), Clock::system(), NameTables::fromLocale(),
+                           dir(), journal,  transfer,         pending,         [](const QString &) {}};
+        return BuildArchiveIndex(ctx, "htm", token);
+    }
+    static int count(const QByteArray &text, const QByteArray &what) { return static_cast<int>(text.count(what)); }
+    Settings settings{path("wren.INI")};
+};
+
+TEST_F(ArchiveIndexTest, ColumnCountsCloseRows)
+{
+    entriesInWeeks(7);
+    const QByteArray three = index("<$WrenArchive=3>");
+    EXPECT_EQ(count(three, "<tr>"), 3);
+    EXPECT_TRUE(three.endsWith("</td></tr></table>"));
+    EXPECT_EQ(count(three, "</tr>"), 3);
+
+    exec("DELETE FROM Journal WHERE eDate = (SELECT MAX(eDate) FROM Journal)");
+    const QByteArray six = index("<$WrenArchive=3>");
+    EXPECT_EQ(count(six, "<tr>"), 2);
+    EXPECT_TRUE(six.endsWith("</td></tr></table>")) << "a full last row is closed by the count, then the table";
+    EXPECT_EQ(count(six, "</tr></table>"), 1);
+}
+
+TEST_F(ArchiveIndexTest, ZeroColumnsKeepOneRowAndThePlainTagOneCellARow)
+{
+    entriesInWeeks(4);
+    const QByteArray zero = index("<$WrenArchive=0>", true);
+    EXPECT_EQ(count(zero, "<tr>"), 1);
+    EXPECT_EQ(count(zero, "<td>"), 4);
+    EXPECT_TRUE(zero.endsWith("</td></tr></table>"));
+    const QByteArray plain = index("<$wrenarchive>", true);
+    EXPECT_EQ(count(plain, "<tr>"), 4);
+    EXPECT_TRUE(
+        plain.startsWith("<table border=\"0\" width=\"100%\"><tr><td><a href=\"arc20020811.htm\">0811 - 0817</a>"))
+        << "newest first with ArcReverse";
+    EXPECT_EQ(index("<$WrenArchive=x>"), index("<$WrenArchive>")) << "a count that is no number gives one column";
+}
+
+TEST_F(ArchiveIndexTest, AJournalWithoutEntriesHasNoIndex)
+{
+    EXPECT_EQ(index("<$WrenArchive=3>"), QByteArray());
+}

@@ -1,0 +1,164 @@
+// wren-publish: publishes a journal without a window, for cron jobs and scripts.
+//
+//   wren-publish [--data-dir DIR] [--journal ID] [--archives FROM TO]
+//
+// Log lines go to standard output, messages to standard error. Exit status 0
+// when no step failed, 1 when a step logged a failure, 2 when the command
+// could not run.
+#include "app/DataDirectory.h"
+#include "app/DataDirectoryLock.h"
+#include "app/Settings.h"
+#include "app/StagingDirectory.h"
+#include "app/Startup.h"
+#include "data/WrenError.h"
+#include "engine/Database.h"
+#include "publish/PublishRun.h"
+#include "transfer/SiteTransfer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int fail(const QString &message)
+{
+    err() << message << Qt::endl;
+    return 2;
+}
+
+struct Arguments {
+    QString dataDir;
+    std::optional<int> journal;
+    std::optional<std::pair<QDate, QDate>> archives;
+};
+
+// Reads the command line; a message on standard error and nothing when it is wrong.
+std::optional<Arguments> parseArguments(const QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Publishes a Wren journal without opening a window."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("data-dir"), QStringLiteral("The data directory."), QStringLiteral("DIR")});
+    parser.addOption(
+        {QStringLiteral("journal"), QStringLiteral("The ID of the journal to publish."), QStringLiteral("ID")});
+    parser.addOption(
+        {QStringLiteral("archives"),
+         QStringLiteral("Publish the archives from FROM to TO (YYYY-MM-DD; give TO as the next argument)."),
+         QStringLiteral("FROM")});
+    parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The last day of --archives."));
+    if (!parser.parse(app.arguments())) {
+        err() << parser.errorText() << Qt::endl;
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+
+    Arguments args;
+    args.dataDir = parser.isSet(QStringLiteral("data-dir"))
+                       ? QDir(parser.value(QStringLiteral("data-dir"))).absolutePath()
+                       : DataDirectory::path(QCoreApplication::applicationFilePath());
+    if (parser.isSet(QStringLiteral("journal"))) {
+        bool ok = false;
+        args.journal = parser.value(QStringLiteral("journal")).toInt(&ok);
+        if (!ok) {
+            err() << "--journal needs a number" << Qt::endl;
+            return std::nullopt;
+        }
+    }
+    const QStringList rest = parser.positionalArguments();
+    if (parser.isSet(QStringLiteral("archives"))) {
+        const QDate from = QDate::fromString(parser.value(QStringLiteral("archives")), Qt::ISODate);
+        const QDate to = rest.size() == 1 ? QDate::fromString(rest.first(), Qt::ISODate) : QDate();
+        if (!from.isValid() || !to.isValid()) {
+            err() << "--archives needs two days, FROM and TO, as YYYY-MM-DD" << Qt::endl;
+            return std::nullopt;
+        }
+        args.archives = std::make_pair(from, to);
+    } else if (!rest.isEmpty()) {
+        err() << "Unexpected argument " << rest.first() << Qt::endl;
+        return std::nullopt;
+    }
+    return args;
+}
+
+int publish(const Arguments &args)
+{
+    if (!QDir(args.dataDir).exists())
+        return fail(QStringLiteral("The data directory %1 does not exist").arg(args.dataDir));
+    DataDirectoryLock lock(args.dataDir);
+    if (!lock.isHeld())
+        return fail(lock.reason());
+
+    Settings settings(QDir(args.dataDir).filePath(QStringLiteral("wren.INI")));
+    StagingDirectory staging = StagingDirectory::createPrivate(QDir::tempPath());
+    struct RemoveAtExit {
+        StagingDirectory &dir;
+        ~RemoveAtExit() { dir.remove(); }
+    } removeAtExit{staging};
+
+    Database db(QStringLiteral("wren-publish"));
+    const Startup::Result started = Startup::openDataDirectory(settings, args.dataDir, staging.path(), db);
+    if (started.version.mustExit())
+        return fail(started.version.message);
+    if (!started.version.message.isEmpty())
+        err() << started.version.message << Qt::endl;
+
+    const std::optional<JournalSettings> journal =
+        args.journal ? JournalSettings::load(db, *args.journal) : JournalSettings::first(db);
+    if (!journal)
+        return fail(args.journal ? QStringLiteral("There is no journal with ID %1").arg(*args.journal)
+                                 : QStringLiteral("The data directory holds no journal"));
+
+    auto log = [](const QString &line) { out() << line << Qt::endl; };
+    SiteTransfer transfer(staging.path(), log);
+    PendingLists pending;
+    PublishContext ctx{db,
+                       settings,
+                       PublishOptions::fromSettings(settings),
+                       Clock::system(),
+                       NameTables::fromSettings(settings),
+                       staging.path(),
+                       *journal,
+                       transfer,
+                       pending,
+                       log};
+    PublishRun run(ctx);
+    if (args.archives) {
+        if (!run.archiveRange())
+            return fail(PublishRun::noDateRangeMessage());
+        run.PublishArchive(args.archives->first, args.archives->second);
+    } else {
+        run.PublishEntry();
+    }
+    return transfer.failures() > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("wren-publish"));
+    const std::optional<Arguments> args = parseArguments(app);
+    if (!args)
+        return 2;
+    try {
+        return publish(*args);
+    } catch (const WrenError &error) {
+        return fail(error.message());
+    }
+}
