@@ -34,8 +34,9 @@ int weekday(const QDate &date)
 
 class Formatter {
 public:
-    Formatter(const QString &picture, const QDateTime &value, const NameTables &names, const QLocale &locale)
-        : m_p(picture), m_date(value.date()), m_time(value.time()), m_names(names), m_locale(locale)
+    Formatter(const QString &picture, const QDate &date, const QTime &time, const NameTables &names,
+              const QLocale &locale)
+        : m_p(picture), m_date(date), m_time(time), m_names(names), m_locale(locale)
     {
     }
 
@@ -226,13 +227,24 @@ private:
 
 } // namespace
 
-QString FormatDate(const QString &picture, const QDateTime &value, const NameTables &names, const QLocale &locale)
+QString FormatDate(const QString &picture, const QDate &date, const QTime &time, const NameTables &names,
+                   const QLocale &locale)
 {
     const QString p = picture.isEmpty() ? QStringLiteral("c") : picture;
-    return Formatter(p, value, names, locale).run();
+    return Formatter(p, date, time, names, locale).run();
+}
+
+QString FormatDate(const QString &picture, const QDateTime &value, const NameTables &names, const QLocale &locale)
+{
+    return FormatDate(picture, value.date(), value.time(), names, locale);
 }
 
 QString FormatDate(const QString &picture, const QDate &date, const NameTables &names, const QLocale &locale)
 {
-    return FormatDate(picture, QDateTime(date, QTime(0, 0)), names, locale);
+    return FormatDate(picture, date, QTime(0, 0), names, locale);
+}
+
+QDate timeOnlyDay()
+{
+    return QDate(1899, 12, 30);
 }

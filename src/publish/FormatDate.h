@@ -18,9 +18,16 @@
 // before, or is the first "a" code ahead before the next hour code. An empty
 // picture is "c". Day and month names come from the name tables; the short and
 // long date and time formats, separators and designators from the locale.
+// The day and the time of day come apart: nothing here depends on a time zone.
+QString FormatDate(const QString &picture, const QDate &date, const QTime &time,
+                   const NameTables &names = NameTables::current(), const QLocale &locale = QLocale::system());
+
 QString FormatDate(const QString &picture, const QDateTime &value, const NameTables &names = NameTables::current(),
                    const QLocale &locale = QLocale::system());
 
 // A date alone is formatted at midnight.
 QString FormatDate(const QString &picture, const QDate &date, const NameTables &names = NameTables::current(),
                    const QLocale &locale = QLocale::system());
+
+// A time alone belongs to day 0, 30 December 1899, as it does wherever times are kept.
+QDate timeOnlyDay();

@@ -15,10 +15,6 @@
 
 namespace {
 
-// The day a time alone belongs to, so that time pictures with date codes print
-// the same day wherever they are used.
-const QDate kTimeOnlyDay(1899, 12, 30);
-
 const QString kStoredDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 
 // One entry row of the page, its fields as page bytes.
@@ -221,7 +217,7 @@ QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageReques
         return FormatDate(m_ctx.journal.dtFormat, now.date(), m_ctx.names).toUtf8();
     });
     replaceFirst("<$WrenSysTime>", [&](const QByteArray &) {
-        return FormatDate(m_ctx.journal.tmFormat, QDateTime(kTimeOnlyDay, now.time()), m_ctx.names).toUtf8();
+        return FormatDate(m_ctx.journal.tmFormat, timeOnlyDay(), now.time(), m_ctx.names).toUtf8();
     });
     replaceFirst("<$WrenArchive",
                  [&](const QByteArray &token) { return BuildArchiveIndex(m_ctx, page.upload.arcExt.toUtf8(), token); });
@@ -257,7 +253,7 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
         row.title = rows.value(fTitle).toString().toUtf8();
         row.entry = rows.value(fEntry).toString().toUtf8();
         row.date = FormatDate(j.dtFormat, row.day, m_ctx.names).toUtf8();
-        row.time = FormatDate(j.tmFormat, QDateTime(kTimeOnlyDay, time), m_ctx.names).toUtf8();
+        row.time = FormatDate(j.tmFormat, timeOnlyDay(), time, m_ctx.names).toUtf8();
         row.link = ArchivePeriod::ArchiveName(row.day, j.arcType).toUtf8() + '.' + ext + "#WrenID" + row.id;
         writer.write(block, row);
     }

@@ -136,8 +136,18 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
         logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + in.errorString());
         return;
     }
+    const QString destination = withDelimiter(destinationDir) + destinationName;
+    // A destination that already holds these bytes is left alone: its time
+    // stays that of the last change, and nothing is written for nothing.
+    if (QFileInfo(destination).size() == bytes.size()) {
+        QFile existing(destination);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) {
+            log(QStringLiteral("Copy completed ..."));
+            return;
+        }
+    }
     try {
-        AtomicFile::write(withDelimiter(destinationDir) + destinationName, bytes, AtomicFile::Durability::Replace);
+        AtomicFile::write(destination, bytes, AtomicFile::Durability::Replace);
     } catch (const WrenError &error) {
         logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + error.message());
         return;

@@ -26,7 +26,8 @@ struct PendingLists {
 // Local copies never change the process's working directory: the directory is
 // checked and the copy goes to an absolute path. A copy replaces its target
 // atomically (a temporary file in the same directory renamed over it), so a
-// reader never meets half a page.
+// reader never meets half a page. A target that already holds the same bytes
+// is not rewritten.
 class SiteTransfer {
 public:
     SiteTransfer(QString stagingDir, LogSink log, FtpClient *ftp = nullptr);

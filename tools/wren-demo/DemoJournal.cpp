@@ -184,7 +184,7 @@ QString archiveIndexTemplate()
   .wrap { max-width: 42rem; margin: 0 auto; padding: 2.5rem 1.25rem 3rem; }
   h1 { margin: 0 0 1.5rem; font-size: 2rem; border-bottom: 3px double #dcd8cc; padding-bottom: 1rem; }
   table { width: 100%; border-collapse: collapse; font: .95rem "DejaVu Sans", Helvetica, sans-serif; }
-  td { padding: .45rem .5rem; border-bottom: 1px solid #e7e3d8; }
+  td { padding: .45rem .5rem; border-bottom: 1px solid #e7e3d8; white-space: nowrap; }
   a { color: #2f6b4f; text-decoration: none; }
   a:hover { text-decoration: underline; }
   p.back { margin-top: 2rem; font: .9rem "DejaVu Sans", Helvetica, sans-serif; }
@@ -193,7 +193,7 @@ QString archiveIndexTemplate()
 <body>
 <div class="wrap">
 <h1>Field Notes &mdash; Archives</h1>
-<Wren><$WrenArchive=3></Wren>
+<Wren><$WrenArchive=2></Wren>
 <p class="back"><a href="index.html">&larr; Back to the journal</a></p>
 </div>
 </body>

@@ -136,6 +136,7 @@ int publish(const Arguments &args)
                        transfer,
                        pending,
                        log};
+    db.run(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
     PublishRun run(ctx);
     if (args.archives) {
         if (!run.archiveRange())
