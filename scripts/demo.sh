@@ -11,5 +11,7 @@ demo="$PWD/demo"
 if [ ! -e "$demo/wren.INI" ]; then
     build/wren-demo "$demo"
 fi
+# The Read Me command opens the guide from the data directory.
+cp -u docs/Wren.txt "$demo/Wren.txt"
 echo "Starting Wren on the demo journal in $demo"
 exec env WREN_DATA_DIR="$demo" build/wren "$@"

@@ -4,10 +4,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config clang-format
-    qt6-base-dev qt6-webengine-dev libqt6sql6-sqlite libsqlite3-dev sqlite3
+    qt6-base-dev qt6-webengine-dev libqt6svg6 libqt6sql6-sqlite libsqlite3-dev sqlite3
     libcurl4-openssl-dev libhunspell-dev hunspell-en-us libmythes-dev mythes-en-us
     googletest libgtest-dev
-    xvfb xauth
+    xvfb xauth xdotool
 )
 
 missing=()

@@ -24,3 +24,12 @@ QString DataDirectoryLock::reason() const
     }
     return QStringLiteral("Cannot create the lock file %1").arg(m_path);
 }
+
+QString DataDirectoryLock::holder() const
+{
+    qint64 pid = 0;
+    QString host, application;
+    if (m_held || !m_lock->getLockInfo(&pid, &host, &application))
+        return QString();
+    return application;
+}

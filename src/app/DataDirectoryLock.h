@@ -16,6 +16,8 @@ public:
     bool isHeld() const { return m_held; }
     // Why the lock could not be taken, for a message.
     QString reason() const;
+    // The application name of the program holding the lock, when known.
+    QString holder() const;
 
 private:
     QString m_path;

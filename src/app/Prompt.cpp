@@ -1,18 +1,22 @@
 #include "Prompt.h"
 
+#include <deque>
+
 namespace Prompt {
 
 namespace {
-std::optional<QMessageBox::StandardButton> g_nextAnswer;
+std::deque<QMessageBox::StandardButton> g_answers;
 QString g_lastText;
+int g_shown = 0;
 
 QMessageBox::StandardButton show(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
                                  QMessageBox::StandardButtons buttons)
 {
     g_lastText = text;
-    if (g_nextAnswer) {
-        const QMessageBox::StandardButton answer = *g_nextAnswer;
-        g_nextAnswer.reset();
+    ++g_shown;
+    if (!g_answers.empty()) {
+        const QMessageBox::StandardButton answer = g_answers.front();
+        g_answers.pop_front();
         return answer;
     }
     QMessageBox box(icon, title, text, buttons, parent);
@@ -32,7 +36,17 @@ bool ask(QWidget *parent, const QString &text, const QString &title)
 
 void setNextAnswer(QMessageBox::StandardButton answer)
 {
-    g_nextAnswer = answer;
+    g_answers.push_back(answer);
+}
+
+int pendingAnswers()
+{
+    return static_cast<int>(g_answers.size());
+}
+
+int shownCount()
+{
+    return g_shown;
 }
 
 QString lastText()

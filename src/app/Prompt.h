@@ -3,8 +3,6 @@
 #include <QMessageBox>
 #include <QString>
 
-#include <optional>
-
 class QWidget;
 
 // Every message box of the program goes through here, so that tests can answer
@@ -16,9 +14,12 @@ void inform(QWidget *parent, const QString &text, const QString &title = QString
 // Asks a question titled "Wren" with Yes and No; returns true for Yes.
 bool ask(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
 
-// The answer the next box takes without showing itself (tests only).
+// Queues the answer the next box takes without showing itself (tests only).
 void setNextAnswer(QMessageBox::StandardButton answer);
-// The text of the last box shown or answered.
+// Queued answers not taken yet.
+int pendingAnswers();
+// The text of the last box shown or answered, and how many there were.
 QString lastText();
+int shownCount();
 
 } // namespace Prompt

@@ -1,51 +1,52 @@
 #include "app/DataDirectory.h"
 #include "app/DataDirectoryLock.h"
 #include "app/Prompt.h"
-#include "app/Settings.h"
-#include "app/StagingDirectory.h"
-#include "app/Startup.h"
-#include "app/StartupWindow.h"
-#include "data/WrenError.h"
-#include "engine/Database.h"
+#include "app/SingleInstance.h"
+#include "app/TfrmMain.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wren"));
     QApplication::setApplicationDisplayName(QStringLiteral("Wren"));
+    QApplication::setQuitOnLastWindowClosed(false);
 
     const QString executable = QApplication::applicationFilePath();
     const QString dataDir = DataDirectory::path(executable);
-    Settings settings(DataDirectory::settingsFilePath(executable));
-    Database database;
-    StagingDirectory staging;
-    int status = 0;
-    // The headless publisher must not work on the tables while the window does.
+
+    // A second start hands over to the running window and ends, before it
+    // touches the staging directory or any file.
+    SingleInstance instance(SingleInstance::nameFor(executable, dataDir));
+    if (instance.handOver(QApplication::arguments().mid(1)))
+        return 0;
+    instance.listen();
+
+    // The headless publisher must not work on the tables while a window does.
+    // A window that did not answer the hand-over is replaced, lock or not.
     DataDirectoryLock lock(dataDir);
-    if (!lock.isHeld()) {
+    const QString holder = lock.holder();
+    const bool heldByWindow = holder.compare(QApplication::applicationName(), Qt::CaseInsensitive) == 0 ||
+                              holder == QFileInfo(executable).fileName();
+    if (!lock.isHeld() && !heldByWindow) {
         Prompt::inform(nullptr, lock.reason());
         return 1;
     }
-    try {
-        staging = StagingDirectory::prepare(QDir::tempPath());
-        const Startup::Result started = Startup::openDataDirectory(settings, dataDir, staging.path(), database);
-        if (!started.version.message.isEmpty())
-            Prompt::inform(nullptr, started.version.message);
-        if (started.databaseOpen) {
-            StartupWindow window(database);
-            window.showFirstJournal();
-            window.show();
-            status = app.exec();
-        }
-    } catch (const WrenError &error) {
-        Prompt::inform(nullptr, error.message());
-        status = 1;
-    }
-    database.closeIdleConnections();
-    database.close();
-    staging.remove();
-    return status;
+
+    TfrmMain window({dataDir, DataDirectory::settingsFilePath(executable), QDir::tempPath()});
+    // The arguments are not used; a later start only brings the window to the front.
+    QObject::connect(&instance, &SingleInstance::argumentsReceived, &window, [&window](const QStringList &arguments) {
+        qInfo("Wren: a second start handed over %d argument(s); bringing the window to the front",
+              static_cast<int>(arguments.size()));
+        window.showAndRaise();
+    });
+    if (!window.FormCreate())
+        return 0;
+    window.show();
+    QObject::connect(&window, &QObject::destroyed, &app, &QApplication::quit);
+    app.setQuitOnLastWindowClosed(true);
+    return app.exec();
 }

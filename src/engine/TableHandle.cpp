@@ -198,6 +198,24 @@ QVariant TableHandle::value(const QString &field) const
     return m_rows[m_current].value(field);
 }
 
+QSqlRecord TableHandle::currentRecord() const
+{
+    if (m_state == State::Edit || m_state == State::Insert)
+        return m_buffer;
+    if (m_current < 0 || m_current >= recordCount())
+        return m_emptyRecord;
+    return m_rows[m_current];
+}
+
+QVariant TableHandle::valueAt(int row, const QString &field) const
+{
+    if (row < 0 || row >= recordCount())
+        return {};
+    if (row == m_current && m_state == State::Edit)
+        return m_buffer.value(field);
+    return m_rows[row].value(field);
+}
+
 void TableHandle::setValue(const QString &field, const QVariant &value)
 {
     if (m_state == State::Browse)

@@ -61,6 +61,10 @@ public:
 
     // The current row's field, or an invalid value when there is no row.
     QVariant value(const QString &field) const;
+    // The current row with every field (the row being edited, when editing).
+    QSqlRecord currentRecord() const;
+    // A field of the stored row at index row (0-based), whatever the current row.
+    QVariant valueAt(int row, const QString &field) const;
     // Sets a field of the current row, starting an edit when browsing.
     void setValue(const QString &field, const QVariant &value);
     bool isModified() const { return m_modified; }

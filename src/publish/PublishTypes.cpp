@@ -33,6 +33,7 @@ JournalSettings JournalSettings::fromRecord(const QSqlRecord &row)
     j.arcDtFormat = text(row, "ArcDtFormat");
     j.arcType = text(row, "ArcType");
     j.webSite = text(row, "WebSite");
+    j.author = text(row, "Author");
     j.reverse = flag(row, "Reverse");
     j.arcReverse = flag(row, "ArcReverse");
     return j;

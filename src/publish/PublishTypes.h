@@ -22,6 +22,7 @@ struct JournalSettings {
     QString arcDtFormat;
     QString arcType;
     QString webSite;
+    QString author;
     bool reverse = false;
     bool arcReverse = false;
 

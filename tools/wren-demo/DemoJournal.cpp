@@ -8,6 +8,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QTime>
+
+#include <algorithm>
+#include <vector>
 
 namespace DemoJournal {
 
@@ -240,8 +244,17 @@ void create(const QString &dataDir, const QDate &today)
     for (const char *cookie : kCookies)
         insert(db, QStringLiteral("INSERT INTO Cookie (Cookie) VALUES (?)"), {QString::fromUtf8(cookie)});
 
-    // Oldest first, so that entry numbers grow with the days.
-    for (auto it = std::rbegin(kEntries); it != std::rend(kEntries); ++it) {
+    // Oldest first and in the order of the day, so that entry numbers grow
+    // with time, as they do for entries written day by day.
+    std::vector<const Entry *> order;
+    for (const Entry &e : kEntries)
+        order.push_back(&e);
+    std::stable_sort(order.begin(), order.end(), [](const Entry *a, const Entry *b) {
+        if (a->daysBack != b->daysBack)
+            return a->daysBack > b->daysBack;
+        return QTime::fromString(QString::fromLatin1(a->time)) < QTime::fromString(QString::fromLatin1(b->time));
+    });
+    for (const Entry *it : order) {
         insert(db,
                QStringLiteral("INSERT INTO Journal (Name, eDate, eTime, Entry, Author, Title) VALUES (?,?,?,?,?,?)"),
                {1, today.addDays(-it->daysBack).toString(QStringLiteral("yyyy-MM-dd")), QString::fromLatin1(it->time),

@@ -1,0 +1,84 @@
+#include "MainActions.h"
+
+#include <QAction>
+#include <QIcon>
+
+namespace {
+
+struct Spec {
+    const char *name;
+    const char *category;
+    const char *caption;
+    const char *hint;
+    const char *shortcut;
+    const char *icon; // resource name under :/icons, or empty
+};
+
+// The command table of the main window.
+const Spec kSpecs[] = {
+    {"actNew", "Journal", "&New Entry", "New journal entry", "Ctrl+N", "new"},
+    {"actPreview", "Journal", "&Preview Entry", "Preview current entry in built-in browser", "", "preview"},
+    {"actSave", "Journal", "&Save Entry", "Save changes to entry", "Ctrl+S", "save"},
+    {"actDel", "Journal", "&Delete Entry", "Delete current entry", "Ctrl+D", "delete"},
+    {"actURL", "Insert", "HyperLink ...", "Insert URL (CTRL+L)", "Ctrl+L", "hyperlink"},
+    {"actImg", "Insert", "Image ...", "Insert image (CTRL+M)", "Ctrl+M", "image"},
+    {"actFile", "Insert", "File Link ...", "Insert file link", "", "filelink"},
+    {"actFileMan", "Insert", "Upload Manager ...", "Manage files uploaded along with journal", "", "uploads"},
+    {"actPara", "Insert", "&Paragraph", "Insert paragraph tag", "", ""},
+    {"actBR", "Insert", "&Line Break", "Insert line break tag", "Ctrl+Return", ""},
+    {"actAngle", "Insert", "&Angle Brackets", "Insert angle brackets", "", ""},
+    {"actSpace", "Insert", "&Space", "Insert space", "", ""},
+    {"actEntry", "Insert", "Entry Link ...", "Link to a previous journal entry", "", ""},
+    {"actUndo", "Edit", "Undo", "Undo the last text change", "Ctrl+Z", ""},
+    {"actRedo", "Edit", "Redo", "", "Ctrl+Shift+Z", ""},
+    {"actCut", "Edit", "Cut", "", "", ""},
+    {"actCopy", "Edit", "Copy", "", "", ""},
+    {"actPaste", "Edit", "Paste", "", "", ""},
+    {"actSelAll", "Edit", "Select All", "Select all text", "Ctrl+A", ""},
+    {"actBold", "Edit", "Bold", "Display selected text bold faced", "Ctrl+B", "bold"},
+    {"actItalics", "Edit", "Italics", "Display selected text in italics", "Ctrl+I", "italics"},
+    {"actFind", "Edit", "&Find ...", "Find entries with specific text ...", "Ctrl+F", ""},
+    {"actLiveSpell", "Edit", "Live Spell Checking", "", "", ""},
+    {"actJournals", "Tools", "&Journal Management ...", "Manage your Wren journals", "", "journals"},
+    {"actOptions", "Tools", "&Options ...", "Customize Wren", "", "options"},
+    {"actPublish", "Tools", "&Publish Entries", "Publish latest entries to web site/s", "", "publish"},
+    {"actArchive", "Tools", "Publish &Archives ...", "Publish older entries as archive files", "", ""},
+    {"actPurge", "Tools", "Purge Entries ...", "Remove specific entries from the current journal", "", ""},
+    {"actBrowse", "Tools", "Browse Site", "Launch the default browser to display current journal", "", "browse"},
+    {"actSpell", "Tools", "Spell Check", "", "", ""},
+    {"actThes", "Tools", "Thesaurus", "", "", ""},
+    {"actSpellOpt", "Tools", "Spellchecker Configuration", "", "", ""},
+    {"actCustomize", "Tools", "&Customize", "", "", ""},
+    {"actExit", "File", "E&xit", "Exit from Wren", "", ""},
+    {"actAbout", "Help", "About", "Display information about Wren", "", ""},
+    {"actReadMe", "Help", "Read Me", "The readme file for Wren", "", ""},
+};
+
+} // namespace
+
+MainActions::MainActions(QObject *owner)
+{
+    for (const Spec &spec : kSpecs) {
+        const QString name = QString::fromLatin1(spec.name);
+        auto *action = new QAction(QString::fromUtf8(spec.caption), owner);
+        action->setObjectName(name);
+        action->setStatusTip(QString::fromUtf8(spec.hint));
+        action->setToolTip(*spec.hint ? QString::fromUtf8(spec.hint) : action->text().remove(u'&'));
+        if (*spec.shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+        if (*spec.icon)
+            action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(spec.icon))));
+        m_actions.insert(name, action);
+        m_categories.insert(name, QString::fromLatin1(spec.category));
+        m_names << name;
+    }
+    m_actions.value(QStringLiteral("actLiveSpell"))->setCheckable(true);
+    m_actions.value(QStringLiteral("actLiveSpell"))->setChecked(true);
+}
+
+QAction *MainActions::operator[](const QString &name) const
+{
+    QAction *action = m_actions.value(name);
+    Q_ASSERT_X(action, "MainActions", qPrintable(name));
+    return action;
+}

@@ -1,0 +1,283 @@
+#include "TdlgOptions.h"
+
+#include "app/IniFile.h"
+#include "app/Prompt.h"
+#include "app/Settings.h"
+#include "publish/NameTables.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+void selectIgnoringCase(QComboBox *box, const QString &text)
+{
+    for (int i = 0; i < box->count(); ++i) {
+        if (box->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
+            box->setCurrentIndex(i);
+            return;
+        }
+    }
+    box->setCurrentIndex(0);
+}
+
+} // namespace
+
+TdlgOptions::TdlgOptions(Settings &settings, QWidget *parent) : QDialog(parent), m_settings(settings)
+{
+    setWindowTitle(QStringLiteral("Wren Options"));
+    setObjectName(QStringLiteral("dlgOptions"));
+    PageControl1 = new QTabWidget(this);
+    PageControl1->addTab(generalTab(), QStringLiteral("General"));
+    PageControl1->addTab(firewallTab(), QStringLiteral("Firewall"));
+    PageControl1->addTab(languageTab(), QStringLiteral("Language"));
+
+    auto *buttons = new QDialogButtonBox(this);
+    OKBtn = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    CancelBtn = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    OKBtn->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    LoadOptions();
+}
+
+QWidget *TdlgOptions::generalTab()
+{
+    auto *tab = new QWidget;
+    chkLogin = new QCheckBox(QStringLiteral("Use Windows Login"));
+    chkLogin->setToolTip(QStringLiteral("Use the Windows user name as the author of each entry"));
+    chkTag = new QCheckBox(QStringLiteral("Auto-insert <p> tag"));
+    chkTag->setToolTip(QStringLiteral("Automatically convert carriage returns (ENTER) to HTML paragraph tags?"));
+    chkRandom = new QCheckBox(QStringLiteral("Random Cookies"));
+    edDays = new QLineEdit;
+    edDays->setMaxLength(2);
+    edDays->setMaximumWidth(40);
+    edDays->setToolTip(QStringLiteral("Display posts for the given number of days"));
+    rbPosts = new QRadioButton(QStringLiteral("with posts"));
+    rbPosts->setToolTip(QStringLiteral("The days will include only days with pots"));
+    rbAbs = new QRadioButton(QStringLiteral("absolute"));
+    rbAbs->setToolTip(QStringLiteral("The number of days will be taken from the last day of posting"));
+
+    auto *days = new QHBoxLayout;
+    days->addWidget(new QLabel(QStringLiteral("Display Last")));
+    days->addWidget(edDays);
+    days->addWidget(new QLabel(QStringLiteral("days")));
+    days->addWidget(rbPosts);
+    days->addWidget(rbAbs);
+    days->addStretch();
+    auto *layout = new QVBoxLayout(tab);
+    layout->addWidget(chkLogin);
+    layout->addWidget(chkTag);
+    layout->addWidget(chkRandom);
+    layout->addLayout(days);
+    layout->addStretch();
+    return tab;
+}
+
+QWidget *TdlgOptions::firewallTab()
+{
+    auto *tab = new QWidget;
+    chkPasv = new QCheckBox(QStringLiteral("Enable Passive (PASV) file transfers (for some firewalls)"));
+    chkSocks = new QCheckBox(QStringLiteral("Use SOCKS Proxy"));
+    connect(chkSocks, &QCheckBox::clicked, this, &TdlgOptions::SetProxyEnabled);
+
+    auto *grpProxy = new QGroupBox(QStringLiteral("Proxy Configuration"));
+    cmbVersion = new QComboBox;
+    cmbVersion->addItems({QStringLiteral("SOCKS 4.0"), QStringLiteral("SOCKS 4.0A"), QStringLiteral("SOCKS 5.0")});
+    edHost = new QLineEdit;
+    edPort = new QLineEdit;
+    cmbAuth = new QComboBox;
+    cmbAuth->addItems({QStringLiteral("None"), QStringLiteral("User ID/Password")});
+    connect(cmbAuth, &QComboBox::currentIndexChanged, this, [this] { SetAuthEnabled(chkSocks->isChecked()); });
+    edUser = new QLineEdit;
+    edPass = new QLineEdit;
+    edPass->setEchoMode(QLineEdit::Password);
+    lblVersion = new QLabel(QStringLiteral("SOCKS Version"));
+    lblHost = new QLabel(QStringLiteral("Proxy Address"));
+    lblPort = new QLabel(QStringLiteral("Proxy Port"));
+    lblAuth = new QLabel(QStringLiteral("Authentication Type"));
+    lblUser = new QLabel(QStringLiteral("User ID"));
+    lblPass = new QLabel(QStringLiteral("Password"));
+    auto *form = new QFormLayout(grpProxy);
+    form->addRow(lblVersion, cmbVersion);
+    form->addRow(lblHost, edHost);
+    form->addRow(lblPort, edPort);
+    form->addRow(lblAuth, cmbAuth);
+    form->addRow(lblUser, edUser);
+    form->addRow(lblPass, edPass);
+    for (QWidget *w :
+         {static_cast<QWidget *>(lblVersion), static_cast<QWidget *>(cmbVersion), static_cast<QWidget *>(lblHost),
+          static_cast<QWidget *>(edHost), static_cast<QWidget *>(lblPort), static_cast<QWidget *>(edPort),
+          static_cast<QWidget *>(lblAuth), static_cast<QWidget *>(cmbAuth), static_cast<QWidget *>(lblUser),
+          static_cast<QWidget *>(edUser), static_cast<QWidget *>(lblPass), static_cast<QWidget *>(edPass)})
+        w->setEnabled(false);
+
+    auto *layout = new QVBoxLayout(tab);
+    layout->addWidget(chkPasv);
+    layout->addWidget(chkSocks);
+    layout->addWidget(grpProxy);
+    layout->addStretch();
+    return tab;
+}
+
+QWidget *TdlgOptions::languageTab()
+{
+    auto *tab = new QWidget;
+    auto *layout = new QHBoxLayout(tab);
+    auto column = [&](const QString &label, QLineEdit *&edit, QPushButton *&put, QListWidget *&list) {
+        auto *box = new QVBoxLayout;
+        edit = new QLineEdit;
+        put = new QPushButton(QStringLiteral("Put"));
+        list = new QListWidget;
+        list->setMinimumHeight(220);
+        box->addWidget(new QLabel(label));
+        box->addWidget(edit);
+        box->addWidget(put);
+        box->addWidget(list);
+        layout->addLayout(box);
+        QListWidget *l = list;
+        QLineEdit *e = edit;
+        connect(list, &QListWidget::itemClicked, this, [e](QListWidgetItem *item) { e->setText(item->text()); });
+        connect(put, &QPushButton::clicked, this, [l, e] {
+            if (QListWidgetItem *item = l->currentItem(); item && item->isSelected())
+                item->setText(e->text());
+        });
+    };
+    column(QStringLiteral("Short Day"), edSDay, btnSDay, lbSDay);
+    column(QStringLiteral("Long Day"), edLDay, btnLDay, lbLDay);
+    column(QStringLiteral("Short Month"), edSMon, btnSMon, lbSMon);
+    column(QStringLiteral("Long Month"), edLMon, btnLMon, lbLMon);
+    return tab;
+}
+
+void TdlgOptions::SetProxyEnabled(bool on)
+{
+    for (QWidget *w :
+         {static_cast<QWidget *>(lblVersion), static_cast<QWidget *>(cmbVersion), static_cast<QWidget *>(lblHost),
+          static_cast<QWidget *>(edHost), static_cast<QWidget *>(lblPort), static_cast<QWidget *>(edPort),
+          static_cast<QWidget *>(lblAuth), static_cast<QWidget *>(cmbAuth)})
+        w->setEnabled(on);
+    SetAuthEnabled(on);
+}
+
+void TdlgOptions::SetAuthEnabled(bool on)
+{
+    const bool enabled = on && cmbAuth->currentIndex() == 1;
+    for (QWidget *w : {static_cast<QWidget *>(lblUser), static_cast<QWidget *>(edUser), static_cast<QWidget *>(lblPass),
+                       static_cast<QWidget *>(edPass)})
+        w->setEnabled(enabled);
+}
+
+void TdlgOptions::LoadOptions()
+{
+    Settings &s = m_settings;
+    chkLogin->setChecked(s.useWindowsLogin());
+    chkTag->setChecked(s.autoinsertTag());
+    chkRandom->setChecked(s.randomCookies());
+    edDays->setText(s.days());
+    rbPosts->setAutoExclusive(false);
+    rbAbs->setAutoExclusive(false);
+    rbPosts->setChecked(s.historyForPosts());
+    rbAbs->setChecked(s.historyDays());
+    if (rbAbs->isChecked())
+        rbPosts->setChecked(false);
+    rbPosts->setAutoExclusive(true);
+    rbAbs->setAutoExclusive(true);
+
+    chkPasv->setChecked(s.pasv());
+    chkSocks->setChecked(s.socks());
+    selectIgnoringCase(cmbVersion, s.socksVersion());
+    edHost->setText(s.proxyHost());
+    edPort->setText(s.proxyPortText());
+    selectIgnoringCase(cmbAuth, s.authentication());
+    edUser->setText(s.proxyUser());
+    edPass->setText(s.proxyPassword());
+    SetProxyEnabled(chkSocks->isChecked());
+
+    NameTables names = NameTables::current();
+    auto load = [&](QListWidget *list, auto &table, const char *stem) {
+        list->clear();
+        for (int i = 1; i <= static_cast<int>(table.size()); ++i) {
+            const QString key = QLatin1String(stem) + QString::number(i);
+            table[i - 1] = s.file().readString(QStringLiteral("Language"), key, table[i - 1]);
+            list->addItem(table[i - 1]);
+        }
+    };
+    load(lbSDay, names.shortDays, "ShortDay");
+    load(lbLDay, names.longDays, "LongDay");
+    load(lbSMon, names.shortMonths, "ShortMonth");
+    load(lbLMon, names.longMonths, "LongMonth");
+    NameTables::install(names);
+    setOptionValues();
+}
+
+void TdlgOptions::setOptionValues()
+{
+    // Text that is no whole number keeps the usual seven days.
+    m_options.days = IniFile::parseInteger(edDays->text().trimmed()).value_or(7);
+    m_useWindowsLogin = chkLogin->isChecked();
+    m_options.autoinsertTag = chkTag->isChecked();
+    m_options.historyDays = rbAbs->isChecked();
+    m_options.randomCookies = chkRandom->isChecked();
+}
+
+void TdlgOptions::SaveOptions()
+{
+    Settings &s = m_settings;
+    s.setUseWindowsLogin(chkLogin->isChecked());
+    s.setDays(edDays->text());
+    s.setRandomCookies(chkRandom->isChecked());
+    s.setHistoryForPosts(rbPosts->isChecked());
+    s.setHistoryDays(rbAbs->isChecked());
+    s.setAutoinsertTag(chkTag->isChecked());
+    s.setPasv(chkPasv->isChecked());
+    s.setSocks(chkSocks->isChecked());
+    s.setSocksVersion(cmbVersion->currentText());
+    s.setProxyHost(edHost->text());
+    s.setProxyPortText(edPort->text());
+    s.setAuthentication(cmbAuth->currentText());
+    s.setProxyUser(edUser->text());
+    s.setProxyPassword(edPass->text());
+
+    NameTables names = NameTables::current();
+    auto save = [&](QListWidget *list, auto &table, const char *stem) {
+        for (int i = 1; i <= static_cast<int>(table.size()) && i <= list->count(); ++i) {
+            table[i - 1] = list->item(i - 1)->text();
+            s.file().writeString(QStringLiteral("Language"), QLatin1String(stem) + QString::number(i), table[i - 1]);
+        }
+    };
+    save(lbSDay, names.shortDays, "ShortDay");
+    save(lbLDay, names.longDays, "LongDay");
+    save(lbSMon, names.shortMonths, "ShortMonth");
+    save(lbLMon, names.longMonths, "LongMonth");
+    NameTables::install(names);
+    setOptionValues();
+}
+
+void TdlgOptions::done(int result)
+{
+    if (result == QDialog::Accepted && !IniFile::parseInteger(edDays->text().trimmed())) {
+        PageControl1->setCurrentIndex(0);
+        edDays->setFocus();
+        Prompt::inform(this, QStringLiteral("\"Display Last\" needs a whole number of days."));
+        return;
+    }
+    QDialog::done(result);
+}

@@ -1,0 +1,753 @@
+#include "TfrmMain.h"
+
+#include "app/Prompt.h"
+#include "app/TdlgAbout.h"
+#include "app/TdlgCustomize.h"
+#include "app/TdlgOptions.h"
+#include "data/DataVersion.h"
+#include "data/WrenError.h"
+#include "editing/EntryGridModel.h"
+#include "editing/EntryList.h"
+#include "editing/EntryRecovery.h"
+#include "publish/PublishRun.h"
+#include "publish/TdlgArchive.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QScopeGuard>
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+// The icons live in the wrengui library, which a static link would drop unless
+// they are registered by hand.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace {
+
+// The editor shows line breaks as "\n"; entries keep them as CR LF, the form
+// that publishing turns into paragraphs.
+QString toStored(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\n', QLatin1String("\r\n"));
+    return text;
+}
+
+QString toEditor(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+// Commands whose work arrives with later parts of the program.
+const char *const kNotYetBuilt[] = {"actPreview", "actURL",     "actImg",   "actFile",      "actFileMan",
+                                    "actPara",    "actBR",      "actAngle", "actSpace",     "actEntry",
+                                    "actBold",    "actItalics", "actFind",  "actLiveSpell", "actJournals",
+                                    "actPurge",   "actSpell",   "actThes",  "actSpellOpt"};
+
+} // namespace
+
+TfrmMain::TfrmMain(const MainWindowPaths &paths, QWidget *parent)
+    : QMainWindow(parent), m_paths(paths), m_settings(paths.settingsFile), m_actions(this), m_db(QStringLiteral("Wren"))
+{
+    initResources();
+    setWindowTitle(QStringLiteral("Wren"));
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/wren.svg")));
+    m_entries = std::make_unique<EntryList>(m_db);
+    buildLayout();
+    buildMenus();
+    buildTray();
+    m_recoveryTimer.setSingleShot(true);
+    m_recoveryTimer.setInterval(1000);
+    connect(&m_recoveryTimer, &QTimer::timeout, this, &TfrmMain::writeRecovery);
+}
+
+TfrmMain::~TfrmMain()
+{
+    m_entries.reset();
+    m_tblNames.reset();
+    m_db.close();
+    m_staging.remove();
+}
+
+void TfrmMain::buildLayout()
+{
+    actMainTB = addToolBar(QStringLiteral("Main Toolbar"));
+    actMainTB->setObjectName(QStringLiteral("actMainTB"));
+    actMainTB->setIconSize(QSize(20, 20));
+    actMainTB->setMovable(false);
+
+    // Left pane: the journal strip, the calendar and the entries of the day.
+    auto *left = new QWidget;
+    auto *pnlJournal = new QHBoxLayout;
+    dbName = new QLineEdit;
+    dbName->setObjectName(QStringLiteral("dbName"));
+    navPrior = new QToolButton;
+    navPrior->setArrowType(Qt::LeftArrow);
+    navPrior->setStatusTip(QStringLiteral("Previous Journal"));
+    navPrior->setToolTip(QStringLiteral("Previous Journal"));
+    navNext = new QToolButton;
+    navNext->setArrowType(Qt::RightArrow);
+    navNext->setStatusTip(QStringLiteral("Next Journal"));
+    navNext->setToolTip(QStringLiteral("Next Journal"));
+    pnlJournal->addWidget(dbName);
+    pnlJournal->addWidget(navPrior);
+    pnlJournal->addWidget(navNext);
+    calDate = new QCalendarWidget;
+    calDate->setGridVisible(false);
+    calDate->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    dbGrid = new QTableView;
+    dbGrid->setObjectName(QStringLiteral("dbGrid"));
+    dbGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dbGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbGrid->verticalHeader()->hide();
+    dbGrid->horizontalHeader()->setStretchLastSection(true);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(4, 4, 0, 4);
+    leftLayout->addLayout(pnlJournal);
+    leftLayout->addWidget(calDate);
+    leftLayout->addWidget(dbGrid, 1);
+
+    // Right pane: the edit tool bar, the title, the editor and the preview.
+    auto *right = new QWidget;
+    actEditTB = new QToolBar(QStringLiteral("Edit Toolbar"));
+    actEditTB->setObjectName(QStringLiteral("actEditTB"));
+    actEditTB->setIconSize(QSize(20, 20));
+    dbTitle = new QLineEdit;
+    dbTitle->setObjectName(QStringLiteral("dbTitle"));
+    dbTitle->setPlaceholderText(QStringLiteral("Title"));
+    dbTitle->setStatusTip(QStringLiteral("Title for the current entry (if any)"));
+    dbEntry = new QPlainTextEdit;
+    dbEntry->setObjectName(QStringLiteral("dbEntry"));
+    dbEntry->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    dbEntry->setFont(mono);
+    webBrowser = new QWidget;
+    webBrowser->setObjectName(QStringLiteral("webBrowser"));
+    new QVBoxLayout(webBrowser);
+    splBrowser = new QSplitter(Qt::Vertical);
+    splBrowser->addWidget(dbEntry);
+    splBrowser->addWidget(webBrowser);
+    splBrowser->setSizes({400, 0});
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 4, 4);
+    rightLayout->addWidget(actEditTB);
+    rightLayout->addWidget(dbTitle);
+    rightLayout->addWidget(splBrowser, 1);
+
+    splMid = new QSplitter(Qt::Horizontal);
+    splMid->addWidget(left);
+    splMid->addWidget(right);
+    splMid->setStretchFactor(1, 1);
+    splMid->setSizes({201, 553});
+
+    memLog = new QPlainTextEdit;
+    memLog->setObjectName(QStringLiteral("memLog"));
+    memLog->setReadOnly(true);
+    memLog->setMaximumBlockCount(10000);
+    Splitter1 = new QSplitter(Qt::Vertical);
+    Splitter1->addWidget(splMid);
+    Splitter1->addWidget(memLog);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setSizes({420, 73});
+    setCentralWidget(Splitter1);
+    statusBar()->setObjectName(QStringLiteral("barStat"));
+
+    for (QToolBar *bar : {actMainTB, actEditTB}) {
+        bar->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(bar, &QWidget::customContextMenuRequested, this, [this, bar](const QPoint &at) {
+            QMenu menu;
+            menu.addAction(QStringLiteral("&Customize ..."), this, &TfrmMain::actCustomizeExecute);
+            menu.exec(bar->mapToGlobal(at));
+        });
+    }
+}
+
+void TfrmMain::buildMenus()
+{
+    const MainActions &a = m_actions;
+    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    file->addAction(a["actExit"]);
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    for (const char *name :
+         {"actUndo", "actRedo", "-", "actFind", "actSelAll", "actItalics", "actBold", "-", "actLiveSpell"})
+        *name == '-' ? (void)edit->addSeparator() : edit->addAction(a[QLatin1String(name)]);
+    QMenu *journal = menuBar()->addMenu(QStringLiteral("Journal"));
+    for (const char *name : {"actNew", "actPreview", "actSave", "actDel"})
+        journal->addAction(a[QLatin1String(name)]);
+    QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    for (const char *name :
+         {"actJournals", "actOptions", "actPublish", "actArchive", "actPurge", "actBrowse", "actSpellOpt"})
+        tools->addAction(a[QLatin1String(name)]);
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->addAction(a["actReadMe"]);
+    help->addAction(a["actAbout"]);
+
+    // The editor's right-click menu.
+    auto *mnuEdit = new QMenu(this);
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    for (const char *name : {"actPara", "actBR", "actURL", "actImg", "actFile", "actEntry", "actAngle", "actSpace", "-",
+                             "actCut", "actCopy", "actPaste", "-", "actSpell", "actThes"})
+        *name == '-' ? (void)mnuEdit->addSeparator() : mnuEdit->addAction(a[QLatin1String(name)]);
+    dbEntry->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(dbEntry, &QWidget::customContextMenuRequested, this,
+            [this, mnuEdit](const QPoint &at) { mnuEdit->exec(dbEntry->mapToGlobal(at)); });
+
+    for (const char *name : kNotYetBuilt)
+        a[QLatin1String(name)]->setEnabled(false);
+
+    auto on = [this](const char *name, void (TfrmMain::*handler)()) {
+        connect(m_actions[QLatin1String(name)], &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    on("actNew", &TfrmMain::actNewExecute);
+    on("actSave", &TfrmMain::actSaveExecute);
+    on("actDel", &TfrmMain::actDelExecute);
+    on("actPublish", &TfrmMain::actPublishExecute);
+    on("actArchive", &TfrmMain::actArchiveExecute);
+    on("actOptions", &TfrmMain::actOptionsExecute);
+    on("actBrowse", &TfrmMain::actBrowseExecute);
+    on("actReadMe", &TfrmMain::actReadMeExecute);
+    on("actAbout", &TfrmMain::actAboutExecute);
+    on("actCustomize", &TfrmMain::actCustomizeExecute);
+    on("actExit", &TfrmMain::actExitExecute);
+    connect(a["actUndo"], &QAction::triggered, dbEntry, &QPlainTextEdit::undo);
+    connect(a["actRedo"], &QAction::triggered, dbEntry, &QPlainTextEdit::redo);
+    connect(a["actCut"], &QAction::triggered, dbEntry, &QPlainTextEdit::cut);
+    connect(a["actCopy"], &QAction::triggered, dbEntry, &QPlainTextEdit::copy);
+    connect(a["actPaste"], &QAction::triggered, dbEntry, &QPlainTextEdit::paste);
+    connect(a["actSelAll"], &QAction::triggered, dbEntry, &QPlainTextEdit::selectAll);
+    for (const QString &name : a.names())
+        addAction(a[name]); // shortcuts work wherever the focus is
+
+    connect(navPrior, &QToolButton::clicked, this, &TfrmMain::navNamePrior);
+    connect(navNext, &QToolButton::clicked, this, &TfrmMain::navNameNext);
+    connect(calDate, &QCalendarWidget::clicked, this, &TfrmMain::calDateClick);
+    connect(dbName, &QLineEdit::textEdited, this, [this](const QString &text) {
+        guard([&] {
+            if (m_tblNames && !m_tblNames->isEmpty())
+                m_tblNames->setValue(QStringLiteral("Name"), text);
+        });
+    });
+    connect(dbTitle, &QLineEdit::textEdited, this, [this](const QString &text) {
+        guard([&] { m_entries->setTitle(text); });
+        scheduleRecovery();
+    });
+    connect(dbEntry, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_showingEntry || !m_started)
+            return;
+        guard([&] { m_entries->setText(toStored(dbEntry->toPlainText())); });
+        scheduleRecovery();
+    });
+}
+
+void TfrmMain::buildTray()
+{
+    m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/wren.svg")), this);
+    m_tray->setToolTip(QStringLiteral("Wren - journal publishing"));
+    auto *mnuTray = new QMenu(this);
+    QAction *show = mnuTray->addAction(QStringLiteral("Show Wren"), this, &TfrmMain::showAndRaise);
+    QFont bold = show->font();
+    bold.setBold(true);
+    show->setFont(bold);
+    mnuTray->addAction(QStringLiteral("Hide Wren"), this, &QWidget::hide);
+    mnuTrayClose = mnuTray->addAction(QStringLiteral("Minimize on Close"));
+    mnuTrayClose->setCheckable(true);
+    mnuTray->addSeparator();
+    QAction *exit = mnuTray->addAction(QStringLiteral("E&xit"), this, &TfrmMain::trayExit);
+    exit->setStatusTip(QStringLiteral("Exit from Wren"));
+    m_tray->setContextMenu(mnuTray);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            showAndRaise();
+    });
+    m_tray->show();
+}
+
+bool TfrmMain::minimizeOnClose() const
+{
+    return mnuTrayClose->isChecked();
+}
+
+void TfrmMain::setMinimizeOnClose(bool on)
+{
+    mnuTrayClose->setChecked(on);
+}
+
+void TfrmMain::placeFromSettings()
+{
+    if (m_settings.state() == 1) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        move(m_settings.left(), m_settings.top());
+        resize(m_settings.width(), m_settings.height());
+    }
+    actEditTB->setVisible(m_settings.editToolbar());
+    actMainTB->setVisible(m_settings.mainToolbar());
+}
+
+bool TfrmMain::FormCreate()
+{
+    // Placement and the two check marks come first, before any file is touched.
+    placeFromSettings();
+    setMinimizeOnClose(m_settings.minimizeOnClose());
+    m_actions["actLiveSpell"]->setChecked(m_settings.liveSpell());
+    m_pending.clear();
+
+    try {
+        m_staging = StagingDirectory::prepare(m_paths.tempBase);
+        const DataVersion::Result version = DataVersion::check(m_settings, m_paths.dataDir);
+        if (!version.message.isEmpty())
+            Prompt::inform(this, version.message);
+        if (version.mustExit())
+            return false;
+        DataVersion::createMissingTables(m_paths.dataDir);
+        m_db.open(m_paths.dataDir, m_staging.path());
+
+        m_tblNames = std::make_unique<TableHandle>(m_db, QStringLiteral("Names"));
+        m_tblNames->open();
+        const QDate today = QDate::currentDate();
+        calDate->setSelectedDate(today);
+        m_entries->setDay(today);
+        journalChanged();
+        m_entries->requery();
+        m_firewall = LoadFirewall(m_settings);
+    } catch (const WrenError &error) {
+        Prompt::inform(this, error.message());
+        return false;
+    }
+    m_actions["actSave"]->setEnabled(false);
+
+    m_grid = new EntryGridModel(*m_entries, this);
+    dbGrid->setModel(m_grid);
+    connect(dbGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (!m_showingEntry && current.isValid())
+                    guard([&] { m_entries->select(current.row()); });
+            });
+    connect(m_entries.get(), &EntryList::saveEnabledChanged, m_actions["actSave"], &QAction::setEnabled);
+    connect(m_entries.get(), &EntryList::currentChanged, this, &TfrmMain::showEntry);
+    connect(m_entries.get(), &EntryList::rowsChanged, this, [this] {
+        m_grid->reload();
+        showEntry();
+    });
+    connect(m_entries.get(), &EntryList::settled, this, [this] {
+        m_recoveryTimer.stop();
+        EntryRecovery::remove(m_paths.dataDir);
+    });
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+        try {
+            m_db.flush();
+        } catch (const WrenError &) {
+            // A failed flush is retried at the next idle moment; the store itself reports errors.
+        }
+    });
+
+    // The dialogs are made once, in order; the Options dialog installs the names.
+    m_dlgAbout = new TdlgAbout(this);
+    m_dlgArchive = new TdlgArchive(this);
+    m_dlgOptions = new TdlgOptions(m_settings, this);
+    m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
+
+    m_toolbarLayout =
+        ToolbarLayout::load(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg")), m_actions.names());
+    applyToolbarLayout();
+    m_started = true;
+    showEntry();
+    offerRecovery();
+    dbEntry->setFocus(); // the user can start typing at once
+    return true;
+}
+
+void TfrmMain::applyToolbarLayout()
+{
+    auto fill = [this](QToolBar *bar, const QStringList &names) {
+        bar->clear();
+        for (const QString &name : names) {
+            if (name == QLatin1String("-"))
+                bar->addSeparator();
+            else
+                bar->addAction(m_actions[name]);
+        }
+    };
+    fill(actMainTB, m_toolbarLayout.main);
+    fill(actEditTB, m_toolbarLayout.edit);
+}
+
+void TfrmMain::guard(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const WrenError &error) {
+        Prompt::inform(this, error.message());
+    } catch (const std::exception &error) {
+        Prompt::inform(this, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void TfrmMain::log(const QString &line)
+{
+    memLog->appendPlainText(line);
+    memLog->verticalScrollBar()->setValue(memLog->verticalScrollBar()->maximum());
+    Q_EMIT logLine(line);
+}
+
+int TfrmMain::journalId() const
+{
+    return m_entries->journal().id;
+}
+
+const QDate &TfrmMain::selectedDay() const
+{
+    return m_entries->day();
+}
+
+void TfrmMain::journalChanged()
+{
+    const JournalSettings journal =
+        m_tblNames->isEmpty() ? JournalSettings() : JournalSettings::fromRecord(m_tblNames->currentRecord());
+    m_entries->setJournal(journal);
+    dbName->setText(journal.name);
+    dbName->setEnabled(journal.id != 0);
+    if (m_started)
+        m_entries->requery();
+}
+
+void TfrmMain::showEntry()
+{
+    m_showingEntry = true;
+    dbTitle->setText(m_entries->title());
+    const QString text = toEditor(m_entries->text());
+    if (dbEntry->toPlainText() != text)
+        dbEntry->setPlainText(text);
+    const int row =
+        m_entries->rows().state() == TableHandle::State::Insert ? m_entries->count() : m_entries->rows().recNo();
+    if (m_grid && row >= 0 && row < m_grid->rowCount())
+        dbGrid->selectRow(row);
+    m_showingEntry = false;
+}
+
+void TfrmMain::promptUnsavedChanges()
+{
+    if (!m_entries->hasPendingChange())
+        return;
+    if (Prompt::ask(this, QStringLiteral("You have unsaved Changes! Save?")))
+        m_entries->store();
+    else
+        m_entries->discard();
+}
+
+void TfrmMain::storeJournalName()
+{
+    if (m_tblNames && m_tblNames->isModified())
+        m_tblNames->post();
+}
+
+void TfrmMain::calDateClick(const QDate &day)
+{
+    guard([&] {
+        promptUnsavedChanges();
+        m_entries->setDay(day);
+        m_entries->requery();
+    });
+}
+
+void TfrmMain::navNamePrior()
+{
+    guard([&] {
+        storeJournalName();
+        promptUnsavedChanges();
+        if (m_tblNames->recNo() <= 0)
+            return;
+        m_tblNames->prior();
+        journalChanged();
+    });
+}
+
+void TfrmMain::navNameNext()
+{
+    guard([&] {
+        storeJournalName();
+        promptUnsavedChanges();
+        if (m_tblNames->recNo() + 1 >= m_tblNames->recordCount())
+            return;
+        m_tblNames->next();
+        journalChanged();
+    });
+}
+
+void TfrmMain::actNewExecute()
+{
+    guard([&] {
+        promptUnsavedChanges();
+        m_entries->newEntry(QTime::currentTime());
+        dbTitle->setFocus();
+    });
+}
+
+void TfrmMain::actSaveExecute()
+{
+    guard([&] { m_entries->store(); });
+}
+
+void TfrmMain::actDelExecute()
+{
+    guard([&] {
+        promptUnsavedChanges();
+        m_entries->deleteCurrent();
+    });
+}
+
+void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer &)> &work)
+{
+    auto sink = [this](const QString &line) { log(line); };
+    SiteTransfer transfer(m_staging.path(), sink);
+    PublishContext ctx{m_db,
+                       m_settings,
+                       m_dlgOptions->options(),
+                       Clock::system(),
+                       NameTables::current(),
+                       m_staging.path(),
+                       m_entries->journal(),
+                       transfer,
+                       m_pending,
+                       sink};
+    PublishRun run(ctx);
+    work(run, transfer);
+}
+
+void TfrmMain::actPublishExecute()
+{
+    guard([&] {
+        promptUnsavedChanges();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        runPublishing([](PublishRun &run, SiteTransfer &) { run.PublishEntry(); });
+    });
+}
+
+void TfrmMain::actArchiveExecute()
+{
+    guard([&] {
+        runPublishing([this](PublishRun &run, SiteTransfer &transfer) {
+            const auto range = run.archiveRange();
+            if (!range) {
+                Prompt::inform(this, PublishRun::noDateRangeMessage());
+                return;
+            }
+            m_dlgArchive->dtFrom->setDate(range->first);
+            m_dlgArchive->dtTo->setDate(range->second);
+            if (m_dlgArchive->exec() != QDialog::Accepted) {
+                transfer.EndSession(true);
+                return;
+            }
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+            run.PublishArchive(m_dlgArchive->dtFrom->date(), m_dlgArchive->dtTo->date());
+        });
+    });
+}
+
+void TfrmMain::actOptionsExecute()
+{
+    guard([&] {
+        if (m_dlgOptions->exec() != QDialog::Accepted)
+            return;
+        m_dlgOptions->SaveOptions();
+        m_firewall = LoadFirewall(m_settings);
+        m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
+    });
+}
+
+void TfrmMain::actBrowseExecute()
+{
+    guard([&] {
+        const QString site = m_entries->journal().webSite;
+        if (site.isEmpty() || site.compare(QLatin1String("http://"), Qt::CaseInsensitive) == 0) {
+            Prompt::inform(this, QStringLiteral("Web site not defined for current journal!"), QStringLiteral("Error"));
+            return;
+        }
+        QDesktopServices::openUrl(QUrl(site, QUrl::TolerantMode));
+    });
+}
+
+void TfrmMain::actReadMeExecute()
+{
+    guard([&] {
+        const QString readMe = QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.txt"));
+        if (!QFileInfo::exists(readMe)) {
+            Prompt::inform(this, QStringLiteral("Wren.Txt file does not exist in the Wren directory"),
+                           QStringLiteral("Error"));
+            return;
+        }
+        QDesktopServices::openUrl(QUrl::fromLocalFile(readMe));
+    });
+}
+
+void TfrmMain::actAboutExecute()
+{
+    m_dlgAbout->exec();
+}
+
+void TfrmMain::actCustomizeExecute()
+{
+    TdlgCustomize dialog(m_actions, m_toolbarLayout, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_toolbarLayout = dialog.layout();
+    applyToolbarLayout();
+}
+
+void TfrmMain::actExitExecute()
+{
+    close();
+}
+
+void TfrmMain::trayExit()
+{
+    m_exitRequested = true;
+    close();
+}
+
+void TfrmMain::showAndRaise()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TfrmMain::saveSettings()
+{
+    m_settings.setState(isMaximized() ? 1 : 0);
+    m_settings.setTop(pos().y());
+    m_settings.setLeft(pos().x());
+    m_settings.setHeight(height());
+    m_settings.setWidth(width());
+    m_settings.setEditToolbar(!actEditTB->isHidden());
+    m_settings.setMainToolbar(!actMainTB->isHidden());
+    m_settings.setMinimizeOnClose(minimizeOnClose());
+    m_settings.setLiveSpell(m_actions["actLiveSpell"]->isChecked());
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    if (minimizeOnClose() && !m_exitRequested) {
+        event->ignore();
+        // Without a tray there is nowhere to hide to: minimise instead.
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            hide();
+        else
+            showMinimized();
+        return;
+    }
+    if (!m_started) {
+        event->accept();
+        return;
+    }
+    bool closed = true;
+    guard([&] {
+        closed = false;
+        storeJournalName();
+        promptUnsavedChanges();
+        saveSettings();
+        m_toolbarLayout.save(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg")));
+        m_db.closeIdleConnections();
+        closed = true;
+    });
+    m_exitRequested = false;
+    if (closed) {
+        m_tray->hide();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TfrmMain::scheduleRecovery()
+{
+    if (m_started && m_entries->hasPendingChange())
+        m_recoveryTimer.start();
+}
+
+void TfrmMain::writeRecovery()
+{
+    if (!m_entries->hasPendingChange())
+        return;
+    RecoveredEntry entry;
+    const bool inserting = m_entries->rows().state() == TableHandle::State::Insert;
+    entry.id = inserting ? 0 : m_entries->rows().value(QStringLiteral("ID")).toLongLong();
+    entry.journal = m_entries->journal().id;
+    entry.day = m_entries->day();
+    entry.title = m_entries->title();
+    entry.entry = m_entries->text();
+    try {
+        EntryRecovery::write(m_paths.dataDir, entry);
+    } catch (const WrenError &error) {
+        log(error.message());
+    }
+}
+
+void TfrmMain::offerRecovery()
+{
+    const std::optional<RecoveredEntry> found = EntryRecovery::read(m_paths.dataDir);
+    if (!found)
+        return;
+    const QString question =
+        QStringLiteral("Wren closed before the entry of %1 was saved.\r\nPut the unsaved text back?")
+            .arg(QLocale::system().toString(found->day, QLocale::LongFormat));
+    if (!Prompt::ask(this, question)) {
+        EntryRecovery::remove(m_paths.dataDir);
+        return;
+    }
+    guard([&] {
+        if (found->journal != journalId()) {
+            for (m_tblNames->first(); !m_tblNames->eof(); m_tblNames->next()) {
+                if (m_tblNames->value(QStringLiteral("ID")).toInt() == found->journal)
+                    break;
+            }
+            journalChanged();
+        }
+        calDate->setSelectedDate(found->day);
+        m_entries->setDay(found->day);
+        m_entries->requery();
+        bool located = false;
+        for (int row = 0; row < m_entries->count() && found->id != 0; ++row) {
+            if (m_entries->rows().valueAt(row, QStringLiteral("ID")).toLongLong() == found->id) {
+                m_entries->select(row);
+                located = true;
+            }
+        }
+        if (!located)
+            m_entries->rows().insert(); // the row is gone: a new entry of that day
+        m_entries->setTitle(found->title);
+        m_entries->setText(found->entry);
+        m_grid->reload();
+        showEntry();
+    });
+}

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "app/MainActions.h"
+#include "app/Settings.h"
+#include "app/StagingDirectory.h"
+#include "app/ToolbarLayout.h"
+#include "engine/Database.h"
+#include "engine/TableHandle.h"
+#include "transfer/Firewall.h"
+#include "transfer/SiteTransfer.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class EntryGridModel;
+class EntryList;
+class PublishRun;
+class QCalendarWidget;
+class QLineEdit;
+class QPlainTextEdit;
+class QSplitter;
+class QSystemTrayIcon;
+class QTableView;
+class QToolBar;
+class QToolButton;
+class TdlgAbout;
+class TdlgArchive;
+class TdlgOptions;
+
+// Where a main window finds its files.
+struct MainWindowPaths {
+    QString dataDir;      // table files, settings file, Wren.txt, Wren.cfg
+    QString settingsFile; // normally "wren.INI" in the data directory
+    QString tempBase;     // the user's temporary directory, for the staging directory
+};
+
+// The main window: one journal and one day at a time, the entry editor, the
+// log pane, the menus, tool bars and tray icon, and the commands that start
+// from them. Every command runs behind one boundary that shows an error in a
+// message box titled "Wren" and leaves the window usable.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(const MainWindowPaths &paths, QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // Runs the start-up; false when the program must end (the data-version
+    // message for a missing version, or a database that cannot be opened).
+    bool FormCreate();
+
+    // The unsaved-changes prompt: asks to store a pending change of the entry.
+    void promptUnsavedChanges();
+
+    // Commands.
+    void actNewExecute();
+    void actSaveExecute();
+    void actDelExecute();
+    void actPublishExecute();
+    void actArchiveExecute();
+    void actOptionsExecute();
+    void actBrowseExecute();
+    void actReadMeExecute();
+    void actAboutExecute();
+    void actCustomizeExecute();
+    void actExitExecute();
+    void trayExit();
+    void calDateClick(const QDate &day);
+    void navNamePrior();
+    void navNameNext();
+    // Brings the window to the front, restoring it when minimised or hidden.
+    void showAndRaise();
+
+    // State other parts read.
+    int journalId() const;
+    const QDate &selectedDay() const;
+    EntryList &entries() { return *m_entries; }
+    Database &database() { return m_db; }
+    const FirewallSettings &firewall() const { return m_firewall; }
+    PendingLists &pending() { return m_pending; }
+    const QString &stagingPath() const { return m_staging.path(); }
+    MainActions &actions() { return m_actions; }
+    TdlgOptions &options() { return *m_dlgOptions; }
+    TdlgArchive &archiveDialog() { return *m_dlgArchive; }
+    bool minimizeOnClose() const;
+    void setMinimizeOnClose(bool on);
+
+    // Controls, named as the program names them.
+    QLineEdit *dbName;
+    QToolButton *navPrior, *navNext;
+    QCalendarWidget *calDate;
+    QTableView *dbGrid;
+    QLineEdit *dbTitle;
+    QPlainTextEdit *dbEntry;
+    QWidget *webBrowser;
+    QPlainTextEdit *memLog;
+    QToolBar *actMainTB, *actEditTB;
+    QSplitter *splMid, *splBrowser, *Splitter1;
+
+Q_SIGNALS:
+    void logLine(const QString &line);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildLayout();
+    void buildMenus();
+    void buildTray();
+    void applyToolbarLayout();
+    void placeFromSettings();
+    void saveSettings();
+    // Runs a command behind the error boundary.
+    void guard(const std::function<void()> &command);
+    void journalChanged();
+    void showEntry();
+    void log(const QString &line);
+    void scheduleRecovery();
+    void writeRecovery();
+    void offerRecovery();
+    void storeJournalName();
+    // Runs publishing work on a run over the current journal, logging into memLog.
+    void runPublishing(const std::function<void(PublishRun &, SiteTransfer &)> &work);
+
+    MainWindowPaths m_paths;
+    Settings m_settings;
+    MainActions m_actions;
+    Database m_db;
+    StagingDirectory m_staging;
+    std::unique_ptr<TableHandle> m_tblNames;
+    std::unique_ptr<EntryList> m_entries;
+    EntryGridModel *m_grid = nullptr;
+    FirewallSettings m_firewall;
+    PendingLists m_pending;
+    ToolbarLayout m_toolbarLayout;
+    TdlgOptions *m_dlgOptions = nullptr;
+    TdlgArchive *m_dlgArchive = nullptr;
+    TdlgAbout *m_dlgAbout = nullptr;
+    QSystemTrayIcon *m_tray = nullptr;
+    QAction *mnuTrayClose = nullptr;
+    QTimer m_recoveryTimer;
+    bool m_exitRequested = false;
+    bool m_showingEntry = false;
+    bool m_started = false;
+};

@@ -1,0 +1,148 @@
+#include "EntryList.h"
+
+#include "data/Statements.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+EntryList::EntryList(Database &db, QObject *parent) : QObject(parent), m_db(db), m_jot(db, QStringLiteral("Journal"))
+{
+    m_jot.afterInsert = [this] {
+        applyInsertDefaults();
+        setSaveEnabled(true);
+    };
+    m_jot.afterEdit = [this] { setSaveEnabled(true); };
+    m_jot.afterPost = [this] {
+        setSaveEnabled(false);
+        Q_EMIT settled();
+    };
+    m_jot.afterScroll = [this] { Q_EMIT currentChanged(); };
+}
+
+void EntryList::setSaveEnabled(bool on)
+{
+    if (m_saveEnabled == on)
+        return;
+    m_saveEnabled = on;
+    Q_EMIT saveEnabledChanged(on);
+}
+
+QString EntryList::loginName()
+{
+    if (const passwd *pw = ::getpwuid(::geteuid()); pw && pw->pw_name && *pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+QString EntryList::authorFor(bool useLoginName, const QString &journalAuthor)
+{
+    QString author = journalAuthor;
+    if (useLoginName) {
+        const QString login = loginName();
+        if (!login.isEmpty())
+            author = login;
+    }
+    return author.left(30);
+}
+
+void EntryList::applyInsertDefaults()
+{
+    auto fillEmpty = [this](const QString &field, const QVariant &value) {
+        if (m_jot.value(field).toString().isEmpty())
+            m_jot.setValue(field, value);
+    };
+    fillEmpty(QStringLiteral("eDate"), m_day.toString(Qt::ISODate));
+    fillEmpty(QStringLiteral("eTime"), QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    fillEmpty(QStringLiteral("Name"), m_journal.id);
+    fillEmpty(QStringLiteral("Author"), authorFor(m_useLoginName, m_journal.author));
+}
+
+void EntryList::requery()
+{
+    m_jot.close();
+    m_jot.setQuery(Statements::entryQuery(), {{QStringLiteral("Jrnl"), m_journal.id},
+                                              {QStringLiteral("fDate"), m_day.toString(Qt::ISODate)},
+                                              {QStringLiteral("tDate"), m_day.toString(Qt::ISODate)}});
+    m_jot.open();
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
+}
+
+bool EntryList::hasPendingChange() const
+{
+    return m_jot.state() == TableHandle::State::Edit || m_jot.state() == TableHandle::State::Insert;
+}
+
+void EntryList::select(int row)
+{
+    if (row < 0 || row >= count() || row == m_jot.recNo())
+        return;
+    const bool stores = hasPendingChange();
+    m_jot.locate(m_jot.valueAt(row, QStringLiteral("ID")).toLongLong());
+    if (stores)
+        Q_EMIT rowsChanged();
+}
+
+QString EntryList::title() const
+{
+    return m_jot.value(QStringLiteral("Title")).toString();
+}
+
+QString EntryList::text() const
+{
+    return m_jot.value(QStringLiteral("Entry")).toString();
+}
+
+void EntryList::setTitle(const QString &title)
+{
+    if (m_jot.isEmpty() && m_jot.state() != TableHandle::State::Insert)
+        m_jot.insert(); // typing on a day without entries starts one
+    m_jot.setValue(QStringLiteral("Title"), title);
+}
+
+void EntryList::setText(const QString &text)
+{
+    if (m_jot.isEmpty() && m_jot.state() != TableHandle::State::Insert)
+        m_jot.insert();
+    m_jot.setValue(QStringLiteral("Entry"), text);
+}
+
+void EntryList::newEntry(const QTime &now)
+{
+    m_jot.insert();
+    m_jot.setValue(QStringLiteral("eDate"), m_day.toString(Qt::ISODate));
+    m_jot.setValue(QStringLiteral("eTime"), now.toString(QStringLiteral("HH:mm:ss")));
+    m_jot.setValue(QStringLiteral("Name"), m_journal.id);
+    m_jot.post();
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
+}
+
+void EntryList::store()
+{
+    if (!hasPendingChange())
+        return;
+    const bool inserting = m_jot.state() == TableHandle::State::Insert;
+    m_jot.post();
+    if (inserting)
+        Q_EMIT rowsChanged();
+}
+
+void EntryList::discard()
+{
+    if (!hasPendingChange())
+        return;
+    m_jot.cancel();
+    Q_EMIT settled();
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
+}
+
+void EntryList::deleteCurrent()
+{
+    if (m_jot.isEmpty())
+        return;
+    m_jot.remove();
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "engine/TableHandle.h"
+#include "publish/PublishTypes.h"
+
+#include <QDate>
+#include <QObject>
+#include <QTime>
+
+// The entries of the current journal on the selected day, as the main window
+// lists and edits them: the live result of the entry query with the rules of
+// new entries, storing and deleting.
+//
+// The list is browsing (nothing pending), editing (a change to the current
+// entry not stored yet) or inserting (a new entry not stored yet). Moving to
+// another entry stores the pending change of the entry left behind.
+class EntryList : public QObject {
+    Q_OBJECT
+public:
+    explicit EntryList(Database &db, QObject *parent = nullptr);
+
+    // The journal and day the list shows; requery() runs the entry query for them.
+    void setJournal(const JournalSettings &journal) { m_journal = journal; }
+    const JournalSettings &journal() const { return m_journal; }
+    void setDay(const QDate &day) { m_day = day; }
+    const QDate &day() const { return m_day; }
+    // The author of new entries when the logged-on user's name is used.
+    void setUseLoginName(bool on) { m_useLoginName = on; }
+
+    // Runs the entry query again; a pending change must be settled before.
+    void requery();
+
+    TableHandle &rows() { return m_jot; }
+    int count() const { return m_jot.recordCount(); }
+    bool hasPendingChange() const;
+    bool saveEnabled() const { return m_saveEnabled; }
+
+    // Moves to the entry in row i, storing a pending change of the one left.
+    void select(int row);
+    // The current entry's title and text, and replacing them (which starts editing).
+    QString title() const;
+    QString text() const;
+    void setTitle(const QString &title);
+    void setText(const QString &text);
+
+    // New Entry: a row of the selected day with the time now, stored at once.
+    void newEntry(const QTime &now);
+    // Stores the pending change; nothing when there is none.
+    void store();
+    // Drops the pending change.
+    void discard();
+    // Deletes the current entry; nothing when the list is empty.
+    void deleteCurrent();
+
+    // The author a new entry gets: the logged-on user's name when asked for and
+    // known, else the journal's author; at most 30 characters.
+    static QString authorFor(bool useLoginName, const QString &journalAuthor);
+    static QString loginName();
+
+Q_SIGNALS:
+    void saveEnabledChanged(bool enabled);
+    // The current row, or the rows, changed: the bound controls show it again.
+    void currentChanged();
+    void rowsChanged();
+    // A pending change was stored or dropped.
+    void settled();
+
+private:
+    void setSaveEnabled(bool on);
+    void applyInsertDefaults();
+
+    Database &m_db;
+    TableHandle m_jot;
+    JournalSettings m_journal;
+    QDate m_day;
+    bool m_useLoginName = false;
+    bool m_saveEnabled = false;
+};

@@ -1,0 +1,52 @@
+#include "EntryRecovery.h"
+
+#include "app/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace EntryRecovery {
+
+QString path(const QString &dataDir)
+{
+    return QDir(dataDir).filePath(QStringLiteral("Recovery.json"));
+}
+
+void write(const QString &dataDir, const RecoveredEntry &entry)
+{
+    QJsonObject o;
+    o.insert(QStringLiteral("id"), entry.id);
+    o.insert(QStringLiteral("journal"), entry.journal);
+    o.insert(QStringLiteral("day"), entry.day.toString(Qt::ISODate));
+    o.insert(QStringLiteral("title"), entry.title);
+    o.insert(QStringLiteral("entry"), entry.entry);
+    AtomicFile::write(path(dataDir), QJsonDocument(o).toJson(), AtomicFile::Durability::Sync);
+}
+
+std::optional<RecoveredEntry> read(const QString &dataDir)
+{
+    QFile file(path(dataDir));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
+    if (o.isEmpty())
+        return std::nullopt;
+    RecoveredEntry e;
+    e.id = o.value(QStringLiteral("id")).toInteger();
+    e.journal = o.value(QStringLiteral("journal")).toInt();
+    e.day = QDate::fromString(o.value(QStringLiteral("day")).toString(), Qt::ISODate);
+    e.title = o.value(QStringLiteral("title")).toString();
+    e.entry = o.value(QStringLiteral("entry")).toString();
+    if (!e.day.isValid())
+        return std::nullopt;
+    return e;
+}
+
+void remove(const QString &dataDir)
+{
+    QFile::remove(path(dataDir));
+}
+
+} // namespace EntryRecovery

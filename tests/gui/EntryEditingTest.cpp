@@ -1,0 +1,247 @@
+// Entries in the main window: the unsaved-changes prompt, New, Save, Delete,
+// the after-insert defaults and the recovery of text typed before a crash.
+
+#include "WindowFixture.h"
+#include "editing/EntryList.h"
+#include "editing/EntryRecovery.h"
+#include "app/TdlgOptions.h"
+
+#include <QCalendarWidget>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+const QDate kToday(2026, 12, 8);            // the demo holds two entries on this day
+const QDate kEmptyDay = kToday.addDays(-4); // and none on this one
+
+class EntryEditingTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        makeDemo(kToday);
+        ASSERT_TRUE(start());
+        window->show();
+        window->calDateClick(kToday);
+        ASSERT_EQ(window->entries().count(), 2);
+    }
+    int entriesOn(const QDate &day) const
+    {
+        return scalar(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE eDate='%1'").arg(day.toString(Qt::ISODate)))
+            .toInt();
+    }
+    QString storedText(qlonglong id) const
+    {
+        return scalar(QStringLiteral("SELECT Entry FROM Journal WHERE ID=%1").arg(id)).toString();
+    }
+    qlonglong currentId() const { return window->entries().rows().value(QStringLiteral("ID")).toLongLong(); }
+    void type(const QString &text)
+    {
+        window->dbEntry->moveCursor(QTextCursor::End);
+        QTest::keyClicks(window->dbEntry, text);
+    }
+};
+
+} // namespace
+
+TEST_F(EntryEditingTest, AnotherDayAnsweredNoDropsTheChange)
+{
+    const qlonglong id = currentId();
+    const QString before = storedText(id);
+    type(QStringLiteral(" typed"));
+    EXPECT_TRUE(action("actSave")->isEnabled());
+
+    Prompt::setNextAnswer(QMessageBox::No);
+    window->calDateClick(kToday.addDays(-1));
+    EXPECT_EQ(Prompt::lastText(), QStringLiteral("You have unsaved Changes! Save?"));
+    EXPECT_EQ(storedText(id), before);
+    EXPECT_EQ(window->selectedDay(), kToday.addDays(-1));
+    EXPECT_EQ(window->entries().count(), entriesOn(kToday.addDays(-1)));
+
+    // Save stays enabled after a discard, and then does nothing.
+    EXPECT_TRUE(action("actSave")->isEnabled());
+    const int rows = scalar(QStringLiteral("SELECT COUNT(*) FROM Journal")).toInt();
+    action("actSave")->trigger();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Journal")).toInt(), rows);
+}
+
+TEST_F(EntryEditingTest, NewEntryAnsweredYesStoresTheChangeThenANewEntry)
+{
+    const qlonglong id = currentId();
+    type(QStringLiteral(" and more"));
+    Prompt::setNextAnswer(QMessageBox::Yes);
+    const QTime before = QTime::currentTime().addSecs(-1);
+    action("actNew")->trigger();
+    EXPECT_EQ(Prompt::pendingAnswers(), 0);
+    EXPECT_TRUE(storedText(id).endsWith(QStringLiteral(" and more")));
+    EXPECT_EQ(entriesOn(kToday), 3);
+    EXPECT_EQ(window->entries().count(), 3);
+
+    // The new entry is current, stored, empty, at the time now, and Save is off.
+    EntryList &entries = window->entries();
+    EXPECT_FALSE(entries.hasPendingChange());
+    EXPECT_FALSE(action("actSave")->isEnabled());
+    EXPECT_TRUE(entries.text().isEmpty());
+    EXPECT_TRUE(window->dbEntry->toPlainText().isEmpty());
+    const QTime at = QTime::fromString(entries.rows().value(QStringLiteral("eTime")).toString(), Qt::ISODate);
+    EXPECT_GE(at, QTime(before.hour(), before.minute(), before.second()));
+    EXPECT_EQ(entries.rows().value(QStringLiteral("eDate")).toString(), kToday.toString(Qt::ISODate));
+    EXPECT_EQ(entries.rows().value(QStringLiteral("Name")).toInt(), 1);
+}
+
+TEST_F(EntryEditingTest, AnotherEntryOfTheSameDayStoresWithoutAsking)
+{
+    window->dbGrid->selectRow(0);
+    const qlonglong first = currentId();
+    type(QStringLiteral(" edited"));
+    const int shown = Prompt::shownCount();
+    window->dbGrid->selectRow(1);
+    EXPECT_EQ(Prompt::shownCount(), shown);
+    EXPECT_NE(currentId(), first);
+    EXPECT_TRUE(storedText(first).endsWith(QStringLiteral(" edited")));
+    EXPECT_FALSE(action("actSave")->isEnabled());
+    EXPECT_EQ(window->dbEntry->toPlainText(),
+              window->entries().text().replace(QLatin1String("\r\n"), QLatin1String("\n")));
+}
+
+TEST_F(EntryEditingTest, EditorLinesAreStoredWithCarriageReturns)
+{
+    window->dbEntry->setPlainText(QStringLiteral("one\ntwo"));
+    action("actSave")->trigger();
+    EXPECT_EQ(storedText(currentId()), QStringLiteral("one\r\ntwo"));
+}
+
+TEST_F(EntryEditingTest, DeleteOnAnEmptyDayDoesNothing)
+{
+    window->calDateClick(kEmptyDay);
+    ASSERT_EQ(window->entries().count(), 0);
+    const int rows = scalar(QStringLiteral("SELECT COUNT(*) FROM Journal")).toInt();
+    const int shown = Prompt::shownCount();
+    action("actDel")->trigger();
+    EXPECT_EQ(Prompt::shownCount(), shown);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Journal")).toInt(), rows);
+
+    window->calDateClick(kToday);
+    const qlonglong id = currentId();
+    action("actDel")->trigger();
+    EXPECT_EQ(window->entries().count(), 1);
+    EXPECT_TRUE(scalar(QStringLiteral("SELECT ID FROM Journal WHERE ID=%1").arg(id)).isNull());
+}
+
+TEST_F(EntryEditingTest, TypingOnAnEmptyDayStartsAnEntryOfThatDay)
+{
+    window->calDateClick(kEmptyDay);
+    window->dbTitle->setFocus();
+    QTest::keyClicks(window->dbTitle, QStringLiteral("Fresh"));
+    type(QStringLiteral("A new day."));
+    EXPECT_TRUE(action("actSave")->isEnabled());
+    action("actSave")->trigger();
+    EXPECT_EQ(entriesOn(kEmptyDay), 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Title FROM Journal WHERE eDate='%1'").arg(kEmptyDay.toString(Qt::ISODate)))
+                  .toString(),
+              QStringLiteral("Fresh"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Author FROM Journal WHERE eDate='%1'").arg(kEmptyDay.toString(Qt::ISODate)))
+                  .toString(),
+              QStringLiteral("Ellen"));
+    EXPECT_EQ(window->dbGrid->model()->rowCount(), 1);
+}
+
+TEST_F(EntryEditingTest, TheAuthorRuleFollowsTheLoginOption)
+{
+    action("actNew")->trigger();
+    EXPECT_EQ(window->entries().rows().value(QStringLiteral("Author")).toString(), QStringLiteral("Ellen"));
+
+    settings().setUseWindowsLogin(true);
+    window->options().LoadOptions();
+    window->entries().setUseLoginName(window->options().useWindowsLogin());
+    action("actNew")->trigger();
+    ASSERT_FALSE(EntryList::loginName().isEmpty());
+    EXPECT_EQ(window->entries().rows().value(QStringLiteral("Author")).toString(), EntryList::loginName().left(30));
+
+    EXPECT_EQ(EntryList::authorFor(false, QString()), QString());
+    EXPECT_EQ(EntryList::authorFor(false, QString(40, u'x')).size(), 30);
+}
+
+TEST_F(EntryEditingTest, TimeCellEditsTheEntryTime)
+{
+    QAbstractItemModel *grid = window->dbGrid->model();
+    EXPECT_FALSE(grid->setData(grid->index(0, 1), QStringLiteral("25:99")));
+    EXPECT_FALSE(grid->flags(grid->index(0, 0)).testFlag(Qt::ItemIsEditable));
+    ASSERT_TRUE(grid->setData(grid->index(0, 1), QStringLiteral("6:05")));
+    EXPECT_TRUE(action("actSave")->isEnabled());
+    action("actSave")->trigger();
+    EXPECT_EQ(window->entries().rows().value(QStringLiteral("eTime")).toString(), QStringLiteral("06:05:00"));
+}
+
+TEST_F(EntryEditingTest, TextTypedBeforeACrashIsOfferedBack)
+{
+    const qlonglong id = currentId();
+    const QString before = storedText(id);
+    type(QStringLiteral(" not yet saved"));
+    EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path()))) << "written only after a pause";
+    QTest::qWait(1400);
+    ASSERT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
+    drop(); // no close: as after a crash
+
+    Prompt::setNextAnswer(QMessageBox::Yes);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(Prompt::pendingAnswers(), 0);
+    EXPECT_EQ(window->selectedDay(), kToday);
+    EXPECT_EQ(currentId(), id);
+    EXPECT_TRUE(window->entries().hasPendingChange());
+    EXPECT_TRUE(window->dbEntry->toPlainText().endsWith(QStringLiteral(" not yet saved")));
+    EXPECT_EQ(storedText(id), before) << "offered as an unsaved change, not stored";
+    action("actSave")->trigger();
+    EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path())));
+    EXPECT_TRUE(storedText(id).endsWith(QStringLiteral(" not yet saved\r\n")) ||
+                storedText(id).endsWith(QStringLiteral(" not yet saved")));
+}
+
+TEST_F(EntryEditingTest, RecoveredTextOfADeletedEntryBecomesANewEntry)
+{
+    const qlonglong id = currentId();
+    type(QStringLiteral("lost row"));
+    QTest::qWait(1400);
+    drop();
+    {
+        Database db(QStringLiteral("other"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("DELETE FROM Journal WHERE ID=%1").arg(id));
+    }
+    Prompt::setNextAnswer(QMessageBox::Yes);
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(window->entries().hasPendingChange());
+    action("actSave")->trigger();
+    EXPECT_EQ(entriesOn(kToday), 2);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Entry LIKE '%lost row%'")).toInt(), 1);
+}
+
+TEST_F(EntryEditingTest, DecliningTheRecoveryForgetsIt)
+{
+    type(QStringLiteral("never mind"));
+    QTest::qWait(1400);
+    drop();
+    Prompt::setNextAnswer(QMessageBox::No);
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(window->entries().hasPendingChange());
+    EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path())));
+}
+
+TEST_F(EntryEditingTest, StoringOrDroppingTheChangeRemovesTheRecoveryFile)
+{
+    type(QStringLiteral("x"));
+    QTest::qWait(1400);
+    ASSERT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
+    action("actSave")->trigger();
+    EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path())));
+
+    type(QStringLiteral("y"));
+    QTest::qWait(1400);
+    ASSERT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
+    Prompt::setNextAnswer(QMessageBox::No);
+    window->calDateClick(kToday.addDays(-2));
+    EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path())));
+}

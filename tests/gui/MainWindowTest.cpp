@@ -1,0 +1,258 @@
+// Start-up, placement, closing and the simple commands of the main window.
+
+#include "WindowFixture.h"
+#include "app/TdlgOptions.h"
+#include "editing/EntryList.h"
+#include "publish/TdlgArchive.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QDateEdit>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace {
+
+void writeText(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+} // namespace
+
+TEST_F(WindowTest, SettingsHoldingOnlyTheVersionStartWithTheDefaults)
+{
+    writeText(settingsPath(), "[General]\r\nVersion=5.0\r\n");
+    ASSERT_TRUE(start());
+
+    EXPECT_EQ(window->pos(), QPoint(228, 151));
+    EXPECT_EQ(window->size(), QSize(754, 568));
+    EXPECT_FALSE(window->isMaximized());
+    EXPECT_FALSE(window->actMainTB->isHidden());
+    EXPECT_FALSE(window->actEditTB->isHidden());
+    EXPECT_FALSE(window->minimizeOnClose());
+    EXPECT_TRUE(action("actLiveSpell")->isChecked());
+    EXPECT_FALSE(action("actSave")->isEnabled());
+
+    // The tables were created empty: no journal, an empty grid.
+    EXPECT_EQ(window->journalId(), 0);
+    EXPECT_EQ(window->dbGrid->model()->rowCount(), 0);
+    EXPECT_EQ(window->selectedDay(), QDate::currentDate());
+
+    TdlgOptions &options = window->options();
+    EXPECT_EQ(options.edDays->text(), QStringLiteral("7"));
+    EXPECT_EQ(options.options().days, 7);
+    EXPECT_TRUE(options.rbAbs->isChecked());
+    EXPECT_FALSE(options.rbPosts->isChecked());
+    EXPECT_TRUE(options.chkTag->isChecked());
+    EXPECT_EQ(options.cmbVersion->currentText(), QStringLiteral("SOCKS 4.0"));
+    EXPECT_EQ(options.cmbAuth->currentText(), QStringLiteral("None"));
+    EXPECT_EQ(options.edPort->text(), QStringLiteral("0"));
+    EXPECT_FALSE(options.edHost->isEnabled());
+}
+
+TEST_F(WindowTest, PlacementStateOneMaximisesAndIgnoresTheBounds)
+{
+    Settings s = settings();
+    s.setVersion(QStringLiteral("5.0"));
+    s.setState(1);
+    s.setTop(3);
+    s.setLeft(4);
+    s.setWidth(300);
+    s.setHeight(200);
+    s.setLiveSpell(false);
+    s.setEditToolbar(false);
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(window->isMaximized());
+    EXPECT_NE(window->size(), QSize(300, 200));
+    EXPECT_FALSE(action("actLiveSpell")->isChecked());
+    EXPECT_TRUE(window->actEditTB->isHidden());
+    EXPECT_FALSE(window->actMainTB->isHidden());
+}
+
+TEST_F(WindowTest, MinimizeOnCloseKeepsTheProgramUntilTheTrayExit)
+{
+    makeDemo();
+    settings().setMinimizeOnClose(true);
+    ASSERT_TRUE(start());
+    window->show();
+    window->resize(640, 480);
+
+    action("actExit")->trigger();
+    EXPECT_TRUE(window->isHidden() || window->isMinimized()) << "File, Exit only puts the window away";
+    EXPECT_FALSE(window->close()) << "the close button neither";
+    EXPECT_EQ(settings().width(), 754) << "nothing written back yet";
+
+    window->trayExit();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(settings().width(), 640);
+    EXPECT_TRUE(settings().minimizeOnClose());
+    EXPECT_TRUE(QFile::exists(dataPath(QStringLiteral("Wren.cfg"))));
+}
+
+TEST_F(WindowTest, FileExitClosesAndWritesTheSettingsBack)
+{
+    makeDemo();
+    ASSERT_TRUE(start());
+    window->show();
+    window->move(40, 50);
+    window->resize(700, 500);
+    window->actEditTB->hide();
+    action("actLiveSpell")->setChecked(false);
+    action("actExit")->trigger();
+    EXPECT_FALSE(window->isVisible());
+    Settings s = settings();
+    EXPECT_EQ(s.state(), 0);
+    EXPECT_EQ(s.left(), 40);
+    EXPECT_EQ(s.top(), 50);
+    EXPECT_EQ(s.width(), 700);
+    EXPECT_FALSE(s.editToolbar());
+    EXPECT_TRUE(s.mainToolbar());
+    EXPECT_FALSE(s.liveSpell());
+}
+
+TEST_F(WindowTest, StartEmptiesTheStagingDirectoryButLeavesHiddenFiles)
+{
+    makeDemo();
+    const QString staging = QDir(tempBase.path()).filePath(QStringLiteral("wrentmp"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(staging).constData(), 0700), 0);
+    writeText(staging + QStringLiteral("/index.html"), "left over");
+    writeText(staging + QStringLiteral("/.keep"), "hidden");
+    ASSERT_TRUE(start());
+    EXPECT_EQ(window->stagingPath(), staging);
+    EXPECT_FALSE(QFile::exists(staging + QStringLiteral("/index.html")));
+    EXPECT_TRUE(QFile::exists(staging + QStringLiteral("/.keep")));
+
+    QFile::remove(staging + QStringLiteral("/.keep"));
+    writeText(staging + QStringLiteral("/page.html"), "made by a run");
+    drop();
+    EXPECT_FALSE(QFileInfo::exists(staging)) << "emptied and removed when the window goes";
+}
+
+TEST_F(WindowTest, AStagingDirectorySomebodyElsePlantedIsNeverEmptied)
+{
+    makeDemo();
+    const QString planted = QDir(tempBase.path()).filePath(QStringLiteral("theirs"));
+    ASSERT_TRUE(QDir().mkpath(planted));
+    writeText(planted + QStringLiteral("/precious.txt"), "not Wren's");
+    ASSERT_TRUE(QFile::link(planted, QDir(tempBase.path()).filePath(QStringLiteral("wrentmp"))));
+    ASSERT_TRUE(start());
+    EXPECT_NE(QFileInfo(window->stagingPath()).canonicalFilePath(), QFileInfo(planted).canonicalFilePath());
+    drop();
+    EXPECT_TRUE(QFile::exists(planted + QStringLiteral("/precious.txt")));
+}
+
+TEST_F(WindowTest, BrowseSiteAndReadMeExplainWhatIsMissing)
+{
+    makeDemo();
+    {
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("UPDATE Names SET WebSite='HTTP://'"));
+    }
+    ASSERT_TRUE(start());
+    Prompt::setNextAnswer(QMessageBox::Ok);
+    action("actBrowse")->trigger();
+    EXPECT_EQ(Prompt::lastText(), QStringLiteral("Web site not defined for current journal!"));
+
+    Prompt::setNextAnswer(QMessageBox::Ok);
+    action("actReadMe")->trigger();
+    EXPECT_EQ(Prompt::lastText(), QStringLiteral("Wren.Txt file does not exist in the Wren directory"));
+    EXPECT_EQ(Prompt::pendingAnswers(), 0);
+}
+
+TEST_F(WindowTest, JournalBrowsingStopsAtBothEndsAndStoresTheNameBox)
+{
+    makeDemo();
+    {
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("INSERT INTO Names (Name, Author) VALUES ('Second', 'Bo')"));
+    }
+    ASSERT_TRUE(start());
+    EXPECT_EQ(window->journalId(), 1);
+    EXPECT_GT(window->dbGrid->model()->rowCount(), 0);
+    window->navNamePrior();
+    EXPECT_EQ(window->journalId(), 1);
+
+    window->dbName->setText(QStringLiteral("Field Notes, renamed"));
+    Q_EMIT window->dbName->textEdited(window->dbName->text());
+    window->navNameNext();
+    EXPECT_EQ(window->journalId(), 2);
+    EXPECT_EQ(window->dbName->text(), QStringLiteral("Second"));
+    EXPECT_EQ(window->dbGrid->model()->rowCount(), 0) << "the second journal has no entries";
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Name FROM Names WHERE ID=1")).toString(),
+              QStringLiteral("Field Notes, renamed"));
+    window->navNameNext();
+    EXPECT_EQ(window->journalId(), 2);
+}
+
+TEST_F(WindowTest, AnEngineErrorShowsAMessageAndKeepsTheTypedText)
+{
+    makeDemo();
+    ASSERT_TRUE(start());
+    ASSERT_GT(window->entries().count(), 0);
+    window->dbEntry->setPlainText(QStringLiteral("kept through a failed store"));
+    ASSERT_TRUE(action("actSave")->isEnabled());
+
+    // Another program holds the entries file locked.
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(dataPath(QStringLiteral("Journal.DAT"))).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const int shown = Prompt::shownCount();
+    Prompt::setNextAnswer(QMessageBox::Ok);
+    action("actSave")->trigger();
+    EXPECT_EQ(Prompt::shownCount(), shown + 1);
+    EXPECT_FALSE(Prompt::lastText().isEmpty());
+    EXPECT_TRUE(window->entries().hasPendingChange());
+
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    action("actSave")->trigger();
+    EXPECT_FALSE(window->entries().hasPendingChange());
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Entry='kept through a failed store'")).toInt(),
+              1);
+}
+
+TEST_F(WindowTest, PublishCommandsWriteTheSiteAndLogIntoThePane)
+{
+    makeDemo();
+    {
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("INSERT INTO Names (Name) VALUES ('Empty')"));
+    }
+    ASSERT_TRUE(start());
+    const QString site = dataPath(QStringLiteral("site"));
+    action("actPublish")->trigger();
+    EXPECT_TRUE(QFile::exists(site + QStringLiteral("/index.html")));
+    EXPECT_FALSE(window->memLog->toPlainText().isEmpty());
+
+    // The archive dialog comes preset with the journal's range; OK runs it.
+    QTimer::singleShot(0, window.get(), [this] {
+        EXPECT_LE(window->archiveDialog().dtFrom->date(), window->archiveDialog().dtTo->date());
+        window->archiveDialog().accept();
+    });
+    action("actArchive")->trigger();
+    EXPECT_TRUE(QFile::exists(site + QStringLiteral("/archive.html")));
+    EXPECT_GT(QDir(site).entryList({QStringLiteral("arc*.html")}).size(), 3);
+
+    window->navNameNext();
+    ASSERT_EQ(window->journalId(), 2);
+    Prompt::setNextAnswer(QMessageBox::Ok);
+    action("actArchive")->trigger();
+    EXPECT_EQ(Prompt::pendingAnswers(), 0);
+    EXPECT_FALSE(window->archiveDialog().isVisible());
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "TestSupport.h"
+#include "app/Prompt.h"
+#include "app/Settings.h"
+#include "app/TfrmMain.h"
+#include "wren-demo/DemoJournal.h"
+
+#include <QAction>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A main window on a data directory and a temporary base of its own.
+class WindowTest : public ::testing::Test {
+protected:
+    ~WindowTest() override { window.reset(); }
+
+    QString dataPath(const QString &name) const { return dataDir.filePath(name); }
+    QString settingsPath() const { return dataPath(QStringLiteral("wren.INI")); }
+    Settings settings() const { return Settings(settingsPath()); }
+    void makeDemo(const QDate &today = QDate::currentDate()) { DemoJournal::create(dataDir.path(), today); }
+
+    // Creates the window and runs its start-up; every queued answer must be used.
+    bool start()
+    {
+        window = std::make_unique<TfrmMain>(MainWindowPaths{dataDir.path(), settingsPath(), tempBase.path()});
+        return window->FormCreate();
+    }
+    // Destroys the window without closing it, as a crash would leave things.
+    void drop() { window.reset(); }
+
+    QAction *action(const char *name) const { return window->actions()[QLatin1String(name)]; }
+    // A value from the window's own connection.
+    QVariant scalar(const QString &statement) const
+    {
+        const auto row = window->database().firstRow(statement);
+        return row ? row->value(0) : QVariant();
+    }
+
+    QTemporaryDir dataDir;
+    QTemporaryDir tempBase;
+    std::unique_ptr<TfrmMain> window;
+};
