@@ -8,6 +8,8 @@ packages=(
     libcurl4-openssl-dev libhunspell-dev hunspell-en-us libmythes-dev mythes-en-us
     googletest libgtest-dev
     xvfb xauth xdotool
+    # servers the transfer tests start on 127.0.0.1, and curl for the benchmark
+    vsftpd python3-pyftpdlib dante-server microsocks curl util-linux
 )
 
 missing=()

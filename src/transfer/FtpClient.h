@@ -35,4 +35,6 @@ public:
     virtual void changeDirectory(const QString &directory) = 0;
     // Stores a local file in the current directory under the name.
     virtual void store(const QString &localPath, const QString &remoteName) = 0;
+    // A line for the log about how the session just opened works, or nothing.
+    virtual QString connectNote() const { return {}; }
 };

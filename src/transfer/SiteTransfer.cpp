@@ -54,7 +54,9 @@ bool SiteTransfer::ConnectSite(const QString &host, const QString &login, int po
         return false;
     }
     try {
-        if (m_ftp->isConnected() && m_ftp->host() == host)
+        // The open session serves only the same account on the same server:
+        // another login on that host would store into the wrong account.
+        if (m_ftp->isConnected() && m_ftp->host() == host && m_ftp->port() == port && m_ftp->login() == login)
             return true;
         if (m_ftp->isConnected()) {
             log(QStringLiteral("Exiting site ") + m_ftp->host());
@@ -63,6 +65,8 @@ bool SiteTransfer::ConnectSite(const QString &host, const QString &login, int po
         log(QStringLiteral("Connecting to Site ") + host);
         m_ftp->connectTo(host, login, port, password);
         log(QStringLiteral("Connected"));
+        if (const QString note = m_ftp->connectNote(); !note.isEmpty())
+            log(note);
         return true;
     } catch (const FtpFailure &failure) {
         ReportFtpError(failure.message());

@@ -9,7 +9,8 @@ demo=$2
 work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 "$demo" "$work/data" >/dev/null
-export WREN_DATA_DIR=$work/data TMPDIR=$work
+# A real X server this time, whatever the rest of the suite uses.
+export WREN_DATA_DIR=$work/data TMPDIR=$work QT_QPA_PLATFORM=xcb
 
 run() {
     xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c "$1"
@@ -18,7 +19,7 @@ run() {
 # The window takes the keyboard at start; the editor has the focus.
 run "
     '$wren' & pid=\$!
-    win=\$(xdotool search --sync --onlyvisible --name '^Wren\$' | head -1)
+    win=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Wren\$' | head -1)
     xdotool windowfocus --sync \"\$win\"
     sleep 1
     xdotool type --delay 20 'Typed before the crash'
@@ -33,7 +34,7 @@ grep -q "Typed before the crash" "$work/data/Recovery.json" || { echo "recovery 
 # answers Yes. Ctrl+S then saves the entry.
 run "
     '$wren' & pid=\$!
-    box=\$(xdotool search --sync --onlyvisible --name '^Wren\$' | head -1)
+    box=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Wren\$' | head -1)
     xdotool windowfocus --sync \"\$box\"
     sleep 0.5
     xdotool key --clearmodifiers Return

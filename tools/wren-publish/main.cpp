@@ -1,6 +1,6 @@
 // wren-publish: publishes a journal without a window, for cron jobs and scripts.
 //
-//   wren-publish [--data-dir DIR] [--journal ID] [--archives FROM TO]
+//   wren-publish [--data-dir DIR] [--journal ID] [--archives FROM TO] [--timeout SECONDS] [--trace-ftp]
 //
 // Log lines go to standard output, messages to standard error. Exit status 0
 // when no step failed, 1 when a step logged a failure, 2 when the command
@@ -13,6 +13,8 @@
 #include "data/WrenError.h"
 #include "engine/Database.h"
 #include "publish/PublishRun.h"
+#include "transfer/CurlFtpClient.h"
+#include "transfer/Firewall.h"
 #include "transfer/SiteTransfer.h"
 
 #include <QCommandLineParser>
@@ -44,6 +46,8 @@ struct Arguments {
     QString dataDir;
     std::optional<int> journal;
     std::optional<std::pair<QDate, QDate>> archives;
+    int timeoutSeconds = 120;
+    bool traceFtp = false;
 };
 
 // Reads the command line; a message on standard error and nothing when it is wrong.
@@ -59,6 +63,11 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
         {QStringLiteral("archives"),
          QStringLiteral("Publish the archives from FROM to TO (YYYY-MM-DD; give TO as the next argument)."),
          QStringLiteral("FROM")});
+    parser.addOption({QStringLiteral("timeout"),
+                      QStringLiteral("Seconds allowed for connecting to an FTP site and for a transfer that makes no "
+                                     "progress (default 120)."),
+                      QStringLiteral("SECONDS")});
+    parser.addOption({QStringLiteral("trace-ftp"), QStringLiteral("Print every FTP command sent on standard error.")});
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The last day of --archives."));
     if (!parser.parse(app.arguments())) {
         err() << parser.errorText() << Qt::endl;
@@ -79,6 +88,15 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
             return std::nullopt;
         }
     }
+    if (parser.isSet(QStringLiteral("timeout"))) {
+        bool ok = false;
+        args.timeoutSeconds = parser.value(QStringLiteral("timeout")).toInt(&ok);
+        if (!ok || args.timeoutSeconds < 1) {
+            err() << "--timeout needs a number of seconds" << Qt::endl;
+            return std::nullopt;
+        }
+    }
+    args.traceFtp = parser.isSet(QStringLiteral("trace-ftp"));
     const QStringList rest = parser.positionalArguments();
     if (parser.isSet(QStringLiteral("archives"))) {
         const QDate from = QDate::fromString(parser.value(QStringLiteral("archives")), Qt::ISODate);
@@ -124,7 +142,12 @@ int publish(const Arguments &args)
                                  : QStringLiteral("The data directory holds no journal"));
 
     auto log = [](const QString &line) { out() << line << Qt::endl; };
-    SiteTransfer transfer(staging.path(), log);
+    CurlFtpClient ftp;
+    ftp.setFirewall(LoadFirewall(settings));
+    ftp.setTimeouts(args.timeoutSeconds, args.timeoutSeconds);
+    if (args.traceFtp)
+        ftp.setTrace([](const QString &line) { err() << "> " << line << Qt::endl; });
+    SiteTransfer transfer(staging.path(), log, &ftp);
     PendingLists pending;
     PublishContext ctx{db,
                        settings,

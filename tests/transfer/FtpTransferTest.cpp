@@ -1,0 +1,474 @@
+// The FTP session against real servers started on 127.0.0.1: vsftpd and
+// pyftpdlib, with dante, microsocks and a SOCKS 4A proxy of our own between.
+// The log lines are checked, and the commands each server received.
+
+#include "TestServers.h"
+#include "TestSupport.h"
+#include "transfer/CurlFtpClient.h"
+#include "transfer/SiteTransfer.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <csignal>
+#include <thread>
+
+namespace {
+
+class FtpTransferTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ftp.setTimeouts(10, 10);
+        transfer = std::make_unique<SiteTransfer>(
+            staging.path(), [this](const QString &line) { lines << line; }, &ftp);
+    }
+    QString stage(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(staging.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    }
+    static UploadRow site(int port, const QString &directory, const QString &login = QStringLiteral("anonymous"),
+                          const QString &password = QStringLiteral("x"),
+                          const QString &host = QStringLiteral("127.0.0.1"))
+    {
+        UploadRow row;
+        row.siteActive = true;
+        row.ftp = host;
+        row.port = port;
+        row.login = login;
+        row.password = password;
+        row.directory = directory;
+        return row;
+    }
+    static QByteArray read(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    // The commands after the login and the first directory change.
+    static QStringList without(const QStringList &commands, const QStringList &drop)
+    {
+        QStringList kept;
+        for (const QString &c : commands)
+            if (!drop.contains(c.section(u' ', 0, 0)))
+                kept << c;
+        return kept;
+    }
+    void setFirewall(bool passive, FirewallSettings::Socks socks = FirewallSettings::Socks::None, int port = 0,
+                     const QString &user = QString(), const QString &password = QString())
+    {
+        FirewallSettings f;
+        f.passive = passive;
+        f.socks = socks;
+        f.host = QStringLiteral("127.0.0.1");
+        f.port = port;
+        f.authentication = !user.isEmpty();
+        f.user = user;
+        f.password = password;
+        ftp.setFirewall(f);
+    }
+
+    QTemporaryDir staging;
+    QStringList lines;
+    CurlFtpClient ftp;
+    std::unique_ptr<SiteTransfer> transfer;
+    PendingLists none;
+};
+
+} // namespace
+
+TEST_F(FtpTransferTest, TwoUploadsOnOneHostShareTheSession)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start());
+    const QString page = stage(QStringLiteral("index.html"), "<p>today</p>");
+    transfer->SendUpload(site(server.port(), QStringLiteral("/www/log")), QStringLiteral("index.html"), true, none);
+    stage(QStringLiteral("archive.html"), "<p>index</p>");
+    transfer->SendUpload(site(server.port(), QStringLiteral("www")), QStringLiteral("archive.html"), true, none);
+    transfer->EndSession(true);
+
+    EXPECT_EQ(lines,
+              QStringList({"Connecting to Site 127.0.0.1", "Connected", "Current directory /", "New directory /www/log",
+                           "Going up one ...", "Going up one ...", "Transferring file " + page,
+                           "Current directory /www/log", "New directory www", "Going up one ...",
+                           "Transferring file " + staging.filePath("archive.html"), "Exiting site 127.0.0.1"}));
+    EXPECT_EQ(read(server.root() + "/www/log/index.html"), "<p>today</p>");
+    EXPECT_EQ(read(server.root() + "/www/archive.html"), "<p>index</p>");
+    const QStringList commands = server.commands();
+    EXPECT_EQ(commands.count(QStringLiteral("USER anonymous")), 1);
+    EXPECT_TRUE(commands.contains(QStringLiteral("CWD /www/log")));
+    EXPECT_TRUE(commands.contains(QStringLiteral("CWD /www")));
+    EXPECT_TRUE(commands.contains(QStringLiteral("STOR index.html")));
+    EXPECT_TRUE(commands.contains(QStringLiteral("TYPE I")));
+    EXPECT_TRUE(commands.contains(QStringLiteral("SYST")));
+    EXPECT_TRUE(commands.filter(QStringLiteral("PORT ")).size() == 2) << "active mode by default";
+    EXPECT_TRUE(commands.filter(QStringLiteral("PASV")).isEmpty());
+    EXPECT_EQ(transfer->failures(), 0);
+}
+
+TEST_F(FtpTransferTest, PassiveModeCountsFromTheNextFile)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start());
+    stage(QStringLiteral("a.html"), "a");
+    stage(QStringLiteral("b.html"), "b");
+    transfer->SendUpload(site(server.port(), QStringLiteral("/www")), QStringLiteral("a.html"), false, none);
+    setFirewall(true);
+    transfer->SendUpload(site(server.port(), QStringLiteral("/www")), QStringLiteral("b.html"), false, none);
+    const QStringList commands = without(server.commands(), {"USER", "PWD", "TYPE", "SYST", "CDUP", "CWD"});
+    EXPECT_EQ(commands.size(), 4) << commands.join(u'|').toStdString();
+    EXPECT_TRUE(commands.value(0).startsWith(QStringLiteral("PORT ")));
+    EXPECT_EQ(commands.value(1), QStringLiteral("STOR a.html"));
+    EXPECT_EQ(commands.value(2), QStringLiteral("PASV"));
+    EXPECT_EQ(commands.value(3), QStringLiteral("STOR b.html"));
+    EXPECT_EQ(read(server.root() + "/www/b.html"), "b");
+}
+
+TEST_F(FtpTransferTest, DirectoryChangesFollowTheLevelsOfTheNewDirectory)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(transfer->ConnectSite("127.0.0.1", "anonymous", server.port(), "x"));
+    ASSERT_TRUE(transfer->ChangeSiteDir(true, "/www/log"));
+    const qsizetype before = server.commands().size();
+
+    // The trailing "/" counts: /www/log/ differs from /www/log, three levels.
+    lines.clear();
+    ASSERT_TRUE(transfer->ChangeSiteDir(true, "/www/log/"));
+    EXPECT_EQ(lines, QStringList({"Current directory /www/log", "New directory /www/log/", "Going up one ...",
+                                  "Going up one ...", "Going up one ..."}));
+    EXPECT_EQ(server.commands().mid(before), QStringList({"PWD", "CDUP", "CDUP", "CDUP", "CWD /www/log/"}));
+
+    // The same directory in other letters: nothing after the question.
+    ASSERT_TRUE(transfer->ChangeSiteDir(true, "/www"));
+    const qsizetype middle = server.commands().size();
+    lines.clear();
+    ASSERT_TRUE(transfer->ChangeSiteDir(true, "/WWW"));
+    EXPECT_EQ(lines, QStringList({"Current directory /www", "New directory /WWW"}));
+    EXPECT_EQ(server.commands().mid(middle), QStringList({"PWD"}));
+
+    // The root needs no CDUP; an empty directory asks nothing at all.
+    const qsizetype last = server.commands().size();
+    ASSERT_TRUE(transfer->ChangeSiteDir(true, "/"));
+    ASSERT_TRUE(transfer->ChangeSiteDir(true, ""));
+    EXPECT_EQ(server.commands().mid(last), QStringList({"PWD", "CWD /"}));
+}
+
+TEST_F(FtpTransferTest, AMissingDirectoryStopsTheUploadAndARefusedFileOnlyItself)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start());
+    stage(QStringLiteral("index.html"), "page");
+    transfer->SendUpload(site(server.port(), QStringLiteral("/nowhere")), QStringLiteral("index.html"), true, none);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[lines.size() - 2].startsWith(QStringLiteral("Error in FTP process - 550 ")));
+    EXPECT_EQ(lines.last(), QStringLiteral("Error changing directory!"));
+    EXPECT_TRUE(server.commands().filter(QStringLiteral("STOR")).isEmpty());
+
+    // "log" is a directory on the server: storing a file of that name is
+    // refused, and the files after it still go.
+    lines.clear();
+    QTemporaryDir pics;
+    PendingLists pending;
+    for (const char *name : {"log", "notes.txt"}) {
+        QFile f(pics.filePath(QLatin1String(name)));
+        f.open(QIODevice::WriteOnly);
+        f.write(name);
+        pending.files << f.fileName();
+    }
+    transfer->SendUpload(site(server.port(), QStringLiteral("/www")), QStringLiteral("index.html"), true, pending);
+    EXPECT_EQ(lines.filter(QStringLiteral("Error in FTP process - 553 ")).size(), 1) << lines.join('\n').toStdString();
+    EXPECT_EQ(read(server.root() + "/www/notes.txt"), "notes.txt");
+    EXPECT_EQ(read(server.root() + "/www/index.html"), "page");
+    EXPECT_TRUE(server.commands().contains(QStringLiteral("STOR log")));
+}
+
+TEST_F(FtpTransferTest, ImagesGoToTheImageDirectoryOnlyWhenThereAreAny)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start());
+    stage(QStringLiteral("index.html"), "page");
+    UploadRow upload = site(server.port(), QStringLiteral("/www"));
+    upload.imageDir = QStringLiteral("/www/log");
+    transfer->SendUpload(upload, QStringLiteral("index.html"), true, none);
+    EXPECT_FALSE(server.commands().contains(QStringLiteral("CWD /www/log")));
+
+    QTemporaryDir pics;
+    QFile image(pics.filePath(QStringLiteral("a.gif")));
+    image.open(QIODevice::WriteOnly);
+    image.write("GIF89a");
+    image.close();
+    PendingLists pending;
+    pending.images << image.fileName();
+    const qsizetype before = server.commands().size();
+    transfer->SendUpload(upload, QStringLiteral("index.html"), true, pending);
+    const QStringList after = without(server.commands().mid(before), {"PWD", "CDUP", "PORT", "TYPE"});
+    EXPECT_EQ(after, QStringList({"CWD /www/log", "STOR a.gif", "CWD /www", "STOR index.html"}));
+    EXPECT_EQ(read(server.root() + "/www/log/a.gif"), "GIF89a");
+}
+
+TEST_F(FtpTransferTest, OnlyTheSameAccountOnTheSameHostReusesTheSession)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start());
+    stage(QStringLiteral("index.html"), "mine");
+    transfer->SendUpload(site(server.port(), "/www", "alice", "apass"), "index.html", true, none);
+    transfer->SendUpload(site(server.port(), "/www", "bob", "bpass"), "index.html", true, none);
+    EXPECT_EQ(lines.filter(QStringLiteral("Connecting to Site ")).size(), 2);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Exiting site 127.0.0.1")));
+    EXPECT_EQ(read(server.home("alice") + "/www/index.html"), "mine");
+    EXPECT_EQ(read(server.home("bob") + "/www/index.html"), "mine") << "bob's file goes to bob's account";
+
+    // Host names differing in letter case are different hosts.
+    lines.clear();
+    transfer->SendUpload(site(server.port(), "/www", "bob", "bpass", "LOCALHOST"), "index.html", true, none);
+    transfer->SendUpload(site(server.port(), "/www", "bob", "bpass", "localhost"), "index.html", true, none);
+    EXPECT_EQ(lines.filter(QStringLiteral("Connecting to Site ")),
+              QStringList({"Connecting to Site LOCALHOST", "Connecting to Site localhost"}));
+    EXPECT_EQ(server.commands().filter(QStringLiteral("PASS")).size(), 4);
+}
+
+TEST_F(FtpTransferTest, AnEmptyDirectorySendsIntoTheLoginDirectory)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start());
+    stage(QStringLiteral("index.html"), "home");
+    transfer->SendUpload(site(server.port(), "", "alice", "apass"), "index.html", true, none);
+    EXPECT_EQ(read(server.home("alice") + "/index.html"), "home");
+    EXPECT_TRUE(lines.filter(QStringLiteral("directory")).isEmpty());
+    EXPECT_TRUE(server.commands().filter(QStringLiteral("CWD")).isEmpty());
+}
+
+TEST_F(FtpTransferTest, ConnectFailuresAreNamed)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start());
+    stage(QStringLiteral("index.html"), "x");
+    transfer->SendUpload(site(server.port(), "/www", "alice", "wrong"), "index.html", true, none);
+    EXPECT_EQ(lines.mid(1), QStringList({"Error in FTP process - 530 Authentication failed.",
+                                         "Could not connect to site 127.0.0.1"}));
+
+    lines.clear();
+    const int closed = FreePort();
+    transfer->SendUpload(site(closed, "/www"), "index.html", true, none);
+    EXPECT_EQ(lines, QStringList({"Connecting to Site 127.0.0.1", "Error in FTP process - Connection refused",
+                                  "Could not connect to site 127.0.0.1"}));
+
+    SilentServer silent;
+    ASSERT_TRUE(silent.start());
+    ftp.setTimeouts(2, 2);
+    lines.clear();
+    QElapsedTimer timer;
+    timer.start();
+    transfer->SendUpload(site(silent.port(), "/www"), "index.html", true, none);
+    EXPECT_LT(timer.elapsed(), 8000);
+    EXPECT_EQ(lines.value(1), QStringLiteral("Error in FTP process - Connect timed out."));
+    EXPECT_FALSE(ftp.isConnected());
+}
+
+namespace {
+
+// Runs an action on another thread once the named file starts on its way.
+class WhenSending {
+public:
+    WhenSending(const QStringList &lines, const QString &file, int delayMs, std::function<void()> action)
+        : m_lines(lines), m_line("Transferring file " + file), m_delay(delayMs), m_action(std::move(action))
+    {
+    }
+    ~WhenSending()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // The idle hook of the client: starts the clock on the first call after the line.
+    void operator()()
+    {
+        ++idles;
+        if (!m_thread.joinable() && m_lines.contains(m_line))
+            m_thread = std::thread([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(m_delay));
+                m_action();
+            });
+    }
+    int idles = 0;
+
+private:
+    const QStringList &m_lines;
+    QString m_line;
+    int m_delay;
+    std::function<void()> m_action;
+    std::thread m_thread;
+};
+
+QString bigFile(const QTemporaryDir &dir, int bytes)
+{
+    QFile big(dir.filePath(QStringLiteral("big.bin")));
+    big.open(QIODevice::WriteOnly);
+    big.write(QByteArray(bytes, 'x'));
+    return big.fileName();
+}
+
+} // namespace
+
+TEST_F(FtpTransferTest, AServerKilledMidFileFailsTheRestQuickly)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start(50000));
+    QTemporaryDir files;
+    PendingLists pending;
+    pending.files << bigFile(files, 4 * 1024 * 1024);
+    stage(QStringLiteral("index.html"), "x");
+    const qint64 pid = server.pid();
+    WhenSending killer(lines, pending.files.first(), 400, [&server, pid] {
+        server.signalSessions(SIGKILL);
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+    });
+    ftp.setIdle([&killer] { killer(); });
+    QElapsedTimer timer;
+    timer.start();
+    transfer->SendUpload(site(server.port(), "/www"), "index.html", true, pending);
+    ftp.setIdle({});
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_GT(killer.idles, 3) << "the window is served while the file is on its way";
+    EXPECT_EQ(lines.filter(QStringLiteral("Error in FTP process - ")).size(), 2) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.last(), QStringLiteral("Error in FTP process - Not connected."));
+    EXPECT_FALSE(ftp.isConnected());
+}
+
+TEST_F(FtpTransferTest, AStalledTransferTimesOutAndTheRunGoesOn)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start(50000));
+    ftp.setTimeouts(10, 2);
+    QTemporaryDir files;
+    PendingLists pending;
+    pending.files << bigFile(files, 4 * 1024 * 1024);
+    stage(QStringLiteral("index.html"), "x");
+    // The server's sessions freeze: it stops answering without closing.
+    WhenSending freezer(lines, pending.files.first(), 300, [&server] { server.signalSessions(SIGSTOP); });
+    ftp.setIdle([&freezer] { freezer(); });
+    transfer->SendUpload(site(server.port(), "/www"), "index.html", true, pending);
+    ftp.setIdle({});
+    server.signalSessions(SIGCONT);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Error in FTP process - Timed out"))) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.last(), QStringLiteral("Error in FTP process - Not connected."));
+}
+
+TEST(FtpErrorText, NetworkFailuresMapOntoTheirLogTexts)
+{
+    EXPECT_EQ(CurlFtpClient::describe(7, 111, {}, "Failed to connect", true, "h"), "Connection refused");
+    EXPECT_EQ(CurlFtpClient::describe(7, 110, {}, "Failed to connect", true, "h"), "Timed out");
+    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Connection timed out after 120000 ms", true, "h"),
+              "Connect timed out.");
+    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Operation too slow", false, "h"), "Timed out");
+    EXPECT_EQ(CurlFtpClient::describe(7, 104, {}, "Recv failure: Connection reset by peer", false, "h"),
+              "Recv failure: Connection reset by peer");
+    EXPECT_EQ(CurlFtpClient::describe(25, 0, "553 Could not create file.", "Failed FTP upload: 553", false, "h"),
+              "553 Could not create file.");
+    EXPECT_EQ(CurlFtpClient::describe(67, 0, "230 ok", "Access denied: 530", false, "h"), "Access denied: 530")
+        << "a reply that is no error is not taken for the reason";
+    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "User was rejected by the SOCKS5 server (1 1).", true, "h"),
+              "User was rejected by the SOCKS5 server (1 1).");
+}
+
+TEST_F(FtpTransferTest, EverySocksVersionCarriesTheSession)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start());
+    stage(QStringLiteral("index.html"), "via proxy");
+    const UploadRow upload = site(server.port(), QStringLiteral("/www"));
+
+    Dante dante;
+    ASSERT_TRUE(dante.start());
+    for (auto version : {FirewallSettings::Socks::Version4, FirewallSettings::Socks::Version5}) {
+        lines.clear();
+        setFirewall(false, version, dante.port());
+        transfer->SendUpload(upload, "index.html", true, none);
+        transfer->EndSession(false);
+        EXPECT_EQ(transfer->failures(), 0) << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines.contains(
+            QStringLiteral("Using passive transfers: active data connections cannot pass the SOCKS proxy")));
+    }
+    Microsocks open, guarded;
+    ASSERT_TRUE(open.start());
+    ASSERT_TRUE(guarded.start(QStringLiteral("proxyuser"), QStringLiteral("proxypass")));
+    setFirewall(true, FirewallSettings::Socks::Version5, open.port());
+    transfer->SendUpload(upload, "index.html", true, none);
+    transfer->EndSession(false);
+    setFirewall(true, FirewallSettings::Socks::Version5, guarded.port(), "proxyuser", "proxypass");
+    transfer->SendUpload(upload, "index.html", true, none);
+    transfer->EndSession(false);
+    EXPECT_EQ(transfer->failures(), 0) << lines.join('\n').toStdString();
+
+    Socks4aProxy socks4a;
+    ASSERT_TRUE(socks4a.start(QStringLiteral("wren")));
+    setFirewall(true, FirewallSettings::Socks::Version4A, socks4a.port(), "wren", "unused");
+    transfer->SendUpload(site(server.port(), "/www", "anonymous", "x", "localhost"), "index.html", true, none);
+    transfer->EndSession(false);
+    setFirewall(true, FirewallSettings::Socks::Version4, socks4a.port(), "wren", "unused");
+    transfer->SendUpload(upload, "index.html", true, none);
+    transfer->EndSession(false);
+    EXPECT_EQ(transfer->failures(), 0) << lines.join('\n').toStdString();
+    const QStringList requests = socks4a.requests();
+    ASSERT_GE(requests.size(), 4) << "control and data connections both pass the proxy";
+    EXPECT_TRUE(requests.first().startsWith(QStringLiteral("CONNECT localhost:%1 user=wren 4a").arg(server.port())));
+    EXPECT_TRUE(requests.last().endsWith(QStringLiteral(" user=wren 4")));
+
+    // Every file went through passive data connections.
+    const QStringList commands = server.commands();
+    EXPECT_EQ(commands.filter(QStringLiteral("STOR index.html")).size(), 6);
+    EXPECT_EQ(commands.filter(QStringLiteral("PASV")).size(), 6);
+    EXPECT_TRUE(commands.filter(QStringLiteral("PORT")).isEmpty());
+}
+
+TEST_F(FtpTransferTest, AProxyThatRefusesIsReported)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start());
+    stage(QStringLiteral("index.html"), "x");
+    Microsocks guarded;
+    ASSERT_TRUE(guarded.start(QStringLiteral("proxyuser"), QStringLiteral("proxypass")));
+    setFirewall(true, FirewallSettings::Socks::Version5, guarded.port(), "proxyuser", "wrong");
+    transfer->SendUpload(site(server.port(), "/www"), "index.html", true, none);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Error in FTP process - "))) << lines[1].toStdString();
+    EXPECT_GT(lines[1].size(), QStringLiteral("Error in FTP process - ").size());
+    EXPECT_EQ(lines[2], QStringLiteral("Could not connect to site 127.0.0.1"));
+
+    Socks4aProxy socks4;
+    ASSERT_TRUE(socks4.start(QStringLiteral("wren")));
+    lines.clear();
+    setFirewall(true, FirewallSettings::Socks::Version4, socks4.port(), "somebody", "");
+    transfer->SendUpload(site(server.port(), "/www"), "index.html", true, none);
+    EXPECT_EQ(lines.value(2), QStringLiteral("Could not connect to site 127.0.0.1"));
+    EXPECT_TRUE(server.commands().filter(QStringLiteral("STOR")).isEmpty());
+}
+
+// A name that cannot be resolved, asked inside a network namespace of its
+// own, where no question can leave the machine.
+TEST(FtpHostNames, AnUnknownHostIsNamedAsSuch)
+{
+    if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("--net"), QStringLiteral("true")}) != 0)
+        GTEST_SKIP() << "unshare --net is not allowed here";
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral(WREN_DEMO_BIN), {data}), 0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"),
+                                {data + QStringLiteral("/Sites.DAT"),
+                                 QStringLiteral("UPDATE Sites SET FTP='no-such-host.invalid', Port=21, Active=1")}),
+              0);
+    QProcess run;
+    run.start(QStringLiteral("unshare"),
+              {QStringLiteral("--net"), QStringLiteral(WREN_PUBLISH_BIN), QStringLiteral("--data-dir"), data});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString out = QString::fromUtf8(run.readAllStandardOutput());
+    EXPECT_EQ(run.exitCode(), 1);
+    EXPECT_TRUE(out.contains(QStringLiteral("Connecting to Site no-such-host.invalid\nError in FTP process - Host not "
+                                            "found\nCould not connect to site no-such-host.invalid\n")))
+        << out.toStdString();
+}
