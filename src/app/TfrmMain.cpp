@@ -11,6 +11,7 @@
 #include "editing/EntryRecovery.h"
 #include "publish/PublishRun.h"
 #include "publish/TdlgArchive.h"
+#include "transfer/CurlFtpClient.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -30,6 +31,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -79,6 +81,9 @@ TfrmMain::TfrmMain(const MainWindowPaths &paths, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/wren.svg")));
     m_entries = std::make_unique<EntryList>(m_db);
+    m_ftp = std::make_unique<CurlFtpClient>();
+    // While the network is waited on, the window goes on repainting and taking clicks.
+    m_ftp->setIdle([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
     buildLayout();
     buildMenus();
     buildTray();
@@ -177,6 +182,20 @@ void TfrmMain::buildLayout()
     Splitter1->setSizes({420, 73});
     setCentralWidget(Splitter1);
     statusBar()->setObjectName(QStringLiteral("barStat"));
+    m_progressLabel = new QLabel;
+    m_progressBar = new QProgressBar;
+    m_progressBar->setMaximumWidth(160);
+    m_progressBar->setTextVisible(false);
+    m_stopButton = new QToolButton;
+    m_stopButton->setText(QStringLiteral("Stop"));
+    m_stopButton->setToolTip(QStringLiteral("Stop publishing after the file on its way"));
+    connect(m_stopButton, &QToolButton::clicked, this, &TfrmMain::stopPublishing);
+    statusBar()->addPermanentWidget(m_progressLabel);
+    statusBar()->addPermanentWidget(m_progressBar);
+    statusBar()->addPermanentWidget(m_stopButton);
+    m_progressLabel->hide();
+    m_progressBar->hide();
+    m_stopButton->hide();
 
     for (QToolBar *bar : {actMainTB, actEditTB}) {
         bar->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -336,6 +355,7 @@ bool TfrmMain::FormCreate()
         journalChanged();
         m_entries->requery();
         m_firewall = LoadFirewall(m_settings);
+        m_ftp->setFirewall(m_firewall);
     } catch (const WrenError &error) {
         Prompt::inform(this, error.message());
         return false;
@@ -525,7 +545,16 @@ void TfrmMain::actDelExecute()
 void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer &)> &work)
 {
     auto sink = [this](const QString &line) { log(line); };
-    SiteTransfer transfer(m_staging.path(), sink);
+    SiteTransfer transfer(m_staging.path(), sink, m_ftp.get());
+    transfer.progress = [this](int sent, int planned, const QString &name) {
+        m_progressBar->setRange(0, planned);
+        m_progressBar->setValue(sent - 1);
+        m_progressLabel->setText(QStringLiteral("Sending file %1 of %2: %3").arg(sent).arg(planned).arg(name));
+    };
+    // The window stays usable while files are on their way, so the run works
+    // on copies of what may change meanwhile, and nothing can start it twice.
+    const PendingLists snapshot = m_pending;
+    PendingLists pending = snapshot;
     PublishContext ctx{m_db,
                        m_settings,
                        m_dlgOptions->options(),
@@ -534,10 +563,44 @@ void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer
                        m_staging.path(),
                        m_entries->journal(),
                        transfer,
-                       m_pending,
+                       pending,
                        sink};
+    const QStringList blocked{"actPublish", "actArchive", "actPurge", "actJournals", "actFileMan"};
+    QHash<QString, bool> wasEnabled;
+    for (const QString &name : blocked) {
+        wasEnabled[name] = m_actions[name]->isEnabled();
+        m_actions[name]->setEnabled(false);
+    }
+    m_activeTransfer = &transfer;
+    m_progressLabel->clear();
+    m_progressLabel->show();
+    m_progressBar->show();
+    m_stopButton->show();
+    const auto restore = qScopeGuard([&] {
+        m_activeTransfer = nullptr;
+        for (const QString &name : blocked)
+            m_actions[name]->setEnabled(wasEnabled.value(name));
+        m_progressBar->hide();
+        m_stopButton->hide();
+        m_progressLabel->hide();
+        statusBar()->showMessage(
+            transfer.failures() == 0
+                ? QStringLiteral("Publishing done")
+                : QStringLiteral("Publishing done with %1 failure(s): see the log").arg(transfer.failures()),
+            10000);
+        if (m_closeAfterRun)
+            QTimer::singleShot(0, this, &QWidget::close);
+    });
     PublishRun run(ctx);
     work(run, transfer);
+    // A completed publish empties its lists: the files it sent leave the
+    // window's lists too, while files added meanwhile stay for the next one.
+    if (pending.files.isEmpty() && pending.images.isEmpty()) {
+        for (const QString &f : std::as_const(snapshot.files))
+            m_pending.files.removeOne(f);
+        for (const QString &f : std::as_const(snapshot.images))
+            m_pending.images.removeOne(f);
+    }
 }
 
 void TfrmMain::actPublishExecute()
@@ -579,6 +642,7 @@ void TfrmMain::actOptionsExecute()
             return;
         m_dlgOptions->SaveOptions();
         m_firewall = LoadFirewall(m_settings);
+        m_ftp->setFirewall(m_firewall);
         m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
     });
 }
@@ -670,6 +734,13 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    if (m_activeTransfer) {
+        // The run ends after the file on its way; the window closes then.
+        m_activeTransfer->requestStop();
+        m_closeAfterRun = true;
+        event->ignore();
+        return;
+    }
     bool closed = true;
     guard([&] {
         closed = false;
@@ -678,6 +749,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         saveSettings();
         m_toolbarLayout.save(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg")));
         m_db.closeIdleConnections();
+        m_ftp->disconnect(); // the session ends without a log line
         closed = true;
     });
     m_exitRequested = false;
@@ -750,4 +822,10 @@ void TfrmMain::offerRecovery()
         m_grid->reload();
         showEntry();
     });
+}
+
+void TfrmMain::stopPublishing()
+{
+    if (m_activeTransfer)
+        m_activeTransfer->requestStop();
 }

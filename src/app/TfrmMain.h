@@ -16,7 +16,10 @@
 #include <memory>
 
 class EntryGridModel;
+class CurlFtpClient;
 class EntryList;
+class QLabel;
+class QProgressBar;
 class PublishRun;
 class QCalendarWidget;
 class QLineEdit;
@@ -59,6 +62,9 @@ public:
     void actSaveExecute();
     void actDelExecute();
     void actPublishExecute();
+    // Whether a publish or archive run is under way, and asking it to stop.
+    bool isPublishing() const { return m_activeTransfer != nullptr; }
+    void stopPublishing();
     void actArchiveExecute();
     void actOptionsExecute();
     void actBrowseExecute();
@@ -140,6 +146,12 @@ private:
     TdlgAbout *m_dlgAbout = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
     QAction *mnuTrayClose = nullptr;
+    std::unique_ptr<CurlFtpClient> m_ftp;     // the one FTP session, kept between runs
+    SiteTransfer *m_activeTransfer = nullptr; // set while a publish or archive run works
+    bool m_closeAfterRun = false;
+    QLabel *m_progressLabel = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    QToolButton *m_stopButton = nullptr;
     QTimer m_recoveryTimer;
     bool m_exitRequested = false;
     bool m_showingEntry = false;

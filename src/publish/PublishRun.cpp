@@ -62,10 +62,27 @@ void PublishRun::PublishEntry()
                 break;
         }
     }
+    planEntryFiles();
     BuildPages(false, firstDay, lastDay, 0);
     m_ctx.pending.clear();
     m_ctx.transfer.EndSession(true);
     log(QStringLiteral("Completed Publish Process ..."));
+}
+
+void PublishRun::planEntryFiles()
+{
+    int files = 0;
+    const QString &type = m_ctx.journal.arcType;
+    for (const UploadRow &upload : uploadsOf(m_ctx.db, Statements::activeUploads(m_ctx.journal.id))) {
+        files += 1 + static_cast<int>(m_ctx.pending.files.size() + m_ctx.pending.images.size());
+        if (upload.autoArc) {
+            const QDate today = m_ctx.clock.today();
+            const QDate since =
+                upload.lastArc.isValid() ? upload.lastArc : PageWriter(m_ctx).FirstEntryDay().value_or(today);
+            files += archiveFilesFor(ArchivePeriod::PeriodStart(since, type), ArchivePeriod::PeriodEnd(today, type));
+        }
+    }
+    m_ctx.transfer.planFiles(files);
 }
 
 void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate &lastDay, int uploadId)
@@ -75,6 +92,8 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
         uploadsOf(m_ctx.db, archiveMode ? Statements::activeUploads(j, uploadId) : Statements::activeUploads(j));
     PageWriter pages(m_ctx);
     for (const UploadRow &upload : uploads) {
+        if (m_ctx.transfer.stopRequested())
+            return;
         if (!archiveMode && upload.autoArc) {
             const QDate today = m_ctx.clock.today();
             // An upload never archived before starts at the journal's first entry.
@@ -139,8 +158,17 @@ void PublishRun::PublishArchive(const QDate &from, const QDate &to)
     while (uploads.next())
         ids.push_back(uploads.value(0).toInt());
     uploads.finish();
-    for (int id : ids)
+    int files = 0;
+    for (int id : ids) {
+        if (const auto active = m_ctx.db.firstRow(Statements::activeUpload(id, m_ctx.journal.id)))
+            files += archiveFilesFor(start, end);
+    }
+    m_ctx.transfer.planFiles(files);
+    for (int id : ids) {
+        if (m_ctx.transfer.stopRequested())
+            break;
         BuildArchives(id, start, end);
+    }
     m_ctx.transfer.EndSession(true);
 }
 
@@ -163,19 +191,42 @@ void PublishRun::BuildArchives(int uploadId, const QDate &start, const QDate &en
 
     for (UploadRow upload : uploadsOf(m_ctx.db, Statements::activeUpload(uploadId, j))) {
         upload.id = uploadId;
-        const bool weekly = ArchivePeriod::isWeekly(type);
-        QDate p = s;
-        QDate q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
-        do {
-            const auto count = m_ctx.db.firstRow(Statements::entryCount(p, q, j));
-            if (count && count->value(QStringLiteral("num")).toInt() > 0)
-                BuildPages(true, p, q, uploadId);
-            p = q.addDays(1);
-            q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
-        } while (p <= e);
+        for (const auto &[p, q] : periodsWithEntries(s, e)) {
+            if (m_ctx.transfer.stopRequested())
+                break;
+            BuildPages(true, p, q, uploadId);
+        }
         writeArchiveIndexFile(upload);
     }
     log(QStringLiteral("Archival Process Completed!"));
+}
+
+std::vector<std::pair<QDate, QDate>> PublishRun::periodsWithEntries(const QDate &s, const QDate &e) const
+{
+    std::vector<std::pair<QDate, QDate>> periods;
+    const bool weekly = ArchivePeriod::isWeekly(m_ctx.journal.arcType);
+    QDate p = s;
+    QDate q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
+    do {
+        const auto count = m_ctx.db.firstRow(Statements::entryCount(p, q, m_ctx.journal.id));
+        if (count && count->value(QStringLiteral("num")).toInt() > 0)
+            periods.emplace_back(p, q);
+        p = q.addDays(1);
+        q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
+    } while (p <= e);
+    return periods;
+}
+
+int PublishRun::archiveFilesFor(const QDate &start, const QDate &end) const
+{
+    PageWriter pages(m_ctx);
+    const std::optional<QDate> earliest = pages.FirstEntryDay();
+    if (!earliest)
+        return 0;
+    const QString &type = m_ctx.journal.arcType;
+    const QDate first = ArchivePeriod::PeriodStart(*earliest, type);
+    const QDate last = ArchivePeriod::PeriodEnd(pages.LastEntryDay().value_or(*earliest), type);
+    return static_cast<int>(periodsWithEntries(start < first ? first : start, end > last ? last : end).size()) + 1;
 }
 
 void PublishRun::writeArchiveIndexFile(const UploadRow &upload)

@@ -5,6 +5,7 @@
 #include <QDate>
 
 #include <optional>
+#include <vector>
 #include <utility>
 
 // The publish and archive commands: building pages from templates into the
@@ -45,6 +46,13 @@ private:
     // A plain file name: not empty, no directory part, not "." or "..".
     bool checkPageName(const QString &name);
     void writeArchiveIndexFile(const UploadRow &upload);
+    // The archive periods from s to e that hold entries of the journal.
+    std::vector<std::pair<QDate, QDate>> periodsWithEntries(const QDate &s, const QDate &e) const;
+    // How many files an archive run of one upload over start..end sends: its
+    // pages and the archive index.
+    int archiveFilesFor(const QDate &start, const QDate &end) const;
+    // Tells the transfer how many files Publish Entries is about to send.
+    void planEntryFiles();
 
     PublishContext &m_ctx;
 };

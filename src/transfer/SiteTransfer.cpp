@@ -29,6 +29,14 @@ SiteTransfer::SiteTransfer(QString stagingDir, LogSink log, FtpClient *ftp)
 {
 }
 
+void SiteTransfer::requestStop()
+{
+    if (m_stopRequested)
+        return;
+    m_stopRequested = true;
+    logFailure(QStringLiteral("Stopped by the user: the files not sent yet stay unsent"));
+}
+
 void SiteTransfer::logFailure(const QString &line)
 {
     ++m_failures;
@@ -115,6 +123,11 @@ bool SiteTransfer::ChangeSiteDir(bool ftp, const QString &directory)
 void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &destinationDir,
                             const QString &destinationName)
 {
+    if (m_stopRequested)
+        return;
+    ++m_sent;
+    if (progress)
+        progress(m_sent, std::max(m_planned, m_sent), destinationName);
     if (ftp) {
         log(QStringLiteral("Transferring file ") + source);
         if (!m_ftp) {
@@ -162,6 +175,8 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
 void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending,
                               const PendingLists &pending)
 {
+    if (m_stopRequested)
+        return;
     const bool ftp = upload.siteActive;
     if (ftp && !ConnectSite(upload.ftp, upload.login, upload.port, upload.password)) {
         logFailure(QStringLiteral("Could not connect to site ") + upload.ftp);

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class FtpClient;
 
 // The files and images that entries refer to, sent with the next publish.
@@ -50,6 +52,15 @@ public:
     // The number of "/" in an FTP path; 0 for a path of one character.
     static int CountLevels(const QString &path);
 
+    // Files the run is about to send, added up over the run, for progress.
+    void planFiles(int count) { m_planned += count; }
+    // Called before each file goes: the files begun so far, the files planned
+    // (never fewer than begun) and the file's name.
+    std::function<void(int sent, int planned, const QString &name)> progress;
+    // Asks the run to stop before the next file (logged once); the rest is not sent.
+    void requestStop();
+    bool stopRequested() const { return m_stopRequested; }
+
     // How many steps logged a failure since the transfer was made.
     int failures() const { return m_failures; }
     // Logs a line that reports a failure, and counts it.
@@ -62,4 +73,7 @@ private:
     LogSink m_log;
     FtpClient *m_ftp;
     int m_failures = 0;
+    int m_planned = 0;
+    int m_sent = 0;
+    bool m_stopRequested = false;
 };
