@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -9,5 +11,25 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+
+    // A message box that no test answered would wait forever: close it after
+    // a few seconds and fail the test that showed it.
+    QTimer watchdog;
+    QWidget *seen = nullptr;
+    int ticks = 0;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box != seen) {
+            seen = box;
+            ticks = 0;
+            return;
+        }
+        if (box && ++ticks >= 5) {
+            ADD_FAILURE() << "an unanswered message box: " << box->text().toStdString();
+            box->reject();
+            seen = nullptr;
+        }
+    });
+    watchdog.start(1000);
     return RUN_ALL_TESTS();
 }

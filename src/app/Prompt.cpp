@@ -34,6 +34,11 @@ bool ask(QWidget *parent, const QString &text, const QString &title)
     return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool confirm(QWidget *parent, const QString &text, const QString &title)
+{
+    return show(parent, QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
 void setNextAnswer(QMessageBox::StandardButton answer)
 {
     g_answers.push_back(answer);

@@ -14,6 +14,9 @@ void inform(QWidget *parent, const QString &text, const QString &title = QString
 // Asks a question titled "Wren" with Yes and No; returns true for Yes.
 bool ask(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
 
+// Asks for confirmation titled "Wren" with OK and Cancel; returns true for OK.
+bool confirm(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
+
 // Queues the answer the next box takes without showing itself (tests only).
 void setNextAnswer(QMessageBox::StandardButton answer);
 // Queued answers not taken yet.

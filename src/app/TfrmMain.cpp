@@ -9,6 +9,11 @@
 #include "editing/EntryGridModel.h"
 #include "editing/EntryList.h"
 #include "editing/EntryRecovery.h"
+#include "editing/Markup.h"
+#include "editing/TdlgLink.h"
+#include "editing/TdlgPurge.h"
+#include "manage/TdlgFileMan.h"
+#include "manage/TdlgJournal.h"
 #include "publish/PublishRun.h"
 #include "publish/TdlgArchive.h"
 #include "transfer/CurlFtpClient.h"
@@ -18,6 +23,8 @@
 #include <QApplication>
 #include <QScopeGuard>
 #include <QCalendarWidget>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QDesktopServices>
@@ -66,10 +73,8 @@ QString toEditor(QString text)
 }
 
 // Commands whose work arrives with later parts of the program.
-const char *const kNotYetBuilt[] = {"actPreview", "actURL",     "actImg",   "actFile",      "actFileMan",
-                                    "actPara",    "actBR",      "actAngle", "actSpace",     "actEntry",
-                                    "actBold",    "actItalics", "actFind",  "actLiveSpell", "actJournals",
-                                    "actPurge",   "actSpell",   "actThes",  "actSpellOpt"};
+const char *const kNotYetBuilt[] = {"actPreview", "actEntry", "actFind",    "actLiveSpell",
+                                    "actSpell",   "actThes",  "actSpellOpt"};
 
 } // namespace
 
@@ -254,6 +259,20 @@ void TfrmMain::buildMenus()
     on("actAbout", &TfrmMain::actAboutExecute);
     on("actCustomize", &TfrmMain::actCustomizeExecute);
     on("actExit", &TfrmMain::actExitExecute);
+    on("actJournals", &TfrmMain::actJournalsExecute);
+    on("actPurge", &TfrmMain::actPurgeExecute);
+    on("actFileMan", &TfrmMain::actFileManExecute);
+    on("actURL", &TfrmMain::actLinkExecute);
+    on("actImg", &TfrmMain::actImgExecute);
+    on("actFile", &TfrmMain::actFileExecute);
+    // The simple markup commands: one replacement of the selection each.
+    const std::pair<const char *, QString (*)(const QString &)> simple[] = {
+        {"actPara", Markup::Paragraph}, {"actBR", Markup::LineBreak}, {"actAngle", Markup::AngleBrackets},
+        {"actSpace", Markup::Space},    {"actBold", Markup::Bold},    {"actItalics", Markup::Italics}};
+    for (const auto &[name, compose] : simple) {
+        connect(m_actions[QLatin1String(name)], &QAction::triggered, this,
+                [this, compose = compose] { replaceSelection(compose(selectedText())); });
+    }
     connect(a["actUndo"], &QAction::triggered, dbEntry, &QPlainTextEdit::undo);
     connect(a["actRedo"], &QAction::triggered, dbEntry, &QPlainTextEdit::redo);
     connect(a["actCut"], &QAction::triggered, dbEntry, &QPlainTextEdit::cut);
@@ -389,8 +408,12 @@ bool TfrmMain::FormCreate()
 
     // The dialogs are made once, in order; the Options dialog installs the names.
     m_dlgAbout = new TdlgAbout(this);
+    m_dlgJournal = new TdlgJournal(m_db, this);
     m_dlgArchive = new TdlgArchive(this);
     m_dlgOptions = new TdlgOptions(m_settings, this);
+    m_dlgLink = new TdlgLink(this);
+    m_dlgFileMan = new TdlgFileMan(this);
+    m_dlgPurge = new TdlgPurge(this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
 
     m_toolbarLayout =
@@ -828,4 +851,91 @@ void TfrmMain::stopPublishing()
 {
     if (m_activeTransfer)
         m_activeTransfer->requestStop();
+}
+
+QString TfrmMain::selectedText() const
+{
+    // The editor's selection uses U+2029 between paragraphs; entries use line breaks.
+    return dbEntry->textCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n');
+}
+
+void TfrmMain::replaceSelection(const QString &text)
+{
+    guard([&] {
+        QTextCursor cursor = dbEntry->textCursor();
+        cursor.insertText(text); // one step to undo, and the entry starts editing
+        dbEntry->setTextCursor(cursor);
+    });
+}
+
+void TfrmMain::actLinkExecute()
+{
+    m_dlgLink->prepare(TdlgLink::Form::Hyperlink);
+    if (m_dlgLink->exec() != QDialog::Accepted)
+        return;
+    const QString s = selectedText();
+    replaceSelection(Markup::Hyperlink(s, m_dlgLink->edName->text(), m_dlgLink->chkHttp->isChecked(),
+                                       m_dlgLink->chkNew->isChecked()));
+}
+
+void TfrmMain::actImgExecute()
+{
+    m_dlgLink->prepare(TdlgLink::Form::Image);
+    if (m_dlgLink->exec() != QDialog::Accepted)
+        return;
+    const QString s = selectedText();
+    const QString path = m_dlgLink->edName->text();
+    replaceSelection(
+        Markup::Image(s, path, m_dlgLink->rbAuto->isChecked(), m_dlgLink->edX->text(), m_dlgLink->edY->text()));
+    m_pending.images << path;
+}
+
+void TfrmMain::actFileExecute()
+{
+    m_dlgLink->prepare(TdlgLink::Form::File);
+    if (m_dlgLink->exec() != QDialog::Accepted)
+        return;
+    const QString s = selectedText();
+    const QString path = m_dlgLink->edName->text();
+    replaceSelection(Markup::FileLink(s, path));
+    m_pending.files << path;
+}
+
+void TfrmMain::actFileManExecute()
+{
+    m_dlgFileMan->setFiles(m_pending.files);
+    if (m_dlgFileMan->exec() == QDialog::Accepted)
+        m_pending.files = m_dlgFileMan->files();
+}
+
+void TfrmMain::actPurgeExecute()
+{
+    guard([&] {
+        if (m_dlgPurge->exec() != QDialog::Accepted)
+            return;
+        const QString statement = PurgeStatement(m_dlgPurge->request(), journalId(), QDate::currentDate());
+        if (statement.isEmpty())
+            return;
+        // A pending change is settled first: storing it later could bring a
+        // purged entry back, and dropping it unasked would lose what was typed.
+        promptUnsavedChanges();
+        m_db.run(statement);
+        m_entries->requery();
+    });
+}
+
+void TfrmMain::actJournalsExecute()
+{
+    guard([&] {
+        storeJournalName();
+        promptUnsavedChanges();
+        m_dlgJournal->exec();
+        // Whatever happened there, show the journal as it now stands.
+        const QVariant id = m_tblNames->value(QStringLiteral("ID"));
+        m_tblNames->refresh();
+        if (id.isNull() || !m_tblNames->locate(id.toLongLong()))
+            m_tblNames->first();
+        journalChanged();
+        m_entries->requery();
+    });
 }

@@ -32,6 +32,10 @@ class QToolButton;
 class TdlgAbout;
 class TdlgArchive;
 class TdlgOptions;
+class TdlgJournal;
+class TdlgLink;
+class TdlgFileMan;
+class TdlgPurge;
 
 // Where a main window finds its files.
 struct MainWindowPaths {
@@ -62,6 +66,15 @@ public:
     void actSaveExecute();
     void actDelExecute();
     void actPublishExecute();
+    void actJournalsExecute();
+    void actPurgeExecute();
+    void actFileManExecute();
+    void actLinkExecute();
+    void actImgExecute();
+    void actFileExecute();
+    // The editor's selection, and putting a text in its place (as typing would).
+    QString selectedText() const;
+    void replaceSelection(const QString &text);
     // Whether a publish or archive run is under way, and asking it to stop.
     bool isPublishing() const { return m_activeTransfer != nullptr; }
     void stopPublishing();
@@ -90,6 +103,10 @@ public:
     MainActions &actions() { return m_actions; }
     TdlgOptions &options() { return *m_dlgOptions; }
     TdlgArchive &archiveDialog() { return *m_dlgArchive; }
+    TdlgJournal &journalDialog() { return *m_dlgJournal; }
+    TdlgLink &linkDialog() { return *m_dlgLink; }
+    TdlgFileMan &fileManager() { return *m_dlgFileMan; }
+    TdlgPurge &purgeDialog() { return *m_dlgPurge; }
     bool minimizeOnClose() const;
     void setMinimizeOnClose(bool on);
 
@@ -144,6 +161,10 @@ private:
     TdlgOptions *m_dlgOptions = nullptr;
     TdlgArchive *m_dlgArchive = nullptr;
     TdlgAbout *m_dlgAbout = nullptr;
+    TdlgJournal *m_dlgJournal = nullptr;
+    TdlgLink *m_dlgLink = nullptr;
+    TdlgFileMan *m_dlgFileMan = nullptr;
+    TdlgPurge *m_dlgPurge = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
     QAction *mnuTrayClose = nullptr;
     std::unique_ptr<CurlFtpClient> m_ftp;     // the one FTP session, kept between runs

@@ -413,6 +413,12 @@ TEST_F(FtpTransferTest, EverySocksVersionCarriesTheSession)
     setFirewall(true, FirewallSettings::Socks::Version4, socks4a.port(), "wren", "unused");
     transfer->SendUpload(upload, "index.html", true, none);
     transfer->EndSession(false);
+    Socks4aProxy anyUser;
+    ASSERT_TRUE(anyUser.start());
+    setFirewall(true, FirewallSettings::Socks::Version4A, anyUser.port());
+    transfer->SendUpload(site(server.port(), "/www", "anonymous", "x", "localhost"), "index.html", true, none);
+    transfer->EndSession(false);
+    EXPECT_TRUE(anyUser.requests().value(0).contains(QStringLiteral(" 4a")));
     EXPECT_EQ(transfer->failures(), 0) << lines.join('\n').toStdString();
     const QStringList requests = socks4a.requests();
     ASSERT_GE(requests.size(), 4) << "control and data connections both pass the proxy";
@@ -421,8 +427,8 @@ TEST_F(FtpTransferTest, EverySocksVersionCarriesTheSession)
 
     // Every file went through passive data connections.
     const QStringList commands = server.commands();
-    EXPECT_EQ(commands.filter(QStringLiteral("STOR index.html")).size(), 6);
-    EXPECT_EQ(commands.filter(QStringLiteral("PASV")).size(), 6);
+    EXPECT_EQ(commands.filter(QStringLiteral("STOR index.html")).size(), 7);
+    EXPECT_EQ(commands.filter(QStringLiteral("PASV")).size(), 7);
     EXPECT_TRUE(commands.filter(QStringLiteral("PORT")).isEmpty());
 }
 
@@ -436,6 +442,7 @@ TEST_F(FtpTransferTest, AProxyThatRefusesIsReported)
     setFirewall(true, FirewallSettings::Socks::Version5, guarded.port(), "proxyuser", "wrong");
     transfer->SendUpload(site(server.port(), "/www"), "index.html", true, none);
     ASSERT_EQ(lines.size(), 3);
+    std::printf("wrong proxy password: %s\n", qPrintable(lines[1]));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Error in FTP process - "))) << lines[1].toStdString();
     EXPECT_GT(lines[1].size(), QStringLiteral("Error in FTP process - ").size());
     EXPECT_EQ(lines[2], QStringLiteral("Could not connect to site 127.0.0.1"));

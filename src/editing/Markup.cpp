@@ -1,0 +1,85 @@
+#include "Markup.h"
+
+#include "data/WrenError.h"
+
+namespace Markup {
+
+QString Paragraph(const QString &s)
+{
+    return QStringLiteral("<p>") + s + QStringLiteral("</p>");
+}
+
+QString LineBreak(const QString &s)
+{
+    return s + QStringLiteral("<br>");
+}
+
+QString AngleBrackets(const QString &s)
+{
+    return QStringLiteral("&lt;") + s + QStringLiteral("&gt;");
+}
+
+QString Space(const QString &s)
+{
+    return s + QStringLiteral("&nbsp;");
+}
+
+QString Bold(const QString &s)
+{
+    return QStringLiteral("<b>") + s + QStringLiteral("</b>");
+}
+
+QString Italics(const QString &s)
+{
+    return QStringLiteral("<i>") + s + QStringLiteral("</i>");
+}
+
+QString Hyperlink(const QString &s, const QString &url, bool prependHttp, bool newWindow)
+{
+    const QString target = (prependHttp ? QStringLiteral("http://") : QString()) + url;
+    return QStringLiteral("<a href=\"") + target +
+           (newWindow ? QStringLiteral("\" target=_blank>") : QStringLiteral("\">")) + s + QStringLiteral("</a>");
+}
+
+QString Image(const QString &s, const QString &path, bool actualSize, const QString &width, const QString &height)
+{
+    QString text = s + QStringLiteral("<img src=\"") + FileNamePart(path) + u'"';
+    if (actualSize)
+        return text + u'>';
+    return text + QStringLiteral(" width=\"") + width + QStringLiteral("\" height=\"") + height + QStringLiteral("\">");
+}
+
+QString FileLink(const QString &s, const QString &path)
+{
+    return QStringLiteral("<a href=\"") + FileNamePart(path) + QStringLiteral("\">") + s + QStringLiteral("</a>");
+}
+
+QString FileNamePart(const QString &path)
+{
+    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
+    return path.mid(cut + 1);
+}
+
+} // namespace Markup
+
+QString PurgeStatement(const PurgeRequest &request, int journalId, const QDate &today)
+{
+    const QString start = QStringLiteral("DELETE FROM Journal WHERE Name=") + QString::number(journalId);
+    auto literal = [](const QDate &day) { return u'\'' + day.toString(QStringLiteral("yyyy-MM-dd")) + u'\''; };
+    switch (request.choice) {
+    case PurgeRequest::Choice::All:
+        return start;
+    case PurgeRequest::Choice::OlderThan: {
+        bool ok = false;
+        const int days = request.days.trimmed().toInt(&ok);
+        if (!ok)
+            throw WrenError(QStringLiteral("'%1' is not a valid integer value").arg(request.days));
+        return start + QStringLiteral(" AND eDate<") + literal(today.addDays(-days));
+    }
+    case PurgeRequest::Choice::After:
+        return start + QStringLiteral(" AND eDate>") + literal(request.date);
+    case PurgeRequest::Choice::None:
+        break;
+    }
+    return QString();
+}

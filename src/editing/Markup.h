@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+// The HTML that the markup commands put in place of the editor's selection S.
+// Each returns the whole replacement text; S may be empty.
+namespace Markup {
+
+QString Paragraph(const QString &s);     // <p>S</p>
+QString LineBreak(const QString &s);     // S<br>
+QString AngleBrackets(const QString &s); // &lt;S&gt;
+QString Space(const QString &s);         // S&nbsp;
+QString Bold(const QString &s);          // <b>S</b>
+QString Italics(const QString &s);       // <i>S</i>
+
+// <a href="[http://]URL"[ target=_blank]>S</a>; the prefix is added whatever
+// the URL already starts with.
+QString Hyperlink(const QString &s, const QString &url, bool prependHttp, bool newWindow);
+// S then <img src="NAME"> or <img src="NAME" width="W" height="H">, with
+// NAME the file-name part of the path and the sizes as typed.
+QString Image(const QString &s, const QString &path, bool actualSize, const QString &width, const QString &height);
+// <a href="NAME">S</a>.
+QString FileLink(const QString &s, const QString &path);
+
+// The text after the last "/", "\" or ":" of a path; all of it without one.
+QString FileNamePart(const QString &path);
+
+} // namespace Markup
+
+// What Purge Entries removes from the current journal.
+struct PurgeRequest {
+    enum class Choice { None, All, OlderThan, After };
+    Choice choice = Choice::None;
+    QString days; // OlderThan: a whole number of days, as typed
+    QDate date;   // After: entries dated after this day go
+};
+
+// The DELETE statement for the request, or an empty text when nothing is
+// chosen. Throws WrenError when the day count is not a whole number.
+QString PurgeStatement(const PurgeRequest &request, int journalId, const QDate &today);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "editing/Markup.h"
+
+#include <QDialog>
+
+class QDateEdit;
+class QLineEdit;
+class QRadioButton;
+
+// Purge Journal Entries: which entries of the current journal to remove. Made
+// once; the choice, the day count and the date stay for the next purge.
+class TdlgPurge : public QDialog {
+    Q_OBJECT
+public:
+    explicit TdlgPurge(QWidget *parent = nullptr);
+
+    // The choice as the controls show it.
+    PurgeRequest request() const;
+
+    QRadioButton *rbAll, *rbDays, *rbDate;
+    QLineEdit *edDays;
+    QDateEdit *calDate;
+};

@@ -1,0 +1,526 @@
+#include "TdlgJournal.h"
+
+#include "app/Prompt.h"
+#include "data/WrenError.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit *lineEdit(const char *hint)
+{
+    auto *e = new QLineEdit;
+    e->setToolTip(QString::fromLatin1(hint));
+    e->setStatusTip(e->toolTip());
+    return e;
+}
+
+QCheckBox *checkBox(const char *hint)
+{
+    auto *c = new QCheckBox;
+    c->setToolTip(QString::fromLatin1(hint));
+    return c;
+}
+
+QComboBox *dropDown(const char *hint)
+{
+    auto *c = new QComboBox;
+    c->setToolTip(QString::fromLatin1(hint));
+    return c;
+}
+
+// The names and IDs of a table's rows, in its order, for a drop-down.
+void fillLookup(QComboBox *combo, const TableHandle &table)
+{
+    combo->clear();
+    for (int row = 0; row < table.recordCount(); ++row)
+        combo->addItem(table.valueAt(row, QStringLiteral("Name")).toString(),
+                       table.valueAt(row, QStringLiteral("ID")).toInt());
+}
+
+QString nameOf(const TableHandle &table, const QVariant &id)
+{
+    if (id.isNull())
+        return QString();
+    for (int row = 0; row < table.recordCount(); ++row) {
+        if (table.valueAt(row, QStringLiteral("ID")).toInt() == id.toInt())
+            return table.valueAt(row, QStringLiteral("Name")).toString();
+    }
+    return QString();
+}
+
+bool pending(const TableHandle &table)
+{
+    return table.state() == TableHandle::State::Edit || table.state() == TableHandle::State::Insert;
+}
+
+} // namespace
+
+TdlgJournal::TdlgJournal(Database &db, QWidget *parent)
+    : QDialog(parent), tblSites(db, QStringLiteral("Sites")), tblTemplate(db, QStringLiteral("Templates")),
+      tblUploads(db, QStringLiteral("Upload")), tblNames(db, QStringLiteral("Names")), m_db(db)
+{
+    setObjectName(QStringLiteral("dlgJournal"));
+    setWindowTitle(QStringLiteral("Journal Management"));
+    auto guardFn = [this](const std::function<void()> &action) { guard(action); };
+    m_sites = std::make_unique<FieldBinder>(tblSites, guardFn);
+    m_templates = std::make_unique<FieldBinder>(tblTemplate, guardFn);
+    m_names = std::make_unique<FieldBinder>(tblNames, guardFn);
+    m_uploads = std::make_unique<FieldBinder>(tblUploads, guardFn);
+
+    pages = new QTabWidget;
+    pages->addTab(sitesPage(), QStringLiteral("FTP Sites"));
+    pages->addTab(templatesPage(), QStringLiteral("Templates"));
+    pages->addTab(journalsPage(), QStringLiteral("Journals"));
+    pages->addTab(uploadsPage(), QStringLiteral("Sites"));
+
+    auto *btnOK = new QPushButton(QStringLiteral("&OK"));
+    btnOK->setDefault(true);
+    auto *btnCancel = new QPushButton(QStringLiteral("&Cancel"));
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(btnOK);
+    bottom->addWidget(btnCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(pages, 1);
+    layout->addLayout(bottom);
+    resize(567, 443);
+
+    // Opened in this order, once, for the whole run.
+    tblSites.open();
+    tblTemplate.open();
+    tblUploads.open();
+    tblNames.open();
+    lblFmt->setPlainText(formatHelp().join(u'\n'));
+    showAll();
+}
+
+TdlgJournal::~TdlgJournal() = default;
+
+QStringList TdlgJournal::formatHelp()
+{
+    return {QStringLiteral("dd - Day as numbers"),
+            QStringLiteral("ddd - Day as abbreviation"),
+            QStringLiteral("dddd - Day as full name"),
+            QStringLiteral("mm - Month as numbers"),
+            QStringLiteral("mmm - Month as abbreviation"),
+            QStringLiteral("mmmm - Month as full name"),
+            QStringLiteral("yy - Year as two digits"),
+            QStringLiteral("yyyy - Year as four digits"),
+            QStringLiteral("hh - Hour with leading zero"),
+            QStringLiteral("h - Hour with no leading zero"),
+            QStringLiteral("mm - Minutes with leading zero"),
+            QStringLiteral("m - Minutes with no leading zero"),
+            QStringLiteral("ss - Seconds with leading zero"),
+            QStringLiteral("s - Seconds with no leading zero"),
+            QStringLiteral("am/pm - Use 12 hour clock")};
+}
+
+QWidget *TdlgJournal::sitesPage()
+{
+    auto *page = new QWidget;
+    dbSiteName = lineEdit("Descriptive name for FTP site or Local directory");
+    DBEdit1 = lineEdit("URL or IP address of FTP site (but not directory path)");
+    DBEdit2 = lineEdit("Port on which to access FTP site");
+    DBEdit3 = lineEdit("User ID or login name to acess FTP site");
+    DBEdit4 = lineEdit("Password to access FTP site");
+    DBEdit4->setEchoMode(QLineEdit::Password);
+    dbFTP = checkBox("Is this an FTP site or a Local directory?");
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Site Name"), dbSiteName);
+    form->addRow(QStringLiteral("FTP Site"), DBEdit1);
+    form->addRow(QStringLiteral("Port"), DBEdit2);
+    form->addRow(QStringLiteral("Login"), DBEdit3);
+    form->addRow(QStringLiteral("Password"), DBEdit4);
+    form->addRow(QStringLiteral("FTP Site"), dbFTP);
+    navSites =
+        new RecordNavigator({"Previous Site", "Next Site", "Add Site", "Delete Site", "Edit Site", "Save Changes"});
+    connect(navSites, &RecordNavigator::clicked, this, &TdlgJournal::siteAction);
+    auto *layout = new QVBoxLayout(page);
+    layout->addLayout(form);
+    layout->addWidget(navSites);
+    layout->addStretch(1);
+    m_sites->text(dbSiteName, QStringLiteral("Name"));
+    m_sites->text(DBEdit1, QStringLiteral("FTP"));
+    m_sites->integer(DBEdit2, QStringLiteral("Port"));
+    m_sites->text(DBEdit3, QStringLiteral("Login"));
+    m_sites->text(DBEdit4, QStringLiteral("Password"));
+    m_sites->check(dbFTP, QStringLiteral("Active"));
+    return page;
+}
+
+QWidget *TdlgJournal::templatesPage()
+{
+    auto *page = new QWidget;
+    dbTmpName = lineEdit("Descriptive name for template");
+    edRemote = lineEdit("Remote template file - the template is derived from this file and any changes to the file "
+                        "will be reflected in the template");
+    btnTemp = new QPushButton(QStringLiteral("..."));
+    btnTemp->setToolTip(QStringLiteral("Browse for template file"));
+    btnTemp->setMaximumWidth(30);
+    dbTemplate = new QPlainTextEdit;
+    dbTemplate->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    dbTemplate->setLineWrapMode(QPlainTextEdit::NoWrap);
+    navTemplate = new RecordNavigator(
+        {"Previous Template", "Next Template", "Add Template", "Delete Template", "Edit Template", "Save Changes"});
+    connect(navTemplate, &RecordNavigator::clicked, this, &TdlgJournal::templateAction);
+    connect(btnTemp, &QPushButton::clicked, this, &TdlgJournal::chooseTemplateFile);
+    auto *grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("Template Name")), 0, 0);
+    grid->addWidget(dbTmpName, 0, 1);
+    grid->addWidget(navTemplate, 0, 2, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Remote Template")), 1, 0);
+    grid->addWidget(edRemote, 1, 1, 1, 2);
+    grid->addWidget(btnTemp, 1, 3);
+    auto *layout = new QVBoxLayout(page);
+    layout->addLayout(grid);
+    layout->addWidget(new QLabel(QStringLiteral("Template")));
+    layout->addWidget(dbTemplate, 1);
+    m_templates->text(dbTmpName, QStringLiteral("Name"));
+    m_templates->text(edRemote, QStringLiteral("FileDir"));
+    m_templates->memo(dbTemplate, QStringLiteral("Template"));
+    return page;
+}
+
+QWidget *TdlgJournal::journalsPage()
+{
+    auto *page = new QWidget;
+    edName = lineEdit("Descriptive name for Journal/wren");
+    chkRev = checkBox("Display the last entry first - at the top of the page");
+    edDtFmt = lineEdit("The format for displaying entry dates");
+    edTmFmt = lineEdit("The format for displaying entry times");
+    cmbArcType = dropDown("How to archive old entries - a file per week or month");
+    cmbArcType->setEditable(true);
+    cmbArcType->addItems({QStringLiteral("Weekly"), QStringLiteral("Monthly")});
+    edArcDtFmt = lineEdit("Date format for archive table of contents links");
+    chkArcRev = checkBox("Whether to display archive links in reverse order or not");
+    edURL = lineEdit("Site URL for browsing the journal from Wren");
+    edAuthor = lineEdit("The name to be displayed as author if Use Windows Login is not set under General Options");
+    lblFmt = new QPlainTextEdit;
+    lblFmt->setReadOnly(true);
+    lblFmt->setFocusPolicy(Qt::NoFocus);
+    lblFmt->setFrameShape(QFrame::NoFrame);
+    lblFmt->setBackgroundRole(QPalette::Window);
+    lblFmt->viewport()->setAutoFillBackground(false);
+    lblFmt->setMinimumWidth(220);
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Journal Name"), edName);
+    form->addRow(QStringLiteral("Reverse-Order"), chkRev);
+    form->addRow(QStringLiteral("Entry Date Format"), edDtFmt);
+    form->addRow(QStringLiteral("Entry Time Format"), edTmFmt);
+    form->addRow(QStringLiteral("Archive Type"), cmbArcType);
+    form->addRow(QStringLiteral("Archive Date Format"), edArcDtFmt);
+    form->addRow(QStringLiteral("Archive in Reverse"), chkArcRev);
+    form->addRow(QStringLiteral("Site URL"), edURL);
+    form->addRow(QStringLiteral("Author"), edAuthor);
+    navNames = new RecordNavigator(
+        {"Previous Journal", "Next Journal", "Add Journal", "Delete Journal", "Edit Journal", "Save Journal"});
+    connect(navNames, &RecordNavigator::clicked, this, &TdlgJournal::journalAction);
+    auto *top = new QHBoxLayout;
+    top->addLayout(form, 1);
+    top->addWidget(lblFmt);
+    auto *layout = new QVBoxLayout(page);
+    layout->addLayout(top, 1);
+    layout->addWidget(navNames);
+    m_names->text(edName, QStringLiteral("Name"));
+    m_names->check(chkRev, QStringLiteral("Reverse"));
+    m_names->text(edDtFmt, QStringLiteral("DtFormat"));
+    m_names->text(edTmFmt, QStringLiteral("TmFormat"));
+    m_names->comboText(cmbArcType, QStringLiteral("ArcType"));
+    m_names->text(edArcDtFmt, QStringLiteral("ArcDtFormat"));
+    m_names->check(chkArcRev, QStringLiteral("ArcReverse"));
+    m_names->text(edURL, QStringLiteral("WebSite"));
+    m_names->text(edAuthor, QStringLiteral("Author"));
+    return page;
+}
+
+QWidget *TdlgJournal::uploadsPage()
+{
+    auto *page = new QWidget;
+    DBGrid1 = new QTableWidget(0, 2);
+    DBGrid1->setHorizontalHeaderLabels({QStringLiteral("Journal"), QStringLiteral("Site")});
+    DBGrid1->setColumnWidth(0, 99);
+    DBGrid1->setColumnWidth(1, 100);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setMaximumWidth(220);
+    connect(DBGrid1, &QTableWidget::cellClicked, this, [this](int row) { selectUpload(row); });
+
+    dbJournal = dropDown("Name of journal/wren for which you're defining a site");
+    cmbSite = dropDown("FTP site or local directory to which this journal will be uploaded");
+    cmbJTemp = dropDown("The template to be used for the journal");
+    edJFile = lineEdit("Name of the HTML file displaying the journal entries");
+    cmbATemp = dropDown("Template for the archive links file");
+    edAFile = lineEdit("Name of archive entry table of contents file");
+    dbArcExt = lineEdit("Extension used for all archived entry files");
+    edDir = lineEdit("Full path if local drive or absolute directory location if an FTP server");
+    chkActive = checkBox("Is this particular upload site for this journal active?");
+    dbAutoArc = checkBox("Automatically create archive entries for this journal and this site?");
+    edImgDir = lineEdit("Full path to image upload directory (if different than journal directory)");
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Journal Name"), dbJournal);
+    form->addRow(QStringLiteral("Site Name"), cmbSite);
+    form->addRow(QStringLiteral("Journal Template"), cmbJTemp);
+    form->addRow(QStringLiteral("Journal File"), edJFile);
+    form->addRow(QStringLiteral("Archive Template"), cmbATemp);
+    form->addRow(QStringLiteral("Archive File"), edAFile);
+    form->addRow(QStringLiteral("Archive Extension"), dbArcExt);
+    form->addRow(QStringLiteral("Full Path"), edDir);
+    form->addRow(QStringLiteral("Active"), chkActive);
+    form->addRow(QStringLiteral("Auto-archive"), dbAutoArc);
+    form->addRow(QStringLiteral("Image Directory"), edImgDir);
+    btnAdd = new QPushButton(QStringLiteral("&Add"));
+    btnEdt = new QPushButton(QStringLiteral("&Edit"));
+    btnSav = new QPushButton(QStringLiteral("&Save"));
+    btnDel = new QPushButton(QStringLiteral("&Delete"));
+    connect(btnAdd, &QPushButton::clicked, this, &TdlgJournal::btnAddClick);
+    connect(btnEdt, &QPushButton::clicked, this, &TdlgJournal::btnEdtClick);
+    connect(btnSav, &QPushButton::clicked, this, &TdlgJournal::btnSavClick);
+    connect(btnDel, &QPushButton::clicked, this, &TdlgJournal::btnDelClick);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {btnAdd, btnEdt, btnSav, btnDel})
+        buttons->addWidget(b);
+    auto *right = new QVBoxLayout;
+    right->addLayout(form);
+    right->addLayout(buttons);
+    right->addStretch(1);
+    auto *layout = new QHBoxLayout(page);
+    layout->addWidget(DBGrid1);
+    layout->addLayout(right, 1);
+    m_uploads->lookup(dbJournal, QStringLiteral("Journal"));
+    m_uploads->lookup(cmbSite, QStringLiteral("Site"));
+    m_uploads->lookup(cmbJTemp, QStringLiteral("Template"));
+    m_uploads->text(edJFile, QStringLiteral("LogFile"));
+    m_uploads->lookup(cmbATemp, QStringLiteral("ArcTemplate"));
+    m_uploads->text(edAFile, QStringLiteral("ArcFile"));
+    m_uploads->text(dbArcExt, QStringLiteral("ArcExt"));
+    m_uploads->text(edDir, QStringLiteral("Directory"));
+    m_uploads->check(chkActive, QStringLiteral("Active"));
+    m_uploads->check(dbAutoArc, QStringLiteral("AutoArc"));
+    m_uploads->text(edImgDir, QStringLiteral("ImageDir"));
+    return page;
+}
+
+void TdlgJournal::guard(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const WrenError &error) {
+        Prompt::inform(this, error.message());
+    }
+}
+
+void TdlgJournal::reread(TableHandle &table)
+{
+    if (pending(table))
+        return;
+    const QVariant id = table.value(QStringLiteral("ID"));
+    table.refresh();
+    if (!id.isNull())
+        table.locate(id.toLongLong());
+}
+
+void TdlgJournal::showAll()
+{
+    // Stored rows show at once in the look-ups and the list.
+    for (TableHandle *t : {&tblSites, &tblTemplate, &tblNames, &tblUploads})
+        reread(*t);
+    fillLookup(dbJournal, tblNames);
+    fillLookup(cmbSite, tblSites);
+    fillLookup(cmbJTemp, tblTemplate);
+    fillLookup(cmbATemp, tblTemplate);
+    DBGrid1->setRowCount(tblUploads.recordCount());
+    for (int row = 0; row < tblUploads.recordCount(); ++row) {
+        DBGrid1->setItem(row, 0,
+                         new QTableWidgetItem(nameOf(tblNames, tblUploads.valueAt(row, QStringLiteral("Journal")))));
+        DBGrid1->setItem(row, 1,
+                         new QTableWidgetItem(nameOf(tblSites, tblUploads.valueAt(row, QStringLiteral("Site")))));
+    }
+    if (tblUploads.recNo() >= 0)
+        DBGrid1->selectRow(tblUploads.recNo());
+    for (FieldBinder *b : {m_sites.get(), m_templates.get(), m_names.get(), m_uploads.get()})
+        b->show();
+}
+
+void TdlgJournal::showEvent(QShowEvent *event)
+{
+    // The main window may have renamed a journal meanwhile.
+    showAll();
+    QDialog::showEvent(event);
+}
+
+void TdlgJournal::navigate(TableHandle &table, RecordNavigator::Button which)
+{
+    guard([&] {
+        switch (which) {
+        case RecordNavigator::Prior:
+            table.prior();
+            break;
+        case RecordNavigator::Next:
+            table.next();
+            break;
+        case RecordNavigator::Add:
+            table.insert();
+            break;
+        case RecordNavigator::Delete:
+            if (!table.isEmpty() && Prompt::confirm(this, QStringLiteral("Delete record?")))
+                table.remove();
+            break;
+        case RecordNavigator::Edit:
+            if (!table.isEmpty())
+                table.edit();
+            break;
+        case RecordNavigator::Save:
+            if (pending(table))
+                table.post();
+            break;
+        }
+    });
+    showAll();
+}
+
+void TdlgJournal::siteAction(RecordNavigator::Button which)
+{
+    navigate(tblSites, which);
+}
+
+void TdlgJournal::templateAction(RecordNavigator::Button which)
+{
+    navigate(tblTemplate, which);
+}
+
+void TdlgJournal::journalAction(RecordNavigator::Button which)
+{
+    if (which == RecordNavigator::Delete) {
+        deleteJournal();
+        return;
+    }
+    navigate(tblNames, which);
+}
+
+void TdlgJournal::deleteJournal()
+{
+    if (tblNames.isEmpty())
+        return;
+    if (!Prompt::ask(this, QStringLiteral("Delete Journal and all entries and sites for it?"),
+                     QStringLiteral("Journal Deletion Confirmation")))
+        return;
+    guard([&] {
+        if (tblNames.state() == TableHandle::State::Insert) {
+            tblNames.cancel(); // a journal never stored has nothing to delete
+            return;
+        }
+        const QString n = QString::number(tblNames.value(QStringLiteral("ID")).toLongLong());
+        m_db.run(QStringLiteral("DELETE from Journal where Name=") + n);
+        m_db.run(QStringLiteral("DELETE from Upload where Journal=") + n);
+        tblNames.cancel();
+        tblNames.remove();
+        // The uploads of the journal are gone: the list shows it at once.
+        if (pending(tblUploads))
+            tblUploads.cancel();
+        tblUploads.refresh();
+    });
+    showAll();
+}
+
+void TdlgJournal::chooseTemplateFile()
+{
+    QFileDialog dialog(this, QStringLiteral("Remote Template File"));
+    dialog.setNameFilters({QStringLiteral("All Files (*)"), QStringLiteral("Text File (*.txt)"),
+                           QStringLiteral("HTML File (*.htm *.html)")});
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().first();
+    guard([&] {
+        if (tblTemplate.isEmpty() && !pending(tblTemplate))
+            tblTemplate.insert();
+        else if (!pending(tblTemplate))
+            tblTemplate.edit();
+        tblTemplate.setValue(QStringLiteral("FileDir"), path);
+    });
+    edRemote->setText(path);
+}
+
+void TdlgJournal::btnAddClick()
+{
+    guard([&] {
+        tblUploads.insert();
+        tblUploads.post(); // stored at once, empty; the user fills it in then
+        tblUploads.last();
+    });
+    showAll();
+}
+
+void TdlgJournal::btnEdtClick()
+{
+    guard([&] {
+        if (!tblUploads.isEmpty())
+            tblUploads.edit();
+    });
+}
+
+void TdlgJournal::btnSavClick()
+{
+    guard([&] {
+        if (pending(tblUploads))
+            tblUploads.post();
+    });
+    showAll();
+}
+
+void TdlgJournal::btnDelClick()
+{
+    guard([&] {
+        if (!tblUploads.isEmpty())
+            tblUploads.remove();
+    });
+    showAll();
+}
+
+void TdlgJournal::selectUpload(int row)
+{
+    guard([&] {
+        if (row >= 0 && row < tblUploads.recordCount())
+            tblUploads.locate(tblUploads.valueAt(row, QStringLiteral("ID")).toLongLong());
+    });
+    showAll();
+}
+
+void TdlgJournal::done(int result)
+{
+    bool stored = true;
+    guard([&] {
+        stored = false;
+        for (TableHandle *t : {&tblSites, &tblTemplate, &tblNames, &tblUploads}) {
+            if (!pending(*t))
+                continue;
+            if (result == QDialog::Accepted)
+                t->post();
+            else
+                t->cancel();
+        }
+        stored = true;
+    });
+    // A row the engine refused keeps the dialog open, with what was typed.
+    if (stored)
+        QDialog::done(result);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "engine/TableHandle.h"
+#include "manage/RecordControls.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+class QTabWidget;
+
+// Journal Management: the sites, templates, journals and uploads, one current
+// row per table, edited in place. Made once at start; its tables stay open
+// and every page keeps its state between showings.
+class TdlgJournal : public QDialog {
+    Q_OBJECT
+public:
+    explicit TdlgJournal(Database &db, QWidget *parent = nullptr);
+    ~TdlgJournal() override;
+
+    // OK stores the pending row of each table, Cancel drops it, in the order
+    // sites, templates, journals, uploads.
+    void done(int result) override;
+
+    // Navigator actions, as the buttons run them.
+    void siteAction(RecordNavigator::Button which);
+    void templateAction(RecordNavigator::Button which);
+    void journalAction(RecordNavigator::Button which);
+    // The upload page's buttons.
+    void btnAddClick();
+    void btnEdtClick();
+    void btnSavClick();
+    void btnDelClick();
+    // Makes the upload in line row of the list current.
+    void selectUpload(int row);
+
+    // The fifteen lines of the format help.
+    static QStringList formatHelp();
+
+    TableHandle tblSites, tblTemplate, tblUploads, tblNames;
+
+    QTabWidget *pages;
+    RecordNavigator *navSites, *navTemplate, *navNames;
+    QLineEdit *dbSiteName, *DBEdit1, *DBEdit2, *DBEdit3, *DBEdit4;
+    QCheckBox *dbFTP;
+    QLineEdit *dbTmpName, *edRemote;
+    QPushButton *btnTemp;
+    QPlainTextEdit *dbTemplate;
+    QLineEdit *edName, *edDtFmt, *edTmFmt, *edArcDtFmt, *edURL, *edAuthor;
+    QCheckBox *chkRev, *chkArcRev;
+    QComboBox *cmbArcType;
+    QPlainTextEdit *lblFmt;
+    QTableWidget *DBGrid1;
+    QComboBox *dbJournal, *cmbSite, *cmbJTemp, *cmbATemp;
+    QLineEdit *edJFile, *edAFile, *dbArcExt, *edDir, *edImgDir;
+    QCheckBox *chkActive, *dbAutoArc;
+    QPushButton *btnAdd, *btnEdt, *btnSav, *btnDel;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *sitesPage();
+    QWidget *templatesPage();
+    QWidget *journalsPage();
+    QWidget *uploadsPage();
+    void guard(const std::function<void()> &action);
+    void navigate(TableHandle &table, RecordNavigator::Button which);
+    // Reads a table again, keeping its current row, when it has nothing pending.
+    static void reread(TableHandle &table);
+    // Fills every page, the look-up lists and the upload list from the tables.
+    void showAll();
+    void deleteJournal();
+    void chooseTemplateFile();
+
+    Database &m_db;
+    std::unique_ptr<FieldBinder> m_sites, m_templates, m_names, m_uploads;
+    bool m_filling = false;
+};

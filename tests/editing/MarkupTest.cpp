@@ -1,0 +1,102 @@
+// The texts of the markup commands and the statements of Purge Entries.
+
+#include "TestSupport.h"
+#include "data/WrenError.h"
+#include "editing/Markup.h"
+
+using namespace Markup;
+
+TEST(MarkupTest, SimpleCommandsWithAndWithoutASelection)
+{
+    EXPECT_EQ(Paragraph(""), "<p></p>");
+    EXPECT_EQ(Paragraph("word"), "<p>word</p>");
+    EXPECT_EQ(LineBreak(""), "<br>");
+    EXPECT_EQ(LineBreak("abc"), "abc<br>");
+    EXPECT_EQ(AngleBrackets(""), "&lt;&gt;");
+    EXPECT_EQ(AngleBrackets("tag"), "&lt;tag&gt;");
+    EXPECT_EQ(Space(""), "&nbsp;");
+    EXPECT_EQ(Space("a b"), "a b&nbsp;");
+    EXPECT_EQ(Bold(""), "<b></b>");
+    EXPECT_EQ(Bold("x"), "<b>x</b>");
+    EXPECT_EQ(Italics(""), "<i></i>");
+    EXPECT_EQ(Italics("two\nlines"), "<i>two\nlines</i>");
+}
+
+TEST(MarkupTest, HyperlinksTakeThePrefixAndTargetAsAsked)
+{
+    EXPECT_EQ(Hyperlink("", "pages/x.htm", true, false), "<a href=\"http://pages/x.htm\"></a>");
+    EXPECT_EQ(Hyperlink("here", "http://a.org", true, false), "<a href=\"http://http://a.org\">here</a>")
+        << "the prefix goes on whatever the address starts with";
+    EXPECT_EQ(Hyperlink("here", "https://a.org/", false, true), "<a href=\"https://a.org/\" target=_blank>here</a>");
+}
+
+TEST(MarkupTest, ImagesAndFileLinksUseTheBareFileName)
+{
+    EXPECT_EQ(FileNamePart("/home/me/pics/pic.gif"), "pic.gif");
+    EXPECT_EQ(FileNamePart("C:\\pics\\pic.gif"), "pic.gif");
+    EXPECT_EQ(FileNamePart("D:pic.gif"), "pic.gif");
+    EXPECT_EQ(FileNamePart("pic.gif"), "pic.gif");
+    EXPECT_EQ(FileNamePart(""), "");
+
+    EXPECT_EQ(Image("", "/p/pic.gif", true, "1", "2"), "<img src=\"pic.gif\">");
+    EXPECT_EQ(Image("", "/p/pic.gif", false, "100", ""), "<img src=\"pic.gif\" width=\"100\" height=\"\">");
+    EXPECT_EQ(Image("See ", "pic.gif", true, "", ""), "See <img src=\"pic.gif\">")
+        << "the selection stays in front of the image";
+
+    EXPECT_EQ(FileLink("", ""), "<a href=\"\"></a>");
+    EXPECT_EQ(FileLink("", "/tmp/notes.zip"), "<a href=\"notes.zip\"></a>");
+    EXPECT_EQ(FileLink("the notes", "/tmp/notes.zip"), "<a href=\"notes.zip\">the notes</a>");
+}
+
+TEST(PurgeTest, StatementsForEachChoice)
+{
+    const QDate today(2026, 3, 31);
+    PurgeRequest r;
+    EXPECT_EQ(PurgeStatement(r, 12, today), QString()) << "no choice, no statement";
+
+    r.choice = PurgeRequest::Choice::All;
+    EXPECT_EQ(PurgeStatement(r, 12, today), "DELETE FROM Journal WHERE Name=12");
+
+    r.choice = PurgeRequest::Choice::OlderThan;
+    r.days = "30";
+    EXPECT_EQ(PurgeStatement(r, 1, today), "DELETE FROM Journal WHERE Name=1 AND eDate<'2026-03-01'");
+    r.days = " 0 ";
+    EXPECT_EQ(PurgeStatement(r, 1, today), "DELETE FROM Journal WHERE Name=1 AND eDate<'2026-03-31'");
+    r.days = "7";
+    EXPECT_EQ(PurgeStatement(r, 1, QDate(2026, 5, 10)), "DELETE FROM Journal WHERE Name=1 AND eDate<'2026-05-03'");
+    for (const char *bad : {"", "abc", "3.5", "7 days"}) {
+        r.days = bad;
+        EXPECT_THROW(PurgeStatement(r, 1, today), WrenError) << bad;
+    }
+
+    r.choice = PurgeRequest::Choice::After;
+    r.date = QDate(2002, 7, 4);
+    EXPECT_EQ(PurgeStatement(r, 3, today), "DELETE FROM Journal WHERE Name=3 AND eDate>'2002-07-04'");
+}
+
+TEST_F(DataDirTest, PurgeRemovesOnlyTheChosenEntriesOfTheJournal)
+{
+    openFreshDatabase();
+    for (const char *row : {"(1,'2026-02-28','08:00:00')", "(1,'2026-03-01','08:00:00')", "(1,'2026-03-31','08:00:00')",
+                            "(2,'2026-01-01','08:00:00')"})
+        exec(QStringLiteral("INSERT INTO Journal (Name,eDate,eTime) VALUES ") + QLatin1String(row));
+    PurgeRequest r;
+    r.choice = PurgeRequest::Choice::OlderThan;
+    r.days = "30";
+    exec(PurgeStatement(r, 1, QDate(2026, 3, 31)));
+    auto days = [this] {
+        QStringList out;
+        QSqlQuery q = m_db.run(QStringLiteral("SELECT Name, eDate FROM Journal ORDER BY Name, eDate"));
+        while (q.next())
+            out << q.value(0).toString() + u' ' + q.value(1).toString();
+        return out;
+    };
+    EXPECT_EQ(days(), QStringList({"1 2026-03-01", "1 2026-03-31", "2 2026-01-01"}));
+    r.choice = PurgeRequest::Choice::After;
+    r.date = QDate(2026, 3, 1);
+    exec(PurgeStatement(r, 1, QDate(2026, 3, 31)));
+    EXPECT_EQ(days(), QStringList({"1 2026-03-01", "2 2026-01-01"}));
+    r.choice = PurgeRequest::Choice::All;
+    exec(PurgeStatement(r, 1, QDate(2026, 3, 31)));
+    EXPECT_EQ(days(), QStringList({"2 2026-01-01"}));
+}

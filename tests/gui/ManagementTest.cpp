@@ -1,0 +1,295 @@
+// Markup commands, purge, the upload manager and journal management, driven
+// through the main window.
+
+#include "WindowFixture.h"
+#include "editing/EntryList.h"
+#include "editing/TdlgLink.h"
+#include "editing/TdlgPurge.h"
+#include "manage/TdlgFileMan.h"
+#include "manage/TdlgJournal.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace {
+
+const QDate kToday(2026, 12, 8);
+
+class ManagementTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        makeDemo(kToday);
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("INSERT INTO Names (Name, Author) VALUES ('Second', 'Bo')"));
+        db.run(QStringLiteral(
+            "INSERT INTO Journal (Name, eDate, eTime, Entry) VALUES (2, '2020-01-01', '08:00:00', 'x')"));
+        db.run(QStringLiteral("INSERT INTO Upload (Journal, Site, Template) VALUES (2, 1, 1)"));
+        db.close();
+        ASSERT_TRUE(start());
+        window->show();
+        window->calDateClick(kToday);
+    }
+    // Runs a modal dialog's command, acting on the dialog once it shows.
+    void whenShown(const std::function<void()> &act) { QTimer::singleShot(0, window.get(), act); }
+    void select(const QString &text)
+    {
+        window->dbEntry->setPlainText(text);
+        QTextCursor c = window->dbEntry->textCursor();
+        c.select(QTextCursor::Document);
+        window->dbEntry->setTextCursor(c);
+    }
+    int count(const QString &statement) const { return scalar(statement).toInt(); }
+};
+
+} // namespace
+
+TEST_F(ManagementTest, SimpleMarkupReplacesTheSelectionAsTyping)
+{
+    select(QStringLiteral("word"));
+    action("actPara")->trigger();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("<p>word</p>"));
+    EXPECT_TRUE(action("actSave")->isEnabled());
+    window->dbEntry->undo();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("word")) << "one step to undo";
+
+    window->dbEntry->moveCursor(QTextCursor::End);
+    action("actBR")->trigger();
+    action("actBold")->trigger();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("word<br><b></b>"));
+
+    // On a day without entries the command starts an entry of that day.
+    Prompt::setNextAnswer(QMessageBox::No);
+    window->calDateClick(kToday.addDays(-4));
+    ASSERT_EQ(window->entries().count(), 0);
+    action("actSpace")->trigger();
+    action("actSave")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE eDate='2026-12-04' AND Entry='&nbsp;' "
+                                   "AND Author='Ellen'")),
+              1);
+}
+
+TEST_F(ManagementTest, LinkDialogCommandsAndTheirPendingFiles)
+{
+    TdlgLink &link = window->linkDialog();
+    select(QString());
+    whenShown([&] {
+        EXPECT_EQ(link.windowTitle(), QStringLiteral("HyperLink Entry"));
+        EXPECT_TRUE(link.chkHttp->isVisibleTo(&link));
+        link.edName->setText(QStringLiteral("pages/x.htm"));
+        link.chkHttp->setChecked(true);
+        link.accept();
+    });
+    action("actURL")->trigger();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("<a href=\"http://pages/x.htm\"></a>"));
+
+    // The name stays; the http box is checked again whatever it was left at.
+    link.chkHttp->setChecked(false);
+    whenShown([&] {
+        EXPECT_EQ(link.edName->text(), QStringLiteral("pages/x.htm"));
+        EXPECT_TRUE(link.chkHttp->isChecked());
+        link.reject();
+    });
+    const QString before = window->dbEntry->toPlainText();
+    action("actURL")->trigger();
+    EXPECT_EQ(window->dbEntry->toPlainText(), before) << "Cancel changes nothing";
+
+    select(QStringLiteral("See "));
+    whenShown([&] {
+        EXPECT_EQ(link.windowTitle(), QStringLiteral("Image Link"));
+        link.edName->setText(QStringLiteral("/home/me/pic.gif"));
+        link.rbSize->setChecked(true);
+        EXPECT_TRUE(link.edX->isEnabled());
+        link.edX->setText(QStringLiteral("100"));
+        link.edY->clear();
+        link.accept();
+    });
+    action("actImg")->trigger();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("See <img src=\"pic.gif\" width=\"100\" height=\"\">"));
+    EXPECT_EQ(window->pending().images, QStringList({"/home/me/pic.gif"}));
+
+    select(QString());
+    whenShown([&] {
+        link.edName->clear();
+        link.accept();
+    });
+    action("actFile")->trigger();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("<a href=\"\"></a>"));
+    EXPECT_EQ(window->pending().files, QStringList({""}));
+}
+
+TEST_F(ManagementTest, TheUploadManagerEditsACopy)
+{
+    window->pending().files = {"/a", "/b", "/c", "/d"};
+    TdlgFileMan &man = window->fileManager();
+    whenShown([&] {
+        man.addFiles({"/e", "/a"});
+        man.lstFiles->item(0)->setSelected(true);
+        man.reject();
+    });
+    action("actFileMan")->trigger();
+    EXPECT_EQ(window->pending().files, QStringList({"/a", "/b", "/c", "/d"}));
+
+    whenShown([&] {
+        EXPECT_EQ(man.files(), QStringList({"/a", "/b", "/c", "/d"}));
+        man.addFiles({"/e", "/a"});
+        for (int row : {0, 2, 5})
+            man.lstFiles->item(row)->setSelected(true);
+        man.deleteSelected();
+        man.accept();
+    });
+    action("actFileMan")->trigger();
+    EXPECT_EQ(window->pending().files, QStringList({"/b", "/d", "/e"}));
+}
+
+TEST_F(ManagementTest, PurgeRemovesTheChosenEntriesAndTheGridFollows)
+{
+    TdlgPurge &purge = window->purgeDialog();
+    const int others = count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=2"));
+    whenShown([&] {
+        EXPECT_FALSE(purge.rbAll->isChecked() || purge.rbDays->isChecked() || purge.rbDate->isChecked());
+        purge.accept();
+    });
+    const int all = count(QStringLiteral("SELECT COUNT(*) FROM Journal"));
+    action("actPurge")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal")), all) << "no choice removes nothing";
+
+    whenShown([&] {
+        purge.rbDays->setChecked(true);
+        purge.edDays->setText(QStringLiteral("many"));
+        purge.accept();
+    });
+    Prompt::setNextAnswer(QMessageBox::Ok);
+    action("actPurge")->trigger();
+    EXPECT_EQ(Prompt::pendingAnswers(), 0) << "a day count that is no number is reported";
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal")), all);
+
+    // The entries after a day go; today's list is queried again and is empty.
+    whenShown([&] {
+        purge.rbDate->setChecked(true);
+        purge.calDate->setDate(kToday.addDays(-1));
+        purge.accept();
+    });
+    action("actPurge")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=1 AND eDate>'2026-12-07'")), 0);
+    EXPECT_GT(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=1")), 0);
+    EXPECT_EQ(window->entries().count(), 0);
+    EXPECT_EQ(window->dbGrid->model()->rowCount(), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=2")), others);
+
+    whenShown([&] {
+        purge.rbAll->setChecked(true);
+        purge.accept();
+    });
+    action("actPurge")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=1")), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=2")), others);
+}
+
+TEST_F(ManagementTest, JournalDeletionAsksAndTakesEntriesAndUploads)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    EXPECT_EQ(TdlgJournal::formatHelp().size(), 15);
+    EXPECT_EQ(dlg.lblFmt->toPlainText().split(u'\n').size(), 15);
+    whenShown([&] {
+        dlg.journalAction(RecordNavigator::Next);
+        EXPECT_EQ(dlg.edName->text(), QStringLiteral("Second"));
+        Prompt::setNextAnswer(QMessageBox::No);
+        dlg.journalAction(RecordNavigator::Delete);
+        EXPECT_EQ(Prompt::lastText(), QStringLiteral("Delete Journal and all entries and sites for it?"));
+        EXPECT_EQ(dlg.tblNames.recordCount(), 2);
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        dlg.journalAction(RecordNavigator::Delete);
+        EXPECT_EQ(dlg.tblNames.recordCount(), 1);
+        EXPECT_EQ(dlg.DBGrid1->rowCount(), 1) << "the journal's upload left the list at once";
+        dlg.accept();
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Names WHERE ID=2")), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=2")), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Upload WHERE Journal=2")), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Sites")), 1);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), 2);
+    EXPECT_EQ(window->journalId(), 1);
+}
+
+TEST_F(ManagementTest, RecordEditingStoresDropsAndCancels)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    whenShown([&] {
+        // Add then Next drops the untouched new template; Add then OK keeps it.
+        dlg.templateAction(RecordNavigator::Add);
+        dlg.templateAction(RecordNavigator::Next);
+        EXPECT_EQ(dlg.tblTemplate.recordCount(), 2);
+        dlg.templateAction(RecordNavigator::Add);
+
+        // Two uploads added, each stored at once and listed with empty names.
+        dlg.btnAddClick();
+        dlg.btnAddClick();
+        EXPECT_EQ(dlg.DBGrid1->rowCount(), 4);
+        EXPECT_EQ(dlg.DBGrid1->item(3, 0)->text(), QString());
+
+        // A journal typed and saved stays; a change typed after it goes with Cancel.
+        dlg.journalAction(RecordNavigator::Add);
+        dlg.edName->setText(QStringLiteral("Third"));
+        Q_EMIT dlg.edName->textEdited(QStringLiteral("Third"));
+        dlg.journalAction(RecordNavigator::Save);
+        dlg.accept();
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), 3);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Upload")), 4);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Names WHERE Name='Third'")), 1);
+
+    whenShown([&] {
+        dlg.journalAction(RecordNavigator::Prior);
+        dlg.edName->setText(QStringLiteral("Renamed"));
+        Q_EMIT dlg.edName->textEdited(QStringLiteral("Renamed"));
+        dlg.reject();
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Names WHERE Name='Renamed'")), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Names WHERE Name='Third'")), 1);
+}
+
+TEST_F(ManagementTest, DeletingASiteAsksAndLeavesItsUploads)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    whenShown([&] {
+        Prompt::setNextAnswer(QMessageBox::Cancel);
+        dlg.siteAction(RecordNavigator::Delete);
+        EXPECT_EQ(Prompt::lastText(), QStringLiteral("Delete record?"));
+        EXPECT_EQ(dlg.tblSites.recordCount(), 1);
+        Prompt::setNextAnswer(QMessageBox::Ok);
+        dlg.siteAction(RecordNavigator::Delete);
+        EXPECT_EQ(dlg.tblSites.recordCount(), 0);
+        EXPECT_EQ(dlg.DBGrid1->item(0, 1)->text(), QString()) << "the upload stays, its site name empty";
+        EXPECT_EQ(dlg.DBGrid1->item(0, 0)->text(), QStringLiteral("Field Notes"));
+        dlg.accept();
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Upload")), 2);
+}
+
+TEST_F(ManagementTest, TheWindowShowsTheJournalAsTheDialogLeftIt)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    whenShown([&] {
+        dlg.edName->setText(QStringLiteral("Field Notes II"));
+        Q_EMIT dlg.edName->textEdited(QStringLiteral("Field Notes II"));
+        dlg.cmbArcType->setCurrentText(QStringLiteral("Monthly"));
+        dlg.accept();
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(window->dbName->text(), QStringLiteral("Field Notes II"));
+    EXPECT_EQ(window->entries().journal().arcType, QStringLiteral("Monthly"));
+    EXPECT_EQ(window->entries().count(), 2);
+}
