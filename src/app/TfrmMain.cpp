@@ -15,6 +15,7 @@
 #include "manage/TdlgFileMan.h"
 #include "manage/TdlgJournal.h"
 #include "publish/PublishRun.h"
+#include "publish/EntryPreview.h"
 #include "publish/TdlgArchive.h"
 #include "transfer/CurlFtpClient.h"
 
@@ -49,6 +50,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#ifdef WREN_WEBENGINE
+#include <QWebEngineView>
+#endif
+
 // The icons live in the wrengui library, which a static link would drop unless
 // they are registered by hand.
 static void initResources()
@@ -73,8 +78,7 @@ QString toEditor(QString text)
 }
 
 // Commands whose work arrives with later parts of the program.
-const char *const kNotYetBuilt[] = {"actPreview", "actEntry", "actFind",    "actLiveSpell",
-                                    "actSpell",   "actThes",  "actSpellOpt"};
+const char *const kNotYetBuilt[] = {"actEntry", "actFind", "actLiveSpell", "actSpell", "actThes", "actSpellOpt"};
 
 } // namespace
 
@@ -260,6 +264,7 @@ void TfrmMain::buildMenus()
     on("actCustomize", &TfrmMain::actCustomizeExecute);
     on("actExit", &TfrmMain::actExitExecute);
     on("actJournals", &TfrmMain::actJournalsExecute);
+    on("actPreview", &TfrmMain::BrowseEntry);
     on("actPurge", &TfrmMain::actPurgeExecute);
     on("actFileMan", &TfrmMain::actFileManExecute);
     on("actURL", &TfrmMain::actLinkExecute);
@@ -937,5 +942,32 @@ void TfrmMain::actJournalsExecute()
             m_tblNames->first();
         journalChanged();
         m_entries->requery();
+    });
+}
+
+void TfrmMain::BrowseEntry()
+{
+    guard([&] {
+        const QString path = WritePreview(m_staging.path(), dbEntry->toPlainText(),
+                                          m_dlgOptions->options().autoinsertTag, m_pending.files);
+        const QUrl url = QUrl::fromLocalFile(path);
+#ifdef WREN_WEBENGINE
+        // Made at the first preview, so that start-up does not pay for the engine.
+        if (!m_preview) {
+            m_preview = new QWebEngineView;
+            m_preview->setObjectName(QStringLiteral("webView"));
+            webBrowser->layout()->setContentsMargins(0, 0, 0, 0);
+            webBrowser->layout()->addWidget(m_preview);
+        }
+        if (splBrowser->sizes().value(1) == 0) {
+            const int total = splBrowser->height();
+            splBrowser->setSizes({total / 2, total - total / 2});
+        }
+        m_preview->load(url);
+        m_previewUrl = url;
+#else
+        QDesktopServices::openUrl(url);
+        m_previewUrl = url;
+#endif
     });
 }

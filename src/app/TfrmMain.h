@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -29,6 +30,7 @@ class QSystemTrayIcon;
 class QTableView;
 class QToolBar;
 class QToolButton;
+class QWebEngineView;
 class TdlgAbout;
 class TdlgArchive;
 class TdlgOptions;
@@ -67,6 +69,10 @@ public:
     void actDelExecute();
     void actPublishExecute();
     void actJournalsExecute();
+    // Preview Entry: the editor's text as a browser shows it.
+    void BrowseEntry();
+    // The address the last preview showed (tests).
+    const QUrl &previewUrl() const { return m_previewUrl; }
     void actPurgeExecute();
     void actFileManExecute();
     void actLinkExecute();
@@ -173,6 +179,8 @@ private:
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QToolButton *m_stopButton = nullptr;
+    QWebEngineView *m_preview = nullptr; // the web view, made at the first preview
+    QUrl m_previewUrl;
     QTimer m_recoveryTimer;
     bool m_exitRequested = false;
     bool m_showingEntry = false;

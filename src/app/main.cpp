@@ -10,6 +10,8 @@
 
 int main(int argc, char *argv[])
 {
+    // The entry preview's web engine shares OpenGL contexts with the window.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wren"));
     QApplication::setApplicationDisplayName(QStringLiteral("Wren"));

@@ -18,6 +18,14 @@
 #include <QToolBar>
 #include <QDateEdit>
 
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QUrl>
+
+#ifdef WREN_WEBENGINE
+#include <QWebEngineView>
+#endif
+
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -255,4 +263,28 @@ TEST_F(WindowTest, PublishCommandsWriteTheSiteAndLogIntoThePane)
     action("actArchive")->trigger();
     EXPECT_EQ(Prompt::pendingAnswers(), 0);
     EXPECT_FALSE(window->archiveDialog().isVisible());
+}
+
+TEST_F(WindowTest, PreviewShowsTheTextAsTyped)
+{
+    makeDemo();
+    ASSERT_TRUE(start());
+    window->show();
+    window->dbEntry->setPlainText(QStringLiteral("Typed\nnot stored"));
+    action("actPreview")->trigger();
+    const QString file = window->stagingPath() + QStringLiteral("/temp.htm");
+    EXPECT_EQ(window->previewUrl(), QUrl::fromLocalFile(file));
+    QFile preview(file);
+    ASSERT_TRUE(preview.open(QIODevice::ReadOnly));
+    EXPECT_EQ(preview.readAll(), "<HTML><BODY>\r\n<p>Typed</p>not stored\r\n</BODY></HTML>\r\n");
+    EXPECT_TRUE(window->entries().hasPendingChange()) << "a preview stores nothing";
+#ifdef WREN_WEBENGINE
+    auto *view = window->findChild<QWebEngineView *>(QStringLiteral("webView"));
+    ASSERT_NE(view, nullptr);
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    EXPECT_TRUE(loaded.wait(30000) || loaded.count() > 0);
+    ASSERT_GE(loaded.count(), 1);
+    EXPECT_TRUE(loaded.last().at(0).toBool());
+    EXPECT_GT(window->splBrowser->sizes().value(1), 0) << "the preview pane opened";
+#endif
 }

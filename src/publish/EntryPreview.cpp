@@ -1,0 +1,29 @@
+#include "EntryPreview.h"
+
+#include "app/AtomicFile.h"
+#include "editing/Markup.h"
+#include "publish/PageText.h"
+
+#include <QDir>
+#include <QFile>
+
+QString WritePreview(const QString &stagingDir, const QString &entryText, bool autoinsertTag,
+                     const QStringList &pendingFiles)
+{
+    // The editor's lines end in "\n"; entries as stored end them in CR LF.
+    QString stored = entryText;
+    stored.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    stored.replace(u'\n', QLatin1String("\r\n"));
+    const QByteArray body = PageText::InsertParagraphs(stored.toUtf8(), autoinsertTag);
+    const QString path = QDir(stagingDir).filePath(QStringLiteral("temp.htm"));
+    AtomicFile::write(path, "<HTML><BODY>\r\n" + body + "\r\n</BODY></HTML>\r\n", AtomicFile::Durability::Replace);
+    for (const QString &file : pendingFiles) {
+        const QString name = Markup::FileNamePart(file);
+        if (name.isEmpty() || name == QLatin1String("temp.htm"))
+            continue;
+        const QString target = QDir(stagingDir).filePath(name);
+        QFile::remove(target);
+        QFile::copy(file, target);
+    }
+    return path;
+}
