@@ -5,10 +5,12 @@
 #include "app/TdlgCustomize.h"
 #include "app/TdlgOptions.h"
 #include "data/DataVersion.h"
+#include "data/Statements.h"
 #include "data/WrenError.h"
 #include "editing/EntryGridModel.h"
 #include "editing/EntryList.h"
 #include "editing/EntryRecovery.h"
+#include "editing/EntryLinkDialogs.h"
 #include "editing/Markup.h"
 #include "editing/TdlgLink.h"
 #include "editing/TdlgPurge.h"
@@ -78,7 +80,7 @@ QString toEditor(QString text)
 }
 
 // Commands whose work arrives with later parts of the program.
-const char *const kNotYetBuilt[] = {"actEntry", "actFind", "actLiveSpell", "actSpell", "actThes", "actSpellOpt"};
+const char *const kNotYetBuilt[] = {"actLiveSpell", "actSpell", "actThes", "actSpellOpt"};
 
 } // namespace
 
@@ -265,6 +267,8 @@ void TfrmMain::buildMenus()
     on("actExit", &TfrmMain::actExitExecute);
     on("actJournals", &TfrmMain::actJournalsExecute);
     on("actPreview", &TfrmMain::BrowseEntry);
+    on("actEntry", &TfrmMain::actEntryExecute);
+    on("actFind", &TfrmMain::actFindExecute);
     on("actPurge", &TfrmMain::actPurgeExecute);
     on("actFileMan", &TfrmMain::actFileManExecute);
     on("actURL", &TfrmMain::actLinkExecute);
@@ -419,6 +423,9 @@ bool TfrmMain::FormCreate()
     m_dlgLink = new TdlgLink(this);
     m_dlgFileMan = new TdlgFileMan(this);
     m_dlgPurge = new TdlgPurge(this);
+    m_dlgEntries = new TdlgEntries(m_db, this);
+    m_frmList = new TfrmList(this);
+    m_frmFind = new TfrmFind(this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
 
     m_toolbarLayout =
@@ -969,5 +976,32 @@ void TfrmMain::BrowseEntry()
         QDesktopServices::openUrl(url);
         m_previewUrl = url;
 #endif
+    });
+}
+
+void TfrmMain::actEntryExecute()
+{
+    guard([&] {
+        m_dlgEntries->showDay(journalId(), QDate::currentDate());
+        if (m_dlgEntries->exec() != QDialog::Accepted)
+            return;
+        if (const auto target = m_dlgEntries->selected())
+            replaceSelection(Markup::EntryLink(selectedText(), target->id, target->day, m_entries->journal().arcType));
+    });
+}
+
+void TfrmMain::actFindExecute()
+{
+    guard([&] {
+        if (m_frmFind->exec() != QDialog::Accepted)
+            return;
+        const std::optional<int> journal =
+            m_frmFind->rbAll->isChecked() ? std::nullopt : std::optional<int>(journalId());
+        const QString text = m_frmFind->edFind->text();
+        m_frmList->showResults(m_db, Statements::findEntries(journal, text, m_frmFind->chkCase->isChecked()), text);
+        if (m_frmList->exec() != QDialog::Accepted)
+            return;
+        if (const auto target = m_frmList->selected())
+            replaceSelection(Markup::EntryLink(selectedText(), target->id, target->day, m_entries->journal().arcType));
     });
 }

@@ -38,6 +38,9 @@ class TdlgJournal;
 class TdlgLink;
 class TdlgFileMan;
 class TdlgPurge;
+class TdlgEntries;
+class TfrmFind;
+class TfrmList;
 
 // Where a main window finds its files.
 struct MainWindowPaths {
@@ -71,6 +74,8 @@ public:
     void actJournalsExecute();
     // Preview Entry: the editor's text as a browser shows it.
     void BrowseEntry();
+    void actEntryExecute();
+    void actFindExecute();
     // The address the last preview showed (tests).
     const QUrl &previewUrl() const { return m_previewUrl; }
     void actPurgeExecute();
@@ -113,6 +118,9 @@ public:
     TdlgLink &linkDialog() { return *m_dlgLink; }
     TdlgFileMan &fileManager() { return *m_dlgFileMan; }
     TdlgPurge &purgeDialog() { return *m_dlgPurge; }
+    TdlgEntries &entriesDialog() { return *m_dlgEntries; }
+    TfrmFind &findWindow() { return *m_frmFind; }
+    TfrmList &listWindow() { return *m_frmList; }
     bool minimizeOnClose() const;
     void setMinimizeOnClose(bool on);
 
@@ -171,6 +179,9 @@ private:
     TdlgLink *m_dlgLink = nullptr;
     TdlgFileMan *m_dlgFileMan = nullptr;
     TdlgPurge *m_dlgPurge = nullptr;
+    TdlgEntries *m_dlgEntries = nullptr;
+    TfrmFind *m_frmFind = nullptr;
+    TfrmList *m_frmList = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
     QAction *mnuTrayClose = nullptr;
     std::unique_ptr<CurlFtpClient> m_ftp;     // the one FTP session, kept between runs

@@ -1,6 +1,7 @@
 #include "Markup.h"
 
 #include "data/WrenError.h"
+#include "publish/ArchivePeriod.h"
 
 namespace Markup {
 
@@ -52,6 +53,13 @@ QString Image(const QString &s, const QString &path, bool actualSize, const QStr
 QString FileLink(const QString &s, const QString &path)
 {
     return QStringLiteral("<a href=\"") + FileNamePart(path) + QStringLiteral("\">") + s + QStringLiteral("</a>");
+}
+
+QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QString &arcType)
+{
+    const QString target =
+        ArchivePeriod::ArchiveName(day, arcType) + QStringLiteral(".<$WrenExt>#WrenID") + QString::number(id);
+    return QStringLiteral("<a href=\"") + target + QStringLiteral("\">") + s + QStringLiteral("</a>");
 }
 
 QString FileNamePart(const QString &path)

@@ -23,6 +23,11 @@ QString Image(const QString &s, const QString &path, bool actualSize, const QStr
 // <a href="NAME">S</a>.
 QString FileLink(const QString &s, const QString &path);
 
+// A link to an earlier entry, where it will stand in the archive pages:
+// <a href="arcYYYYMMDD.<$WrenExt>#WrenIDn">S</a>, the period taken from the
+// current journal's archive type.
+QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QString &arcType);
+
 // The text after the last "/", "\" or ":" of a path; all of it without one.
 QString FileNamePart(const QString &path);
 

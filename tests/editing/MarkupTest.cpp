@@ -100,3 +100,14 @@ TEST_F(DataDirTest, PurgeRemovesOnlyTheChosenEntriesOfTheJournal)
     exec(PurgeStatement(r, 1, QDate(2026, 3, 31)));
     EXPECT_EQ(days(), QStringList({"2 2026-01-01"}));
 }
+
+TEST(MarkupTest, EntryLinksPointIntoTheArchivePageOfTheirPeriod)
+{
+    const QDate wednesday(2002, 7, 24);
+    EXPECT_EQ(EntryLink("", 57, wednesday, "Weekly"), "<a href=\"arc20020721.<$WrenExt>#WrenID57\"></a>");
+    EXPECT_EQ(EntryLink("", 57, wednesday, "Monthly"), "<a href=\"arc20020701.<$WrenExt>#WrenID57\"></a>");
+    EXPECT_EQ(EntryLink("", 57, wednesday, "weekly"), "<a href=\"arc20020701.<$WrenExt>#WrenID57\"></a>")
+        << "only \"Weekly\" exactly is weekly";
+    EXPECT_EQ(EntryLink("then", 8, QDate(2002, 7, 21), "Weekly"), "<a href=\"arc20020721.<$WrenExt>#WrenID8\">then</a>")
+        << "a Sunday starts its own week";
+}

@@ -1,0 +1,119 @@
+// Entry Link and Find: the lists they show and the links they insert.
+
+#include "WindowFixture.h"
+#include "editing/EntryLinkDialogs.h"
+#include "editing/EntryList.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QTimer>
+
+namespace {
+
+class EntryLinkTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        makeDemo(QDate(2026, 12, 8));
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("INSERT INTO Names (Name, ArcType) VALUES ('Aside', 'Monthly')"));
+        const char *rows[] = {"(2, '2002-07-21', '09:00:00', 'its ITS Its')",
+                              "(2, '2002-07-24', '10:00:00', 'It''s abc')",
+                              "(2, '2002-07-24', '11:00:00', 'ABC 100% sure')", "(2, '2002-07-25', '11:00:00', NULL)"};
+        for (const char *row : rows)
+            db.run(QStringLiteral("INSERT INTO Journal (Name, eDate, eTime, Entry) VALUES ") + QLatin1String(row));
+        db.close();
+        ASSERT_TRUE(start());
+        window->show();
+        window->navNameNext(); // the "Aside" journal, monthly
+        ASSERT_EQ(window->journalId(), 2);
+    }
+    // Runs Find with the text and options, returns the listed entry texts.
+    QStringList find(const QString &text, bool caseSensitive, bool all = false, bool link = false)
+    {
+        TfrmFind &f = window->findWindow();
+        QStringList listed;
+        QTimer::singleShot(0, window.get(), [&] {
+            f.edFind->setText(text);
+            f.chkCase->setChecked(caseSensitive);
+            (all ? f.rbAll : f.rbCurr)->setChecked(true);
+            f.accept();
+            QTimer::singleShot(0, window.get(), [&] {
+                TfrmList &l = window->listWindow();
+                for (int row = 0; row < l.count(); ++row) {
+                    l.dbList->selectRow(row);
+                    listed << l.dbEntry->toPlainText();
+                }
+                if (l.count() > 0)
+                    l.dbList->selectRow(0);
+                link ? l.accept() : l.reject();
+            });
+        });
+        action("actFind")->trigger();
+        return listed;
+    }
+};
+
+} // namespace
+
+TEST_F(EntryLinkTest, FindListsByCaseAndWildcards)
+{
+    EXPECT_EQ(find("abc", false), QStringList({"It's abc", "ABC 100% sure"}));
+    EXPECT_EQ(find("abc", true), QStringList({"It's abc"}));
+    EXPECT_EQ(find("it's", false), QStringList({"It's abc"})) << "a quote in the text";
+    EXPECT_EQ(find("", false).size(), 3) << "every entry with text";
+    EXPECT_EQ(find("1%s", false), QStringList({"ABC 100% sure"})) << "% acts as a wildcard";
+    EXPECT_EQ(find("boatmen", false, false), QStringList());
+    EXPECT_EQ(find("boatmen", false, true).size(), 1) << "all journals";
+}
+
+TEST_F(EntryLinkTest, TheResultsPaneMarksTheTextInAnyCase)
+{
+    EXPECT_EQ(find("its", true), QStringList({"its ITS Its"}));
+    QTextDocument *doc = window->listWindow().dbEntry->document();
+    const QList<QTextLayout::FormatRange> marks = doc->firstBlock().layout()->formats();
+    ASSERT_EQ(marks.size(), 3);
+    for (const QTextLayout::FormatRange &m : marks) {
+        EXPECT_EQ(m.length, 3);
+        EXPECT_EQ(m.format.background().color(), QColor(Qt::yellow));
+        EXPECT_EQ(m.format.foreground().color(), QColor(Qt::black));
+    }
+}
+
+TEST_F(EntryLinkTest, LinksUseTheCurrentJournalsArchiveType)
+{
+    window->dbEntry->setPlainText(QString());
+    find("boatmen", false, true, true);
+    const QString text = window->dbEntry->toPlainText();
+    // The demo entry lies in another journal; this journal is monthly.
+    EXPECT_TRUE(text.startsWith(QStringLiteral("<a href=\"arc20261201.<$WrenExt>#WrenID"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\"></a>")));
+
+    // Entry Link: a day without entries inserts nothing; a day with one wraps the selection.
+    TdlgEntries &dlg = window->entriesDialog();
+    window->dbEntry->setPlainText(QStringLiteral("then"));
+    window->dbEntry->selectAll();
+    QTimer::singleShot(0, window.get(), [&] {
+        EXPECT_EQ(dlg.calDate->selectedDate(), QDate::currentDate());
+        dlg.showDay(2, QDate(2002, 7, 22));
+        EXPECT_EQ(dlg.dbGrid->rowCount(), 0);
+        dlg.accept();
+    });
+    action("actEntry")->trigger();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("then"));
+    QTimer::singleShot(0, window.get(), [&] {
+        dlg.showDay(2, QDate(2002, 7, 21));
+        EXPECT_EQ(dlg.dbEntry->toPlainText(), QStringLiteral("its ITS Its"));
+        dlg.accept();
+    });
+    action("actEntry")->trigger();
+    const qlonglong id = scalar(QStringLiteral("SELECT ID FROM Journal WHERE eDate='2002-07-21'")).toLongLong();
+    EXPECT_EQ(window->dbEntry->toPlainText(),
+              QStringLiteral("<a href=\"arc20020701.<$WrenExt>#WrenID%1\">then</a>").arg(id));
+}
