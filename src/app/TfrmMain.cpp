@@ -11,6 +11,9 @@
 #include "editing/EntryList.h"
 #include "editing/EntryRecovery.h"
 #include "editing/EntryLinkDialogs.h"
+#include "editor/SpellDialogs.h"
+#include "editor/SpellHighlighter.h"
+#include "editor/Spelling.h"
 #include "editing/Markup.h"
 #include "editing/TdlgLink.h"
 #include "editing/TdlgPurge.h"
@@ -27,6 +30,8 @@
 #include <QScopeGuard>
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QCloseEvent>
 #include <QDateEdit>
@@ -80,7 +85,6 @@ QString toEditor(QString text)
 }
 
 // Commands whose work arrives with later parts of the program.
-const char *const kNotYetBuilt[] = {"actLiveSpell", "actSpell", "actThes", "actSpellOpt"};
 
 } // namespace
 
@@ -245,11 +249,17 @@ void TfrmMain::buildMenus()
                              "actCut", "actCopy", "actPaste", "-", "actSpell", "actThes"})
         *name == '-' ? (void)mnuEdit->addSeparator() : mnuEdit->addAction(a[QLatin1String(name)]);
     dbEntry->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(dbEntry, &QWidget::customContextMenuRequested, this,
-            [this, mnuEdit](const QPoint &at) { mnuEdit->exec(dbEntry->mapToGlobal(at)); });
-
-    for (const char *name : kNotYetBuilt)
-        a[QLatin1String(name)]->setEnabled(false);
+    // A right click on a word that live spelling marked offers the spelling
+    // menu; anywhere else the editor menu.
+    connect(dbEntry, &QWidget::customContextMenuRequested, this, [this, mnuEdit](const QPoint &at) {
+        const int position = dbEntry->cursorForPosition(at).position();
+        const auto [start, length] = m_spellMarks ? m_spellMarks->misspeltWordAt(position) : std::pair<int, int>{0, 0};
+        if (length == 0) {
+            mnuEdit->exec(dbEntry->mapToGlobal(at));
+            return;
+        }
+        spellingMenu(start, length)->exec(dbEntry->mapToGlobal(at));
+    });
 
     auto on = [this](const char *name, void (TfrmMain::*handler)()) {
         connect(m_actions[QLatin1String(name)], &QAction::triggered, this, [this, handler] { (this->*handler)(); });
@@ -269,6 +279,13 @@ void TfrmMain::buildMenus()
     on("actPreview", &TfrmMain::BrowseEntry);
     on("actEntry", &TfrmMain::actEntryExecute);
     on("actFind", &TfrmMain::actFindExecute);
+    on("actSpell", &TfrmMain::actSpellExecute);
+    on("actThes", &TfrmMain::actThesExecute);
+    on("actSpellOpt", &TfrmMain::actSpellOptExecute);
+    connect(a["actLiveSpell"], &QAction::toggled, this, [this](bool live) {
+        if (m_spellMarks)
+            m_spellMarks->setActive(live);
+    });
     on("actPurge", &TfrmMain::actPurgeExecute);
     on("actFileMan", &TfrmMain::actFileManExecute);
     on("actURL", &TfrmMain::actLinkExecute);
@@ -307,7 +324,11 @@ void TfrmMain::buildMenus()
     connect(dbEntry, &QPlainTextEdit::textChanged, this, [this] {
         if (m_showingEntry || !m_started)
             return;
-        guard([&] { m_entries->setText(toStored(dbEntry->toPlainText())); });
+        // Re-colouring signals a change too; only a different text is an edit.
+        const QString text = toStored(dbEntry->toPlainText());
+        if (text == m_entries->text())
+            return;
+        guard([&] { m_entries->setText(text); });
         scheduleRecovery();
     });
 }
@@ -427,6 +448,11 @@ bool TfrmMain::FormCreate()
     m_frmList = new TfrmList(this);
     m_frmFind = new TfrmFind(this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
+
+    loadSpelling();
+    m_spellMarks = new SpellHighlighter(dbEntry->document(), m_spell.get());
+    m_spellMarks->setActive(m_actions["actLiveSpell"]->isChecked());
+    m_dlgSpellOpt = new TdlgSpellOptions(this);
 
     m_toolbarLayout =
         ToolbarLayout::load(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg")), m_actions.names());
@@ -1003,5 +1029,123 @@ void TfrmMain::actFindExecute()
             return;
         if (const auto target = m_frmList->selected())
             replaceSelection(Markup::EntryLink(selectedText(), target->id, target->day, m_entries->journal().arcType));
+    });
+}
+
+void TfrmMain::loadSpelling()
+{
+    IniFile &file = m_settings.file();
+    SpellChecker::Options options;
+    const QStringList installed = InstalledDictionaries();
+    options.language =
+        file.readString(QStringLiteral("Spelling"), QStringLiteral("Language"),
+                        installed.contains(QStringLiteral("en_US")) || installed.isEmpty() ? QStringLiteral("en_US")
+                                                                                           : installed.first());
+    options.ignoreCapitals = file.readBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreCapitals"), true);
+    options.ignoreDigits = file.readBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreDigits"), true);
+    m_spell = std::make_unique<SpellChecker>(options, QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.words")));
+    if (!m_spell->isLoaded())
+        log(QStringLiteral("No %1 dictionary is installed: spelling is not checked").arg(options.language));
+    m_thesaurus = std::make_unique<Thesaurus>(options.language);
+}
+
+QMenu *TfrmMain::spellingMenu(int start, int length)
+{
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QTextCursor word(dbEntry->document());
+    word.setPosition(start);
+    word.setPosition(start + length, QTextCursor::KeepAnchor);
+    const QString text = word.selectedText();
+    const QStringList suggestions = m_spell->suggestions(text);
+    for (const QString &suggestion : suggestions.mid(0, 8)) {
+        QAction *a = menu->addAction(suggestion);
+        QFont bold = a->font();
+        bold.setBold(true);
+        a->setFont(bold);
+        connect(a, &QAction::triggered, this, [this, word, suggestion] {
+            dbEntry->setTextCursor(word);
+            replaceSelection(suggestion);
+        });
+    }
+    if (suggestions.isEmpty())
+        menu->addAction(QStringLiteral("(no suggestions)"))->setEnabled(false);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Ignore"), this, [this, text] {
+        m_spell->ignore(text);
+        m_spellMarks->rehighlight();
+    });
+    menu->addAction(QStringLiteral("Add to dictionary"), this, [this, text] {
+        guard([&] { m_spell->addToPersonal(text); });
+        m_spellMarks->rehighlight();
+    });
+    return menu;
+}
+
+void TfrmMain::actSpellExecute()
+{
+    guard([&] {
+        if (!m_spell->isLoaded()) {
+            Prompt::inform(this, QStringLiteral("No dictionary is installed for %1").arg(m_spell->options().language));
+            return;
+        }
+        TdlgSpell dialog(dbEntry, *m_spell, this);
+        if (!dialog.findNext()) {
+            Prompt::inform(this, QStringLiteral("The spell check is complete."));
+            return;
+        }
+        dialog.exec();
+        if (m_actions["actLiveSpell"]->isChecked())
+            m_spellMarks->rehighlight();
+    });
+}
+
+void TfrmMain::actThesExecute()
+{
+    guard([&] {
+        QTextCursor cursor = dbEntry->textCursor();
+        if (!cursor.hasSelection()) {
+            cursor.select(QTextCursor::WordUnderCursor);
+            dbEntry->setTextCursor(cursor);
+        }
+        const QString word = cursor.selectedText().trimmed();
+        if (word.isEmpty())
+            return;
+        TdlgThesaurus dialog(*m_thesaurus, m_spell.get(), this);
+        if (!dialog.lookUp(word)) {
+            Prompt::inform(this, QStringLiteral("No synonyms found for \"%1\"").arg(word));
+            return;
+        }
+        if (dialog.exec() == QDialog::Accepted && !dialog.replacement().isEmpty())
+            replaceSelection(dialog.replacement());
+        if (m_actions["actLiveSpell"]->isChecked())
+            m_spellMarks->rehighlight();
+    });
+}
+
+void TfrmMain::actSpellOptExecute()
+{
+    guard([&] {
+        TdlgSpellOptions &d = *m_dlgSpellOpt;
+        d.cmbLanguage->clear();
+        d.cmbLanguage->addItems(InstalledDictionaries());
+        d.cmbLanguage->setCurrentText(m_spell->options().language);
+        d.chkCaps->setChecked(m_spell->options().ignoreCapitals);
+        d.chkDigits->setChecked(m_spell->options().ignoreDigits);
+        d.lstWords->clear();
+        d.lstWords->addItems(m_spell->personalWords());
+        if (d.exec() != QDialog::Accepted)
+            return;
+        IniFile &file = m_settings.file();
+        if (!d.cmbLanguage->currentText().isEmpty())
+            file.writeString(QStringLiteral("Spelling"), QStringLiteral("Language"), d.cmbLanguage->currentText());
+        file.writeBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreCapitals"), d.chkCaps->isChecked());
+        file.writeBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreDigits"), d.chkDigits->isChecked());
+        QStringList words;
+        for (int i = 0; i < d.lstWords->count(); ++i)
+            words << d.lstWords->item(i)->text();
+        loadSpelling();
+        m_spell->setPersonalWords(words);
+        m_spellMarks->setChecker(m_spell.get());
     });
 }

@@ -38,6 +38,11 @@ class TdlgJournal;
 class TdlgLink;
 class TdlgFileMan;
 class TdlgPurge;
+class SpellChecker;
+class SpellHighlighter;
+class Thesaurus;
+class TdlgSpellOptions;
+class QMenu;
 class TdlgEntries;
 class TfrmFind;
 class TfrmList;
@@ -75,6 +80,14 @@ public:
     // Preview Entry: the editor's text as a browser shows it.
     void BrowseEntry();
     void actEntryExecute();
+    void actSpellExecute();
+    void actThesExecute();
+    void actSpellOptExecute();
+    SpellChecker &spellChecker() { return *m_spell; }
+    SpellHighlighter &spellMarks() { return *m_spellMarks; }
+    TdlgSpellOptions &spellOptions() { return *m_dlgSpellOpt; }
+    // The menu a right click on a marked word shows.
+    QMenu *spellingMenu(int start, int length);
     void actFindExecute();
     // The address the last preview showed (tests).
     const QUrl &previewUrl() const { return m_previewUrl; }
@@ -158,6 +171,8 @@ private:
     void writeRecovery();
     void offerRecovery();
     void storeJournalName();
+    // Reads the spelling options of the settings file and loads the dictionary.
+    void loadSpelling();
     // Runs publishing work on a run over the current journal, logging into memLog.
     void runPublishing(const std::function<void(PublishRun &, SiteTransfer &)> &work);
 
@@ -190,6 +205,10 @@ private:
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QToolButton *m_stopButton = nullptr;
+    std::unique_ptr<SpellChecker> m_spell;
+    std::unique_ptr<Thesaurus> m_thesaurus;
+    SpellHighlighter *m_spellMarks = nullptr;
+    TdlgSpellOptions *m_dlgSpellOpt = nullptr;
     QWebEngineView *m_preview = nullptr; // the web view, made at the first preview
     QUrl m_previewUrl;
     QTimer m_recoveryTimer;

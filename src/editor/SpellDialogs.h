@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDialog>
+#include <QHash>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class SpellChecker;
+class Thesaurus;
+
+// Spell Check: walks the misspelt words of the editor's text from the start,
+// selecting each, with Change, Change All, Ignore, Ignore All and Add.
+class TdlgSpell : public QDialog {
+    Q_OBJECT
+public:
+    TdlgSpell(QPlainTextEdit *editor, SpellChecker &checker, QWidget *parent = nullptr);
+    // Moves to the next misspelt word; false (and the dialog closes) at the end.
+    bool findNext();
+    void change();
+    void changeAll();
+    void ignoreOnce();
+    void ignoreAll();
+    void add();
+
+    QLabel *lblWord;
+    QLineEdit *edChange;
+    QListWidget *lstSuggest;
+    QPushButton *btnChange, *btnChangeAll, *btnIgnore, *btnIgnoreAll, *btnAdd, *btnClose;
+
+private:
+    QPlainTextEdit *m_editor;
+    SpellChecker &m_checker;
+    QString m_word;
+    QHash<QString, QString> m_changeAll; // "Change All": word and replacement
+    int m_from = 0;
+};
+
+// Thesaurus: meanings and synonyms of a word; OK replaces the word.
+class TdlgThesaurus : public QDialog {
+    Q_OBJECT
+public:
+    TdlgThesaurus(const Thesaurus &thesaurus, const SpellChecker *stemmer, QWidget *parent = nullptr);
+    // Looks the word up; false when nothing is known of it.
+    bool lookUp(const QString &word);
+    QString replacement() const;
+
+    QLabel *lblWord;
+    QListWidget *lstMeanings, *lstSynonyms;
+    QLineEdit *edReplace;
+
+private:
+    const Thesaurus &m_thesaurus;
+    const SpellChecker *m_stemmer;
+    std::vector<std::pair<QString, QStringList>> m_meanings;
+};
+
+// Spellchecker Configuration: language, what to ignore, the personal words.
+class TdlgSpellOptions : public QDialog {
+    Q_OBJECT
+public:
+    explicit TdlgSpellOptions(QWidget *parent = nullptr);
+    QComboBox *cmbLanguage;
+    QCheckBox *chkCaps, *chkDigits;
+    QListWidget *lstWords;
+    QLineEdit *edWord;
+    QPushButton *btnAddWord, *btnRemoveWord;
+};
