@@ -12,7 +12,7 @@
 #include "editing/EntryRecovery.h"
 #include "editing/EntryLinkDialogs.h"
 #include "editor/SpellDialogs.h"
-#include "editor/SpellHighlighter.h"
+#include "editor/HtmlSyntaxHighlighter.h"
 #include "editor/Spelling.h"
 #include "editing/Markup.h"
 #include "editing/TdlgLink.h"
@@ -284,7 +284,7 @@ void TfrmMain::buildMenus()
     on("actSpellOpt", &TfrmMain::actSpellOptExecute);
     connect(a["actLiveSpell"], &QAction::toggled, this, [this](bool live) {
         if (m_spellMarks)
-            m_spellMarks->setActive(live);
+            m_spellMarks->setSpellActive(live);
     });
     on("actPurge", &TfrmMain::actPurgeExecute);
     on("actFileMan", &TfrmMain::actFileManExecute);
@@ -450,8 +450,9 @@ bool TfrmMain::FormCreate()
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
 
     loadSpelling();
-    m_spellMarks = new SpellHighlighter(dbEntry->document(), m_spell.get());
-    m_spellMarks->setActive(m_actions["actLiveSpell"]->isChecked());
+    m_spellMarks = new HtmlSyntaxHighlighter(dbEntry->document());
+    m_spellMarks->setSpellChecker(m_spell.get());
+    m_spellMarks->setSpellActive(m_actions["actLiveSpell"]->isChecked());
     m_dlgSpellOpt = new TdlgSpellOptions(this);
 
     m_toolbarLayout =
@@ -1146,6 +1147,6 @@ void TfrmMain::actSpellOptExecute()
             words << d.lstWords->item(i)->text();
         loadSpelling();
         m_spell->setPersonalWords(words);
-        m_spellMarks->setChecker(m_spell.get());
+        m_spellMarks->setSpellChecker(m_spell.get());
     });
 }

@@ -39,7 +39,7 @@ class TdlgLink;
 class TdlgFileMan;
 class TdlgPurge;
 class SpellChecker;
-class SpellHighlighter;
+class HtmlSyntaxHighlighter;
 class Thesaurus;
 class TdlgSpellOptions;
 class QMenu;
@@ -84,7 +84,7 @@ public:
     void actThesExecute();
     void actSpellOptExecute();
     SpellChecker &spellChecker() { return *m_spell; }
-    SpellHighlighter &spellMarks() { return *m_spellMarks; }
+    HtmlSyntaxHighlighter &spellMarks() { return *m_spellMarks; }
     TdlgSpellOptions &spellOptions() { return *m_dlgSpellOpt; }
     // The menu a right click on a marked word shows.
     QMenu *spellingMenu(int start, int length);
@@ -207,7 +207,7 @@ private:
     QToolButton *m_stopButton = nullptr;
     std::unique_ptr<SpellChecker> m_spell;
     std::unique_ptr<Thesaurus> m_thesaurus;
-    SpellHighlighter *m_spellMarks = nullptr;
+    HtmlSyntaxHighlighter *m_spellMarks = nullptr;
     TdlgSpellOptions *m_dlgSpellOpt = nullptr;
     QWebEngineView *m_preview = nullptr; // the web view, made at the first preview
     QUrl m_previewUrl;

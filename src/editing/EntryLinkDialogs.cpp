@@ -1,7 +1,7 @@
 #include "EntryLinkDialogs.h"
 
 #include "data/Statements.h"
-#include "editor/SearchMarker.h"
+#include "editor/HtmlSyntaxHighlighter.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -147,7 +147,7 @@ TfrmList::TfrmList(QWidget *parent) : QDialog(parent)
     dbList =
         listOf({QStringLiteral("Journal"), QStringLiteral("Author"), QStringLiteral("Date"), QStringLiteral("Time")});
     dbEntry = entryPane();
-    marker = new SearchMarker(dbEntry->document());
+    marker = new HtmlSyntaxHighlighter(dbEntry->document());
     btnLink = new QPushButton(QStringLiteral("&Link"));
     btnOK = new QPushButton(QStringLiteral("&OK"));
     btnOK->setDefault(true);
@@ -171,7 +171,7 @@ void TfrmList::showResults(Database &db, const QString &statement, const QString
 {
     m_hits.clear();
     dbList->setRowCount(0);
-    marker->setWord(word);
+    marker->setSearchWord(word);
     QSqlQuery query = db.run(statement);
     while (query.next()) {
         const int row = dbList->rowCount();

@@ -14,7 +14,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
-class SearchMarker;
+class HtmlSyntaxHighlighter;
 
 // The entry an entry link points at.
 struct LinkTarget {
@@ -69,7 +69,7 @@ public:
     QTableWidget *dbList;
     QPlainTextEdit *dbEntry;
     QPushButton *btnLink, *btnOK;
-    SearchMarker *marker;
+    HtmlSyntaxHighlighter *marker;
 
 private:
     struct Hit {

@@ -2,6 +2,7 @@
 
 #include "app/Prompt.h"
 #include "data/WrenError.h"
+#include "editor/HtmlSyntaxHighlighter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -177,6 +178,7 @@ QWidget *TdlgJournal::templatesPage()
     dbTemplate = new QPlainTextEdit;
     dbTemplate->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     dbTemplate->setLineWrapMode(QPlainTextEdit::NoWrap);
+    new HtmlSyntaxHighlighter(dbTemplate->document());
     navTemplate = new RecordNavigator(
         {"Previous Template", "Next Template", "Add Template", "Delete Template", "Edit Template", "Save Changes"});
     connect(navTemplate, &RecordNavigator::clicked, this, &TdlgJournal::templateAction);

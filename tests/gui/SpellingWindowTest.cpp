@@ -3,7 +3,7 @@
 
 #include "WindowFixture.h"
 #include "editor/SpellDialogs.h"
-#include "editor/SpellHighlighter.h"
+#include "editor/HtmlSyntaxHighlighter.h"
 #include "editor/Spelling.h"
 #include "editing/EntryList.h"
 
@@ -134,4 +134,25 @@ TEST_F(SpellingWindowTest, ConfigurationIsKeptAndApplied)
     QFile personal(dataPath(QStringLiteral("Wren.words")));
     ASSERT_TRUE(personal.open(QIODevice::ReadOnly));
     EXPECT_EQ(personal.readAll(), "Xyzzy\n");
+}
+
+TEST_F(SpellingWindowTest, SpellingMarksLieOverTheHtmlColouring)
+{
+    window->dbEntry->setPlainText(QStringLiteral("<b>jornal</b> <!-- jornal -->"));
+    const QTextBlock block = window->dbEntry->document()->firstBlock();
+    QTextCharFormat bracket, word, comment;
+    for (const QTextLayout::FormatRange &r : block.layout()->formats()) {
+        if (r.start == 0)
+            bracket = r.format;
+        if (r.start <= 3 && r.start + r.length > 3)
+            word = r.format;
+        if (r.start <= 20 && r.start + r.length > 20)
+            comment = r.format;
+    }
+    EXPECT_EQ(bracket.foreground().color(), QColor(0x0000FF));
+    EXPECT_EQ(bracket.fontWeight(), QFont::Bold);
+    EXPECT_EQ(word.underlineStyle(), QTextCharFormat::SpellCheckUnderline);
+    EXPECT_TRUE(comment.fontItalic());
+    EXPECT_NE(comment.underlineStyle(), QTextCharFormat::SpellCheckUnderline) << "comments are not spell checked";
+    EXPECT_EQ(marked(), QStringList({"jornal"}));
 }

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "editor/HtmlScanner.h"
+
+#include <QSyntaxHighlighter>
+#include <QTextCharFormat>
+
+#include <array>
+
+class SpellChecker;
+
+// The HTML colouring of an editor, with two optional layers over the text the
+// HTML scanner leaves alone: live spelling (a red wavy underline under the
+// misspelt words, drawn over the colouring) and a search text marked black on
+// yellow in any letter case. Each block keeps the scanner state at its end,
+// so typing re-colours a line and only the lines after it whose start changed.
+class HtmlSyntaxHighlighter : public QSyntaxHighlighter {
+    Q_OBJECT
+public:
+    explicit HtmlSyntaxHighlighter(QTextDocument *document);
+
+    void setSpellChecker(const SpellChecker *checker);
+    void setSpellActive(bool on);
+    bool spellActive() const { return m_spellActive; }
+    void setSearchWord(const QString &word);
+    const QString &searchWord() const { return m_searchWord; }
+
+    // The misspelt word at a document position, as (start, length); length 0
+    // when the position is not on a marked word.
+    std::pair<int, int> misspeltWordAt(int position) const;
+
+protected:
+    void highlightBlock(const QString &text) override;
+
+private:
+    // The plain stretches of a line: what no span of the scanner covers.
+    static std::vector<std::pair<int, int>> plainStretches(const QString &text,
+                                                           const std::vector<THtmlHighlighter::Span> &spans);
+    static std::vector<std::pair<int, int>> wordsIn(const QString &text, int from, int to);
+
+    THtmlHighlighter m_scanner;
+    std::array<QTextCharFormat, THtmlHighlighter::ClassCount> m_formats;
+    const SpellChecker *m_spell = nullptr;
+    bool m_spellActive = false;
+    QString m_searchWord;
+};
