@@ -443,8 +443,8 @@ bool TfrmMain::FormCreate()
     m_dlgOptions = new TdlgOptions(m_settings, this);
     m_dlgLink = new TdlgLink(this);
     m_dlgFileMan = new TdlgFileMan(this);
-    m_dlgPurge = new TdlgPurge(this);
     m_dlgEntries = new TdlgEntries(m_db, this);
+    m_dlgPurge = new TdlgPurge(this);
     m_frmList = new TfrmList(this);
     m_frmFind = new TfrmFind(this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
