@@ -58,6 +58,7 @@
 #include <QVBoxLayout>
 
 #ifdef WREN_WEBENGINE
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #endif
 
@@ -992,13 +993,28 @@ void TfrmMain::BrowseEntry()
             m_preview->setObjectName(QStringLiteral("webView"));
             webBrowser->layout()->setContentsMargins(0, 0, 0, 0);
             webBrowser->layout()->addWidget(m_preview);
+            // Where the engine cannot show the file, the desktop's browser does.
+            auto fallBack = [this] {
+                log(QStringLiteral("The built-in browser could not show the preview; opening it in the desktop's "
+                                   "browser"));
+                QDesktopServices::openUrl(m_previewUrl);
+            };
+            connect(m_preview, &QWebEngineView::loadFinished, this, [this, fallBack](bool ok) {
+                if (!ok && m_preview->url() == m_previewUrl)
+                    fallBack();
+            });
+            connect(m_preview->page(), &QWebEnginePage::renderProcessTerminated, this,
+                    [fallBack](QWebEnginePage::RenderProcessTerminationStatus status) {
+                        if (status != QWebEnginePage::NormalTerminationStatus)
+                            fallBack();
+                    });
         }
         if (splBrowser->sizes().value(1) == 0) {
             const int total = splBrowser->height();
             splBrowser->setSizes({total / 2, total - total / 2});
         }
-        m_preview->load(url);
         m_previewUrl = url;
+        m_preview->load(url);
 #else
         QDesktopServices::openUrl(url);
         m_previewUrl = url;

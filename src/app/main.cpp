@@ -8,8 +8,14 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 int main(int argc, char *argv[])
 {
+    // The web engine's sandbox refuses to run for root; a root session would
+    // otherwise get no preview at all.
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // The entry preview's web engine shares OpenGL contexts with the window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);

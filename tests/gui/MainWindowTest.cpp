@@ -286,5 +286,6 @@ TEST_F(WindowTest, PreviewShowsTheTextAsTyped)
     ASSERT_GE(loaded.count(), 1);
     EXPECT_TRUE(loaded.last().at(0).toBool());
     EXPECT_GT(window->splBrowser->sizes().value(1), 0) << "the preview pane opened";
+    EXPECT_FALSE(window->memLog->toPlainText().contains(QStringLiteral("could not show the preview")));
 #endif
 }
