@@ -5,7 +5,7 @@
 
 namespace {
 
-struct Spec {
+struct Command {
     const char *name;
     const char *category;
     const char *caption;
@@ -15,7 +15,7 @@ struct Spec {
 };
 
 // The command table of the main window.
-const Spec kSpecs[] = {
+const Command kCommands[] = {
     {"actNew", "Journal", "&New Entry", "New journal entry", "Ctrl+N", "new"},
     {"actPreview", "Journal", "&Preview Entry", "Preview current entry in built-in browser", "", "preview"},
     {"actSave", "Journal", "&Save Entry", "Save changes to entry", "Ctrl+S", "save"},
@@ -58,18 +58,18 @@ const Spec kSpecs[] = {
 
 MainActions::MainActions(QObject *owner)
 {
-    for (const Spec &spec : kSpecs) {
-        const QString name = QString::fromLatin1(spec.name);
-        auto *action = new QAction(QString::fromUtf8(spec.caption), owner);
+    for (const Command &command : kCommands) {
+        const QString name = QString::fromLatin1(command.name);
+        auto *action = new QAction(QString::fromUtf8(command.caption), owner);
         action->setObjectName(name);
-        action->setStatusTip(QString::fromUtf8(spec.hint));
-        action->setToolTip(*spec.hint ? QString::fromUtf8(spec.hint) : action->text().remove(u'&'));
-        if (*spec.shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
-        if (*spec.icon)
-            action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(spec.icon))));
+        action->setStatusTip(QString::fromUtf8(command.hint));
+        action->setToolTip(*command.hint ? QString::fromUtf8(command.hint) : action->text().remove(u'&'));
+        if (*command.shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
+        if (*command.icon)
+            action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(command.icon))));
         m_actions.insert(name, action);
-        m_categories.insert(name, QString::fromLatin1(spec.category));
+        m_categories.insert(name, QString::fromLatin1(command.category));
         m_names << name;
     }
     m_actions.value(QStringLiteral("actLiveSpell"))->setCheckable(true);

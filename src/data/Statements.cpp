@@ -111,6 +111,12 @@ QString purgeEntries(int journalId, std::optional<QDate> before)
     return text;
 }
 
+QString purgeEntriesAfter(int journalId, const QDate &after)
+{
+    return QStringLiteral("DELETE FROM Journal WHERE Name=") + num(journalId) + QStringLiteral(" AND eDate>") +
+           dateLiteral(after);
+}
+
 QString deleteJournalEntries(int journalId)
 {
     return QStringLiteral("DELETE from Journal where Name=") + num(journalId);

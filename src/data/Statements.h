@@ -5,7 +5,7 @@
 
 #include <optional>
 
-// The catalogue of every statement the program runs against the journal
+// Every statement the program runs against the journal
 // database. Each function returns exactly the text that is run: fixed text with
 // values appended, integers as decimal digits, days as quoted 'yyyy-mm-dd'
 // literals, search text quoted with its quotes doubled. No other value is ever
@@ -17,43 +17,45 @@ QString dateLiteral(const QDate &date);
 // 'it''s': the text in single quotes with every single quote doubled.
 QString quoted(const QString &text);
 
-// S1, the entry query of the main window, two lines with the named parameters
+// The entry query of the main window, two lines with the named parameters
 // :Jrnl (integer) and :fDate, :tDate (days).
 QString entryQuery();
-// S2: the day of the journal's latest entry.
+// The day of the journal's latest entry.
 QString latestEntryDay(int journalId);
-// S3: the journal's distinct entry days, newest first.
+// The journal's distinct entry days, newest first.
 QString entryDaysNewestFirst(int journalId);
-// S4: the journal's active uploads joined with their sites; with an upload ID
+// The journal's active uploads joined with their sites; with an upload ID
 // only that upload (archive mode).
 QString activeUploads(int journalId, std::optional<int> uploadId = std::nullopt);
-// S5: records today as the upload's last automatic archiving.
+// Records today as the upload's last automatic archiving.
 QString setLastArchived(const QDate &today, int uploadId);
-// S6: the journal's entries of a range in page order.
+// The journal's entries of a range in page order.
 QString pageEntries(const QDate &firstDay, const QDate &lastDay, int journalId, bool reverse);
-// S7 and S8: the days of the journal's earliest and latest entries.
+// The days of the journal's earliest and latest entries.
 QString earliestEntryDay(int journalId);
 QString latestEntryDayForArchives(int journalId);
-// S9: the ID of every upload of the journal.
+// The ID of every upload of the journal.
 QString uploadIds(int journalId);
-// S10: one upload, when active, joined with its site.
+// One upload, when active, joined with its site.
 QString activeUpload(int uploadId, int journalId);
-// S11: the number of the journal's entries in a range.
+// The number of the journal's entries in a range.
 QString entryCount(const QDate &firstDay, const QDate &lastDay, int journalId);
-// S12: the distinct entry days of a range in archive index order.
+// The distinct entry days of a range in archive index order.
 QString archiveDays(int journalId, const QDate &firstDay, const QDate &lastDay, bool arcReverse);
-// S13: deletes all of the journal's entries, or those before a day.
+// Purge: deletes all of the journal's entries, or those before a day, or
+// those after a day.
 QString purgeEntries(int journalId, std::optional<QDate> before = std::nullopt);
-// S14 and S15: delete a journal's entries, then its uploads.
+QString purgeEntriesAfter(int journalId, const QDate &after);
+// Deleting a journal: first a journal's entries, then its uploads.
 QString deleteJournalEntries(int journalId);
 QString deleteJournalUploads(int journalId);
-// F1: the filter of the entry link dialog.
+// The filter of the entry link dialog.
 QString entriesOfDayFilter(int journalId, const QDate &day);
-// S16, four lines. Without a search, the catalogue's own form; with one, the
+// Find, four lines. Without a search, the plain form that lists every entry; with one, the
 // third line holds the journal (when given) and the LIKE on the entry text.
 QString findEntries();
 QString findEntries(std::optional<int> journalId, const QString &searchText, bool caseSensitive);
-// S17 and S18: the number of cookies, and every cookie in ID order.
+// The number of cookies, and every cookie in ID order.
 QString cookieCount();
 QString cookiesInOrder();
 

@@ -28,7 +28,7 @@ class TdlgEntries : public QDialog {
 public:
     TdlgEntries(Database &db, QWidget *parent = nullptr);
 
-    // Lists the journal's entries of the day (filter F1) and shows the day.
+    // Lists the journal's entries of the day and shows the day.
     void showDay(int journalId, const QDate &day);
     // The selected entry, nothing when the list is empty.
     std::optional<LinkTarget> selected() const;

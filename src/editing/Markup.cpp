@@ -1,5 +1,6 @@
 #include "Markup.h"
 
+#include "data/Statements.h"
 #include "data/WrenError.h"
 #include "publish/ArchivePeriod.h"
 
@@ -72,20 +73,18 @@ QString FileNamePart(const QString &path)
 
 QString PurgeStatement(const PurgeRequest &request, int journalId, const QDate &today)
 {
-    const QString start = QStringLiteral("DELETE FROM Journal WHERE Name=") + QString::number(journalId);
-    auto literal = [](const QDate &day) { return u'\'' + day.toString(QStringLiteral("yyyy-MM-dd")) + u'\''; };
     switch (request.choice) {
     case PurgeRequest::Choice::All:
-        return start;
+        return Statements::purgeEntries(journalId);
     case PurgeRequest::Choice::OlderThan: {
         bool ok = false;
         const int days = request.days.trimmed().toInt(&ok);
         if (!ok)
             throw WrenError(QStringLiteral("'%1' is not a valid integer value").arg(request.days));
-        return start + QStringLiteral(" AND eDate<") + literal(today.addDays(-days));
+        return Statements::purgeEntries(journalId, today.addDays(-days));
     }
     case PurgeRequest::Choice::After:
-        return start + QStringLiteral(" AND eDate>") + literal(request.date);
+        return Statements::purgeEntriesAfter(journalId, request.date);
     case PurgeRequest::Choice::None:
         break;
     }

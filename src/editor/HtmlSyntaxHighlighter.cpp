@@ -20,11 +20,6 @@ QColor colourOf(std::int64_t value, bool background)
     return QColor(static_cast<QRgb>(value));
 }
 
-bool isWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'\'' || c == QChar(0x2019);
-}
-
 } // namespace
 
 HtmlSyntaxHighlighter::HtmlSyntaxHighlighter(QTextDocument *document) : QSyntaxHighlighter(document)
@@ -80,32 +75,21 @@ std::vector<std::pair<int, int>> HtmlSyntaxHighlighter::plainStretches(const QSt
     return plain;
 }
 
-std::vector<std::pair<int, int>> HtmlSyntaxHighlighter::wordsIn(const QString &text, int from, int to)
+HtmlSyntaxHighlighter::LineStart HtmlSyntaxHighlighter::lineStart(int blockState)
 {
-    std::vector<std::pair<int, int>> words;
-    int i = from;
-    while (i < to) {
-        if (!isWordChar(text[i]) || text[i] == u'\'' || text[i] == QChar(0x2019)) {
-            ++i;
-            continue;
-        }
-        int j = i;
-        while (j < to && isWordChar(text[j]))
-            ++j;
-        int end = j;
-        while (end > i && (text[end - 1] == u'\'' || text[end - 1] == QChar(0x2019)))
-            --end;
-        words.emplace_back(i, end - i);
-        i = j;
-    }
-    return words;
+    if (blockState < 0)
+        return {};
+    return {THtmlHighlighter::State::decode(blockState % kSpellStateFactor),
+            static_cast<HtmlTextState>(blockState / kSpellStateFactor)};
 }
 
 void HtmlSyntaxHighlighter::highlightBlock(const QString &text)
 {
-    auto state = THtmlHighlighter::State::decode(previousBlockState());
-    const auto spans = m_scanner.scanLine(text, state);
-    setCurrentBlockState(state.encode());
+    LineStart start = lineStart(previousBlockState());
+    const auto spans = m_scanner.scanLine(text, start.html);
+    // The words spelling looks at are the ones the Spell Check dialog walks.
+    const std::vector<WordSpan> words = VisibleWords(text, start.spelling);
+    setCurrentBlockState(start.html.encode() + static_cast<int>(start.spelling) * kSpellStateFactor);
     for (const auto &s : spans)
         setFormat(s.start, s.length, m_formats[s.cls]);
 
@@ -122,16 +106,14 @@ void HtmlSyntaxHighlighter::highlightBlock(const QString &text)
         }
     }
     if (m_spellActive && m_spell) {
-        for (const auto &[from, to] : plain) {
-            for (const auto &[start, length] : wordsIn(text, from, to)) {
-                if (m_spell->isCorrect(text.mid(start, length)))
-                    continue;
-                for (int k = start; k < start + length; ++k) {
-                    QTextCharFormat f = format(k);
-                    f.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
-                    f.setUnderlineColor(Qt::red);
-                    setFormat(k, 1, f);
-                }
+        for (const WordSpan &w : words) {
+            if (m_spell->isCorrect(text.mid(w.start, w.length)))
+                continue;
+            for (int k = w.start; k < w.start + w.length; ++k) {
+                QTextCharFormat f = format(k);
+                f.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
+                f.setUnderlineColor(Qt::red);
+                setFormat(k, 1, f);
             }
         }
     }
@@ -144,15 +126,12 @@ std::pair<int, int> HtmlSyntaxHighlighter::misspeltWordAt(int position) const
     const QTextBlock block = document()->findBlock(position);
     if (!block.isValid())
         return {0, 0};
-    auto state = THtmlHighlighter::State::decode(block.previous().isValid() ? block.previous().userState() : -1);
+    HtmlTextState state = lineStart(block.previous().isValid() ? block.previous().userState() : -1).spelling;
     const QString text = block.text();
-    const auto spans = m_scanner.scanLine(text, state);
     const int offset = position - block.position();
-    for (const auto &[from, to] : plainStretches(text, spans)) {
-        for (const auto &[start, length] : wordsIn(text, from, to)) {
-            if (offset >= start && offset <= start + length && !m_spell->isCorrect(text.mid(start, length)))
-                return {block.position() + start, length};
-        }
+    for (const WordSpan &w : VisibleWords(text, state)) {
+        if (offset >= w.start && offset <= w.start + w.length && !m_spell->isCorrect(text.mid(w.start, w.length)))
+            return {block.position() + w.start, w.length};
     }
     return {0, 0};
 }

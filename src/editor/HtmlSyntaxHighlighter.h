@@ -1,18 +1,17 @@
 #pragma once
 
 #include "editor/HtmlScanner.h"
+#include "editor/Spelling.h"
 
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
 
 #include <array>
 
-class SpellChecker;
-
-// The HTML colouring of an editor, with two optional layers over the text the
-// HTML scanner leaves alone: live spelling (a red wavy underline under the
-// misspelt words, drawn over the colouring) and a search text marked black on
-// yellow in any letter case. Each block keeps the scanner state at its end,
+// The HTML colouring of an editor, with two optional layers: live spelling (a
+// red wavy underline under the misspelt words a reader sees, drawn over the
+// colouring) and a search text marked black on yellow in any letter case in
+// the text the HTML scanner leaves alone. Each block keeps the scanner state at its end,
 // so typing re-colours a line and only the lines after it whose start changed.
 class HtmlSyntaxHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
@@ -36,7 +35,14 @@ private:
     // The plain stretches of a line: what no span of the scanner covers.
     static std::vector<std::pair<int, int>> plainStretches(const QString &text,
                                                            const std::vector<THtmlHighlighter::Span> &spans);
-    static std::vector<std::pair<int, int>> wordsIn(const QString &text, int from, int to);
+    // A block's state holds both the colouring state and the spelling state
+    // at the end of its line.
+    static constexpr int kSpellStateFactor = 4096;
+    struct LineStart {
+        THtmlHighlighter::State html;
+        HtmlTextState spelling = HtmlTextState::Text;
+    };
+    static LineStart lineStart(int blockState);
 
     THtmlHighlighter m_scanner;
     std::array<QTextCharFormat, THtmlHighlighter::ClassCount> m_formats;

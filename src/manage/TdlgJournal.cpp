@@ -1,6 +1,7 @@
 #include "TdlgJournal.h"
 
 #include "app/Prompt.h"
+#include "data/Statements.h"
 #include "data/WrenError.h"
 #include "editor/HtmlSyntaxHighlighter.h"
 
@@ -430,9 +431,9 @@ void TdlgJournal::deleteJournal()
             tblNames.cancel(); // a journal never stored has nothing to delete
             return;
         }
-        const QString n = QString::number(tblNames.value(QStringLiteral("ID")).toLongLong());
-        m_db.run(QStringLiteral("DELETE from Journal where Name=") + n);
-        m_db.run(QStringLiteral("DELETE from Upload where Journal=") + n);
+        const int journal = tblNames.value(QStringLiteral("ID")).toInt();
+        m_db.run(Statements::deleteJournalEntries(journal));
+        m_db.run(Statements::deleteJournalUploads(journal));
         tblNames.cancel();
         tblNames.remove();
         // The uploads of the journal are gone: the list shows it at once.
