@@ -1,6 +1,6 @@
 #include "Startup.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "engine/Database.h"
 
 namespace Startup {

@@ -1,8 +1,8 @@
 #include "TdlgOptions.h"
 
-#include "app/IniFile.h"
-#include "app/Prompt.h"
-#include "app/Settings.h"
+#include "base/IniFile.h"
+#include "base/Prompt.h"
+#include "base/Settings.h"
 #include "publish/NameTables.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/MainActions.h"
-#include "app/Settings.h"
-#include "app/StagingDirectory.h"
+#include "base/Settings.h"
+#include "base/StagingDirectory.h"
 #include "app/ToolbarLayout.h"
 #include "engine/Database.h"
 #include "engine/TableHandle.h"

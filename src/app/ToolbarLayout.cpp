@@ -1,6 +1,6 @@
 #include "ToolbarLayout.h"
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <QFileInfo>
 

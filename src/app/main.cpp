@@ -1,6 +1,6 @@
-#include "app/DataDirectory.h"
-#include "app/DataDirectoryLock.h"
-#include "app/Prompt.h"
+#include "base/DataDirectory.h"
+#include "base/DataDirectoryLock.h"
+#include "base/Prompt.h"
 #include "app/SingleInstance.h"
 #include "app/TfrmMain.h"
 

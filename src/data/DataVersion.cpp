@@ -1,6 +1,6 @@
 #include "DataVersion.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "data/Schema.h"
 #include "engine/TableFile.h"
 

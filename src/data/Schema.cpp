@@ -1,6 +1,6 @@
 #include "Schema.h"
 
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 
 namespace Schema {
 

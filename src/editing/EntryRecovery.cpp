@@ -1,6 +1,6 @@
 #include "EntryRecovery.h"
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "Markup.h"
 
 #include "data/Statements.h"
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 #include "publish/ArchivePeriod.h"
 
 namespace Markup {

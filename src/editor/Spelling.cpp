@@ -1,7 +1,7 @@
 #include "Spelling.h"
 
-#include "app/AtomicFile.h"
-#include "data/WrenError.h"
+#include "base/AtomicFile.h"
+#include "base/WrenError.h"
 
 #include <QDir>
 #include <QFile>

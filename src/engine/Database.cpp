@@ -1,7 +1,7 @@
 #include "Database.h"
 
 #include "data/Schema.h"
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 #include "engine/TableFile.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "TableFile.h"
 
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 
 #include <QDir>
 #include <QFileInfo>

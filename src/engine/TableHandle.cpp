@@ -1,6 +1,6 @@
 #include "TableHandle.h"
 
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 
 #include <QSqlField>
 #include <QSqlQuery>

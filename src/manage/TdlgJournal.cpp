@@ -1,8 +1,8 @@
 #include "TdlgJournal.h"
 
-#include "app/Prompt.h"
+#include "base/Prompt.h"
 #include "data/Statements.h"
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 #include "editor/HtmlSyntaxHighlighter.h"
 
 #include <QCheckBox>

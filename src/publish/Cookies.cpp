@@ -1,6 +1,6 @@
 #include "Cookies.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "data/Statements.h"
 #include "engine/Database.h"
 

@@ -1,6 +1,6 @@
 #include "EntryPreview.h"
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "editing/Markup.h"
 #include "publish/PageText.h"
 

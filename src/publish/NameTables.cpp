@@ -1,6 +1,6 @@
 #include "NameTables.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 NameTables NameTables::fromLocale()
 {

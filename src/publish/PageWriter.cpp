@@ -1,7 +1,7 @@
 #include "PageWriter.h"
 
 #include "data/Statements.h"
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 #include "engine/Database.h"
 #include "publish/ArchiveIndex.h"
 #include "publish/ArchivePeriod.h"

@@ -1,7 +1,7 @@
 #include "PublishTypes.h"
 
-#include "app/IniFile.h"
-#include "app/Settings.h"
+#include "base/IniFile.h"
+#include "base/Settings.h"
 #include "engine/Database.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "Firewall.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 FirewallSettings LoadFirewall(const Settings &settings)
 {

@@ -1,7 +1,7 @@
 #include "SiteTransfer.h"
 
-#include "app/AtomicFile.h"
-#include "data/WrenError.h"
+#include "base/AtomicFile.h"
+#include "base/WrenError.h"
 #include "transfer/FtpClient.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // recovery file of unsaved text, and the firewall settings read for transfers.
 
 #include "TestSupport.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "app/ToolbarLayout.h"
 #include "editing/EntryRecovery.h"
 #include "transfer/Firewall.h"

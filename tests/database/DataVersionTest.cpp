@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "app/Startup.h"
 #include "data/DataVersion.h"
 #include "data/Schema.h"

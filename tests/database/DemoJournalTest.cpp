@@ -2,8 +2,8 @@
 
 #include "wren-demo/DemoJournal.h"
 
-#include "app/Settings.h"
-#include "data/WrenError.h"
+#include "base/Settings.h"
+#include "base/WrenError.h"
 
 TEST(DemoTemplatesTest, PageTemplateHasEveryPartInOrder)
 {

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
 #include "data/Statements.h"
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 #include "engine/TableHandle.h"
 
 class TableHandleTest : public DataDirTest {

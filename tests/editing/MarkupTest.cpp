@@ -1,7 +1,7 @@
 // The texts of the markup commands and the statements of Purge Entries.
 
 #include "TestSupport.h"
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 #include "editing/Markup.h"
 
 using namespace Markup;

@@ -1,8 +1,8 @@
 // The Options dialog on a settings file of its own.
 
 #include "TestSupport.h"
-#include "app/Prompt.h"
-#include "app/Settings.h"
+#include "base/Prompt.h"
+#include "base/Settings.h"
 #include "app/TdlgOptions.h"
 #include "publish/FormatDate.h"
 #include "publish/NameTables.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "app/Prompt.h"
-#include "app/Settings.h"
+#include "base/Prompt.h"
+#include "base/Settings.h"
 #include "app/TfrmMain.h"
 #include "wren-demo/DemoJournal.h"
 

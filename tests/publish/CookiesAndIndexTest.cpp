@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "publish/ArchiveIndex.h"
 #include "publish/Cookies.h"
 #include "transfer/SiteTransfer.h"

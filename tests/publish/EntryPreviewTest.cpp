@@ -1,7 +1,7 @@
 // The preview file of the entry being written, and the pending files beside it.
 
 #include "TestSupport.h"
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 #include "publish/EntryPreview.h"
 
 #include <QDir>

@@ -5,7 +5,7 @@
 // the expected files instead, to be read and checked by hand before a commit.
 #include "TestSupport.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "data/DataVersion.h"
 #include "publish/PublishRun.h"
 #include "transfer/SiteTransfer.h"

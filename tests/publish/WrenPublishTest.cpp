@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/DataDirectoryLock.h"
+#include "base/DataDirectoryLock.h"
 
 #include <QDir>
 #include <QFileInfo>

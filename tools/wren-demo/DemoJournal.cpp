@@ -1,8 +1,8 @@
 #include "DemoJournal.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "data/DataVersion.h"
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 #include "engine/Database.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // wren-demo DIR [--today YYYY-MM-DD]: writes a ready demo data directory.
 #include "DemoJournal.h"
 
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -5,12 +5,12 @@
 // Log lines go to standard output, messages to standard error. Exit status 0
 // when no step failed, 1 when a step logged a failure, 2 when the command
 // could not run.
-#include "app/DataDirectory.h"
-#include "app/DataDirectoryLock.h"
-#include "app/Settings.h"
-#include "app/StagingDirectory.h"
+#include "base/DataDirectory.h"
+#include "base/DataDirectoryLock.h"
+#include "base/Settings.h"
+#include "base/StagingDirectory.h"
 #include "app/Startup.h"
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 #include "engine/Database.h"
 #include "publish/PublishRun.h"
 #include "transfer/CurlFtpClient.h"

@@ -1,6 +1,6 @@
 #include "AtomicFile.h"
 
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "app/IniFile.h"
-#include "data/WrenError.h"
+#include "base/IniFile.h"
+#include "base/WrenError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "app/DataDirectory.h"
-#include "app/Settings.h"
+#include "base/DataDirectory.h"
+#include "base/Settings.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/StagingDirectory.h"
+#include "base/StagingDirectory.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "StagingDirectory.h"
 
-#include "data/WrenError.h"
+#include "base/WrenError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "IniFile.h"
 
-#include "app/AtomicFile.h"
-#include "data/WrenError.h"
+#include "base/AtomicFile.h"
+#include "base/WrenError.h"
 
 #include <QFile>
 
