@@ -10,6 +10,7 @@
 #include "editing/EntryGridModel.h"
 #include "editing/EntryList.h"
 #include "editing/EntryRecovery.h"
+#include "editing/RecoveryWriter.h"
 #include "editing/EntryLinkDialogs.h"
 #include "editor/SpellDialogs.h"
 #include "editor/HtmlSyntaxHighlighter.h"
@@ -103,9 +104,8 @@ TfrmMain::TfrmMain(const MainWindowPaths &paths, QWidget *parent)
     buildLayout();
     buildMenus();
     buildTray();
-    m_recoveryTimer.setSingleShot(true);
-    m_recoveryTimer.setInterval(1000);
-    connect(&m_recoveryTimer, &QTimer::timeout, this, &TfrmMain::writeRecovery);
+    m_recovery = new RecoveryWriter(
+        *m_entries, m_paths.dataDir, [this](const QString &line) { log(line); }, this);
 }
 
 TfrmMain::~TfrmMain()
@@ -227,6 +227,7 @@ void TfrmMain::buildMenus()
 {
     const MainActions &a = m_actions;
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    m_mnuFile = file;
     file->addAction(a["actExit"]);
     QMenu *edit = menuBar()->addMenu(QStringLiteral("Edit"));
     for (const char *name :
@@ -346,6 +347,9 @@ void TfrmMain::buildTray()
     mnuTray->addAction(QStringLiteral("Hide Wren"), this, &QWidget::hide);
     mnuTrayClose = mnuTray->addAction(QStringLiteral("Minimize on Close"));
     mnuTrayClose->setCheckable(true);
+    // Where no tray shows, the option must still be reachable.
+    m_mnuFile->insertAction(m_actions["actExit"], mnuTrayClose);
+    m_mnuFile->insertSeparator(m_actions["actExit"]);
     mnuTray->addSeparator();
     QAction *exit = mnuTray->addAction(QStringLiteral("E&xit"), this, &TfrmMain::trayExit);
     exit->setStatusTip(QStringLiteral("Exit from Wren"));
@@ -425,10 +429,7 @@ bool TfrmMain::FormCreate()
         m_grid->reload();
         showEntry();
     });
-    connect(m_entries.get(), &EntryList::settled, this, [this] {
-        m_recoveryTimer.stop();
-        EntryRecovery::remove(m_paths.dataDir);
-    });
+    connect(m_entries.get(), &EntryList::settled, m_recovery, &RecoveryWriter::settled);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this] {
         try {
             m_db.flush();
@@ -751,6 +752,10 @@ void TfrmMain::actCustomizeExecute()
 
 void TfrmMain::actExitExecute()
 {
+    // Without a tray a minimised window would be the only way back, and the
+    // user asked to leave: Exit always ends the program then.
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        m_exitRequested = true;
     close();
 }
 
@@ -784,7 +789,7 @@ void TfrmMain::saveSettings()
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
-    if (minimizeOnClose() && !m_exitRequested) {
+    if (minimizeOnClose() && !m_exitRequested && !m_sessionEnding) {
         event->ignore();
         // Without a tray there is nowhere to hide to: minimise instead.
         if (QSystemTrayIcon::isSystemTrayAvailable())
@@ -804,48 +809,62 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    bool closed = true;
+    // A change the user is asked about and that fails to store keeps the
+    // window open, so the text is not lost. When the session ends nobody can
+    // answer: the recovery file keeps the text for the next start.
+    bool settled = true;
+    if (!m_sessionEnding) {
+        guard([&] {
+            settled = false;
+            storeJournalName();
+            promptUnsavedChanges();
+            settled = true;
+        });
+    }
+    if (!settled) {
+        m_exitRequested = false;
+        event->ignore();
+        return;
+    }
+    // Closing is final from here: a settings file that cannot be written is
+    // reported once, and what was written before stays written.
+    guard([&] { saveSettings(); });
+    guard([&] { m_toolbarLayout.save(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg"))); });
     guard([&] {
-        closed = false;
-        storeJournalName();
-        promptUnsavedChanges();
-        saveSettings();
-        m_toolbarLayout.save(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg")));
         m_db.closeIdleConnections();
         m_ftp->disconnect(); // the session ends without a log line
-        closed = true;
     });
     m_exitRequested = false;
-    if (closed) {
-        m_tray->hide();
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    m_tray->hide();
+    event->accept();
 }
 
 void TfrmMain::scheduleRecovery()
 {
-    if (m_started && m_entries->hasPendingChange())
-        m_recoveryTimer.start();
+    if (m_started)
+        m_recovery->changed();
 }
 
-void TfrmMain::writeRecovery()
+void TfrmMain::hideEvent(QHideEvent *event)
 {
-    if (!m_entries->hasPendingChange())
-        return;
-    RecoveredEntry entry;
-    const bool inserting = m_entries->rows().state() == TableHandle::State::Insert;
-    entry.id = inserting ? 0 : m_entries->rows().value(QStringLiteral("ID")).toLongLong();
-    entry.journal = m_entries->journal().id;
-    entry.day = m_entries->day();
-    entry.title = m_entries->title();
-    entry.entry = m_entries->text();
-    try {
-        EntryRecovery::write(m_paths.dataDir, entry);
-    } catch (const WrenError &error) {
-        log(error.message());
-    }
+    if (m_started)
+        m_recovery->flush();
+    QMainWindow::hideEvent(event);
+}
+
+void TfrmMain::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && m_started)
+        m_recovery->flush();
+    QMainWindow::changeEvent(event);
+}
+
+void TfrmMain::endSession()
+{
+    if (m_started)
+        m_recovery->flush();
+    m_sessionEnding = true;
+    close();
 }
 
 void TfrmMain::offerRecovery()

@@ -19,6 +19,7 @@
 class EntryGridModel;
 class CurlFtpClient;
 class EntryList;
+class RecoveryWriter;
 class QLabel;
 class QProgressBar;
 class PublishRun;
@@ -115,6 +116,9 @@ public:
     void navNameNext();
     // Brings the window to the front, restoring it when minimised or hidden.
     void showAndRaise();
+    // The desktop session ends (SIGTERM, SIGHUP): the recovery file is written,
+    // the window closes as the user would close it, without asking anything.
+    void endSession();
 
     // State other parts read.
     int journalId() const;
@@ -154,6 +158,10 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // The recovery file is written at once when the window is hidden or loses
+    // the focus: the user may not come back to it.
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildLayout();
@@ -168,7 +176,6 @@ private:
     void showEntry();
     void log(const QString &line);
     void scheduleRecovery();
-    void writeRecovery();
     void offerRecovery();
     void storeJournalName();
     // Reads the spelling options of the settings file and loads the dictionary.
@@ -198,7 +205,8 @@ private:
     TfrmFind *m_frmFind = nullptr;
     TfrmList *m_frmList = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
-    QAction *mnuTrayClose = nullptr;
+    QAction *mnuTrayClose = nullptr; // in the tray menu and the File menu
+    QMenu *m_mnuFile = nullptr;
     std::unique_ptr<CurlFtpClient> m_ftp;     // the one FTP session, kept between runs
     SiteTransfer *m_activeTransfer = nullptr; // set while a publish or archive run works
     bool m_closeAfterRun = false;
@@ -211,8 +219,9 @@ private:
     TdlgSpellOptions *m_dlgSpellOpt = nullptr;
     QWebEngineView *m_preview = nullptr; // the web view, made at the first preview
     QUrl m_previewUrl;
-    QTimer m_recoveryTimer;
+    RecoveryWriter *m_recovery = nullptr;
     bool m_exitRequested = false;
+    bool m_sessionEnding = false; // the desktop session ends: nobody answers a prompt
     bool m_showingEntry = false;
     bool m_started = false;
 };

@@ -1,6 +1,7 @@
 #include "base/DataDirectory.h"
 #include "base/DataDirectoryLock.h"
 #include "base/Prompt.h"
+#include "app/SessionSignals.h"
 #include "app/SingleInstance.h"
 #include "app/TfrmMain.h"
 
@@ -51,8 +52,12 @@ int main(int argc, char *argv[])
               static_cast<int>(arguments.size()));
         window.showAndRaise();
     });
+    // A session that ends closes the window as the user would, without asking.
+    SessionSignals sessionSignals;
+    QObject::connect(&sessionSignals, &SessionSignals::ending, &window, [&window](int) { window.endSession(); });
     if (!window.FormCreate())
-        return 0;
+        return 1; // the reason was shown; a script sees the failure
+
     window.show();
     QObject::connect(&window, &QObject::destroyed, &app, &QApplication::quit);
     app.setQuitOnLastWindowClosed(true);

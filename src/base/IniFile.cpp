@@ -1,17 +1,42 @@
 #include "IniFile.h"
 
 #include "base/AtomicFile.h"
+#include "base/ByteText.h"
 #include "base/WrenError.h"
 
 #include <QFile>
 
 namespace {
 
-bool isSectionHeader(const QString &trimmed, QString *name)
+// One line of the file as it is stored: its bytes without the line end, and
+// where it starts and ends (line end included) in the file.
+struct Line {
+    QByteArray text;
+    qsizetype begin = 0;
+    qsizetype end = 0;
+};
+
+QList<Line> splitLines(const QByteArray &bytes)
 {
-    if (!trimmed.startsWith(u'['))
+    QList<Line> lines;
+    qsizetype begin = 0;
+    while (begin < bytes.size()) {
+        qsizetype nl = bytes.indexOf('\n', begin);
+        const qsizetype end = nl < 0 ? bytes.size() : nl + 1;
+        qsizetype textEnd = nl < 0 ? bytes.size() : nl;
+        if (textEnd > begin && bytes[textEnd - 1] == '\r')
+            --textEnd;
+        lines.append({bytes.mid(begin, textEnd - begin), begin, end});
+        begin = end;
+    }
+    return lines;
+}
+
+bool isSectionHeader(const QByteArray &trimmed, QByteArray *name)
+{
+    if (!trimmed.startsWith('['))
         return false;
-    const qsizetype close = trimmed.indexOf(u']');
+    const qsizetype close = trimmed.indexOf(']');
     if (close < 0)
         return false;
     *name = trimmed.mid(1, close - 1).trimmed();
@@ -19,11 +44,11 @@ bool isSectionHeader(const QString &trimmed, QString *name)
 }
 
 // Splits "key = value" into its trimmed parts; comment and blank lines are no keys.
-bool isKeyLine(const QString &trimmed, QString *key, QString *value)
+bool isKeyLine(const QByteArray &trimmed, QByteArray *key, QByteArray *value)
 {
-    if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#'))
+    if (trimmed.isEmpty() || trimmed.startsWith(';') || trimmed.startsWith('#'))
         return false;
-    const qsizetype eq = trimmed.indexOf(u'=');
+    const qsizetype eq = trimmed.indexOf('=');
     if (eq <= 0)
         return false;
     *key = trimmed.left(eq).trimmed();
@@ -32,16 +57,17 @@ bool isKeyLine(const QString &trimmed, QString *key, QString *value)
     return true;
 }
 
-bool sameName(const QString &a, const QString &b)
+// Names compare without regard to ASCII letter case.
+bool sameName(const QByteArray &a, const QString &b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.compare(ByteText::encode(b), Qt::CaseInsensitive) == 0;
 }
 
 // A value must stay on its own line: line breaks inside it become blanks.
-QString oneLine(QString value)
+QByteArray oneLine(QByteArray value)
 {
-    value.replace(u'\r', u' ');
-    value.replace(u'\n', u' ');
+    value.replace('\r', ' ');
+    value.replace('\n', ' ');
     return value;
 }
 
@@ -49,30 +75,33 @@ QString oneLine(QString value)
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
-QStringList IniFile::readLines() const
+QByteArray IniFile::readBytes() const
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QString text = QString::fromUtf8(file.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QStringList lines = text.split(u'\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return file.readAll();
 }
 
 std::optional<QString> IniFile::lookup(const QString &section, const QString &key) const
 {
+    const std::optional<QByteArray> raw = lookupBytes(section, key);
+    if (!raw)
+        return std::nullopt;
+    return ByteText::decode(*raw);
+}
+
+std::optional<QByteArray> IniFile::lookupBytes(const QString &section, const QString &key) const
+{
     bool inSection = false;
-    for (const QString &line : readLines()) {
-        const QString trimmed = line.trimmed();
-        QString name;
+    for (const Line &line : splitLines(readBytes())) {
+        const QByteArray trimmed = line.text.trimmed();
+        QByteArray name;
         if (isSectionHeader(trimmed, &name)) {
             inSection = sameName(name, section);
             continue;
         }
-        QString lineKey, value;
+        QByteArray lineKey, value;
         if (inSection && isKeyLine(trimmed, &lineKey, &value) && sameName(lineKey, key))
             return value;
     }
@@ -125,16 +154,24 @@ bool IniFile::readBool(const QString &section, const QString &key, bool defaultV
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    QStringList lines = readLines();
-    const QString keyLine = key + u'=' + oneLine(value);
+    writeBytes(section, key, ByteText::encode(value));
+}
+
+void IniFile::writeBytes(const QString &section, const QString &key, const QByteArray &value)
+{
+    // Only the key's own line changes; every other byte of the file stays as
+    // it was, whatever its encoding or line ends.
+    QByteArray bytes = readBytes();
+    const QList<Line> lines = splitLines(bytes);
+    const QByteArray keyBytes = ByteText::encode(key);
+    const QByteArray lineEnd = bytes.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
 
     qsizetype sectionStart = -1; // index of the header line of the first matching section
     qsizetype lastKeyInSection = -1;
     bool inSection = false;
-    bool written = false;
-    for (qsizetype i = 0; i < lines.size() && !written; ++i) {
-        const QString trimmed = lines[i].trimmed();
-        QString name;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray trimmed = lines[i].text.trimmed();
+        QByteArray name;
         if (isSectionHeader(trimmed, &name)) {
             if (inSection)
                 break; // the first matching section ended without the key
@@ -148,25 +185,36 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
         if (!inSection || trimmed.isEmpty())
             continue;
         lastKeyInSection = i;
-        QString lineKey;
+        QByteArray lineKey;
         if (isKeyLine(trimmed, &lineKey, nullptr) && sameName(lineKey, key)) {
-            lines[i] = lineKey + u'=' + oneLine(value);
-            written = true;
+            const qsizetype textEnd = lines[i].begin + lines[i].text.size();
+            bytes.replace(lines[i].begin, textEnd - lines[i].begin, lineKey + '=' + oneLine(value));
+            store(bytes);
+            return;
         }
     }
-    if (!written) {
-        if (sectionStart >= 0) {
-            lines.insert(lastKeyInSection + 1, keyLine);
-        } else {
-            if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-                lines.append(QString());
-            lines.append(u'[' + section + u']');
-            lines.append(keyLine);
-        }
+    const QByteArray keyLine = keyBytes + '=' + oneLine(value);
+    if (sectionStart >= 0) {
+        const Line &after = lines[lastKeyInSection];
+        qsizetype at = after.end;
+        QByteArray insert = keyLine + lineEnd;
+        if (at == bytes.size() && !bytes.endsWith('\n'))
+            insert = lineEnd + keyLine + lineEnd; // the last line had no line end
+        bytes.insert(at, insert);
+    } else {
+        if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+            bytes += lineEnd;
+        if (!lines.isEmpty() && !lines.last().text.trimmed().isEmpty())
+            bytes += lineEnd;
+        bytes += '[' + ByteText::encode(section) + ']' + lineEnd + keyLine + lineEnd;
     }
+    store(bytes);
+}
 
+void IniFile::store(const QByteArray &bytes)
+{
     try {
-        AtomicFile::write(m_path, (lines.join(u'\n') + u'\n').toUtf8());
+        AtomicFile::write(m_path, bytes);
     } catch (const WrenError &) {
         throw WrenError(QStringLiteral("Unable to write to %1").arg(m_path));
     }

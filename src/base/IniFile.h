@@ -12,6 +12,8 @@
 // file behind). Section and key names match without regard to letter case.
 // Values follow these rules:
 //  - text is stored as is; a value read back is cut to 2047 characters;
+//  - a write changes only the line of its key: every other line keeps its
+//    bytes, and texts that are not UTF-8 come back as they were (ByteText);
 //  - integers are written in decimal and read as decimal, or as hexadecimal when
 //    the text is longer than two characters and starts with "0x" or "0X";
 //  - Booleans are written "1" or "0" and read as integers, any number but 0 true.
@@ -30,6 +32,13 @@ public:
     bool hasKey(const QString &section, const QString &key) const;
 
     void writeString(const QString &section, const QString &key, const QString &value);
+    // The value's bytes as the file holds them, and writing them so: for texts
+    // that must reach a page byte for byte (day and month names).
+    std::optional<QByteArray> readBytes(const QString &section, const QString &key) const
+    {
+        return lookupBytes(section, key);
+    }
+    void writeBytes(const QString &section, const QString &key, const QByteArray &value);
     void writeInteger(const QString &section, const QString &key, int value);
     void writeBool(const QString &section, const QString &key, bool value);
 
@@ -39,8 +48,10 @@ public:
     static constexpr int kMaxValueLength = 2047;
 
 private:
-    QStringList readLines() const;
+    QByteArray readBytes() const;
     std::optional<QString> lookup(const QString &section, const QString &key) const;
+    std::optional<QByteArray> lookupBytes(const QString &section, const QString &key) const;
+    void store(const QByteArray &bytes);
 
     QString m_path;
 };

@@ -2,10 +2,12 @@
 
 #include "data/Schema.h"
 #include "base/WrenError.h"
+#include "engine/RowReader.h"
 #include "engine/TableFile.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 
@@ -29,6 +31,26 @@ void setEngineTempDirectory(const QString &dir)
 QString engineMessage(const QSqlError &error)
 {
     return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+int engineCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code : SQLITE_ERROR;
+}
+
+// The tables a statement names, as whole words.
+std::vector<const Schema::Table *> tablesNamedIn(const QString &statement)
+{
+    std::vector<const Schema::Table *> named;
+    for (const Schema::Table &table : Schema::tables()) {
+        const QRegularExpression word(QStringLiteral("\\b%1\\b").arg(table.name),
+                                      QRegularExpression::CaseInsensitiveOption);
+        if (word.match(statement).hasMatch())
+            named.push_back(&table);
+    }
+    return named;
 }
 
 } // namespace
@@ -84,6 +106,10 @@ void Database::open(const QString &dataDir, const QString &tempDir)
             attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(table.name + QStringLiteral("File")));
             attach.addBindValue(TableFile::path(m_dataDir, table));
             run(attach);
+            // A file that is no database, or a damaged one, is named at once.
+            QSqlQuery check(connection());
+            if (!check.exec(QStringLiteral("SELECT COUNT(*) FROM %1File.sqlite_master").arg(table.name)))
+                throw WrenError(table.file + QStringLiteral(": ") + engineMessage(check.lastError()));
         }
     } catch (...) {
         close();
@@ -103,30 +129,53 @@ void Database::close()
     m_dataDir.clear();
 }
 
+void Database::fail(const QString &statement, int code, const QString &message) const
+{
+    // Errors of a file as a whole name the file; others (a refused row, a
+    // wrong statement) are the table's and speak for themselves.
+    const int primary = code & 0xFF;
+    const bool ofAFile = primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_BUSY ||
+                         primary == SQLITE_LOCKED || primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN ||
+                         primary == SQLITE_READONLY || primary == SQLITE_FULL || primary == SQLITE_PERM;
+    const std::vector<const Schema::Table *> named = tablesNamedIn(statement);
+    if (!ofAFile || named.empty())
+        throw WrenError(message);
+    if (named.size() == 1)
+        throw WrenError(named.front()->file + QStringLiteral(": ") + message);
+    // Several tables: the one that cannot be read is at fault.
+    QStringList files;
+    for (const Schema::Table *table : named) {
+        files << table->file;
+        QSqlQuery probe(connection());
+        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM %1File.sqlite_master").arg(table->name)))
+            throw WrenError(table->file + QStringLiteral(": ") + message);
+    }
+    throw WrenError(files.join(QStringLiteral(" or ")) + QStringLiteral(": ") + message);
+}
+
 QSqlQuery Database::run(const QString &statement) const
 {
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.exec(statement))
-        throw WrenError(engineMessage(query.lastError()));
+        fail(statement, engineCode(query.lastError()), engineMessage(query.lastError()));
     return query;
 }
 
 void Database::run(QSqlQuery &prepared) const
 {
     if (!prepared.exec())
-        throw WrenError(engineMessage(prepared.lastError()));
+        fail(prepared.lastQuery(), engineCode(prepared.lastError()), engineMessage(prepared.lastError()));
 }
 
 std::optional<QSqlRecord> Database::firstRow(const QString &statement) const
 {
-    QSqlQuery query = run(statement);
-    if (!query.next())
+    RowReader rows(*this, statement);
+    if (!rows.next())
         return std::nullopt;
-    QSqlRecord row = query.record();
-    for (int i = 0; i < row.count(); ++i) {
-        if (!row.isNull(i))
-            return row;
+    for (int i = 0; i < rows.columnCount(); ++i) {
+        if (!rows.isNull(i))
+            return rows.record();
     }
     return std::nullopt;
 }

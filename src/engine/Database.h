@@ -55,9 +55,15 @@ public:
     // longer uses, the counterpart of closing idle connections at shutdown.
     void closeIdleConnections();
 
-private:
+    // The connection's engine handle, for RowReader; null when not open.
     sqlite3 *handle() const;
 
+    // Throws WrenError for an engine error of the statement, naming the table
+    // file at fault ("Journal.DAT: database is locked") when the statement
+    // names one table, or the one of its tables that fails to read.
+    [[noreturn]] void fail(const QString &statement, int code, const QString &message) const;
+
+private:
     QString m_name;
     QString m_dataDir;
 };

@@ -17,7 +17,8 @@ namespace {
 class FileConnection {
 public:
     explicit FileConnection(const QString &filePath)
-        : m_name(QStringLiteral("wren-file-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+        : m_name(QStringLiteral("wren-file-") + QUuid::createUuid().toString(QUuid::WithoutBraces)),
+          m_fileName(QFileInfo(filePath).fileName())
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(filePath);
@@ -37,17 +38,19 @@ public:
 
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
 
-    // Runs one statement; a failure throws with the engine's message.
+    // Runs one statement; a failure throws with the file's name and the
+    // engine's message ("Journal.DAT: file is not a database").
     QSqlQuery run(const QString &statement) const
     {
         QSqlQuery query(db());
         if (!query.exec(statement))
-            throw WrenError(query.lastError().databaseText());
+            throw WrenError(m_fileName + QStringLiteral(": ") + query.lastError().databaseText());
         return query;
     }
 
 private:
     QString m_name;
+    QString m_fileName;
 };
 
 QStringList existingColumns(const FileConnection &file, const QString &tableName)

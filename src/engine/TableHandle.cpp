@@ -1,11 +1,57 @@
 #include "TableHandle.h"
 
+#include "base/ByteText.h"
 #include "base/WrenError.h"
+#include "data/Schema.h"
+#include "engine/RowReader.h"
 
+#include <QDateTime>
 #include <QSqlField>
 #include <QSqlQuery>
 
 #include <algorithm>
+
+namespace {
+
+// A date or time field must hold a day or time that exists: the pattern
+// alone would let "2026-11-31" or "25:61:00" through, and such a value later
+// stops every page built from it.
+void checkCalendarValue(const QString &tableName, const QString &fieldName, const QVariant &value)
+{
+    if (value.isNull() || value.toString().isEmpty())
+        return;
+    const Schema::Table *table = nullptr;
+    for (const Schema::Table &t : Schema::tables())
+        if (t.name.compare(tableName, Qt::CaseInsensitive) == 0)
+            table = &t;
+    if (!table)
+        return;
+    for (const Schema::Field &field : table->fields) {
+        if (field.name.compare(fieldName, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString text = value.toString();
+        bool real = true;
+        const char *what = nullptr;
+        if (field.type == Schema::FieldType::Date) {
+            what = "date";
+            real = text.size() == 10 && QDate::fromString(text, QStringLiteral("yyyy-MM-dd")).isValid();
+        } else if (field.type == Schema::FieldType::Time) {
+            what = "time";
+            real = text.size() == 8 && QTime::fromString(text, QStringLiteral("HH:mm:ss")).isValid();
+        } else if (field.type == Schema::FieldType::DateTime) {
+            what = "date and time";
+            // Date and time apart: a local clock change must not make a stored value "impossible".
+            real = text.size() == 23 && QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd")).isValid() &&
+                   QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss.zzz")).isValid();
+        }
+        if (!real)
+            throw WrenError(QStringLiteral("%1 of %2: \"%3\" is no %4 of the calendar")
+                                .arg(field.name, table->name, text, QLatin1String(what)));
+        return;
+    }
+}
+
+} // namespace
 
 TableHandle::TableHandle(Database &database, QString tableName) : m_db(database), m_table(std::move(tableName)) {}
 
@@ -36,17 +82,15 @@ void TableHandle::readRows()
     } else if (!m_filter.isEmpty()) {
         text = QStringLiteral("SELECT * FROM (%1) WHERE %2").arg(text, m_filter);
     }
-    QSqlQuery query(m_db.connection());
-    query.setForwardOnly(true);
-    query.prepare(text);
+    // Texts are read as stored, so one that is not UTF-8 comes back unchanged.
+    RowReader query(m_db, text);
     for (auto it = m_parameters.cbegin(); it != m_parameters.cend(); ++it)
-        query.bindValue(u':' + it.key(), it.value());
-    m_db.run(query);
+        query.bind(u':' + it.key(), it.value());
 
     std::vector<QSqlRecord> rows;
     while (query.next())
         rows.push_back(query.record());
-    m_emptyRecord = query.record();
+    m_emptyRecord = query.emptyRecord();
     // A SELECT without an order gives its rows in creation order.
     if (!m_select.isEmpty() && !m_select.contains(QLatin1String("ORDER BY"), Qt::CaseInsensitive) &&
         m_emptyRecord.indexOf(QStringLiteral("ID")) >= 0) {
@@ -268,6 +312,7 @@ void TableHandle::post()
         return;
     QSqlQuery query(m_db.connection());
     QStringList names;
+    QStringList marks;
     QVariantList values;
     for (int i = 0; i < m_buffer.count(); ++i) {
         const QString name = m_buffer.fieldName(i);
@@ -276,14 +321,20 @@ void TableHandle::post()
         if (m_state == State::Edit && m_buffer.value(i) == m_rows[m_current].value(i) &&
             m_buffer.isNull(i) == m_rows[m_current].isNull(i))
             continue;
+        checkCalendarValue(m_table, name, m_buffer.value(i));
         names << name;
-        values << m_buffer.value(i);
+        // A text holding bytes that are not UTF-8 goes in as those bytes, still a text.
+        const QVariant v = m_buffer.value(i);
+        if (v.typeId() == QMetaType::QString && ByteText::hasEscapes(v.toString())) {
+            marks << QStringLiteral("CAST(? AS TEXT)");
+            values << QVariant(ByteText::encode(v.toString()));
+        } else {
+            marks << QStringLiteral("?");
+            values << v;
+        }
     }
     qlonglong id = -1;
     if (m_state == State::Insert) {
-        QStringList marks;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            marks << QStringLiteral("?");
         query.prepare(
             names.isEmpty()
                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
@@ -296,8 +347,8 @@ void TableHandle::post()
         id = currentId();
         if (!names.isEmpty()) {
             QStringList sets;
-            for (const QString &name : names)
-                sets << name + QStringLiteral("=?");
+            for (qsizetype k = 0; k < names.size(); ++k)
+                sets << names[k] + u'=' + marks[k];
             query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID=?").arg(m_table, sets.join(u',')));
             for (const QVariant &v : values)
                 query.addBindValue(v);
@@ -307,10 +358,7 @@ void TableHandle::post()
     }
 
     // Read the stored row back, with the values the engine assigned.
-    QSqlQuery stored(m_db.connection());
-    stored.prepare(QStringLiteral("SELECT * FROM %1 WHERE ID=?").arg(m_table));
-    stored.addBindValue(id);
-    m_db.run(stored);
+    RowReader stored(m_db, QStringLiteral("SELECT * FROM %1 WHERE ID=%2").arg(m_table).arg(id));
     QSqlRecord row = m_buffer;
     if (stored.next()) {
         const QSqlRecord fresh = stored.record();

@@ -116,3 +116,30 @@ TEST_F(IniFileTest, AWriteIntoAMissingDirectoryIsRefused)
         EXPECT_EQ(error.message(), QStringLiteral("Unable to write to ") + path("no/such/dir/wren.INI"));
     }
 }
+
+TEST_F(IniFileTest, AWriteChangesOnlyItsOwnLine)
+{
+    // A Latin-1 name, a line with control bytes, CR LF line ends and a comment:
+    // writing another key must leave every one of their bytes alone.
+    const QByteArray before = QByteArray("[Language]\r\nLongMonth3=M\xe4rz\r\nOdd=\x01\x02\xff\xfe bytes\r\n"
+                                         "; a comment \xa7\r\n[General]\r\nCookieSeq=4\r\nVersion=5.0\r\n",
+                                         -1);
+    writeFile("wren.INI", before);
+    IniFile ini(iniPath());
+    ini.writeInteger("General", "CookieSeq", 5);
+    QByteArray expected = before;
+    expected.replace("CookieSeq=4", "CookieSeq=5");
+    EXPECT_EQ(readFile("wren.INI"), expected);
+
+    EXPECT_EQ(ini.readBytes("Language", "LongMonth3").value(), QByteArray("M\xe4rz"));
+    // A text read and written back as text keeps its bytes too.
+    ini.writeString("Language", "LongMonth3", ini.readString("Language", "LongMonth3", QString()));
+    EXPECT_EQ(readFile("wren.INI"), expected);
+
+    ini.writeString("General", "New", QStringLiteral("x"));
+    ini.writeString("Placement", "Top", QStringLiteral("7"));
+    const QByteArray after = readFile("wren.INI");
+    EXPECT_TRUE(after.startsWith(expected.left(expected.indexOf("[General]"))));
+    EXPECT_TRUE(after.contains("Version=5.0\r\nNew=x\r\n")) << after.constData();
+    EXPECT_TRUE(after.endsWith("\r\n[Placement]\r\nTop=7\r\n")) << after.constData();
+}

@@ -7,6 +7,7 @@
 #include "app/TdlgOptions.h"
 
 #include <QCalendarWidget>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -181,7 +182,6 @@ TEST_F(EntryEditingTest, TextTypedBeforeACrashIsOfferedBack)
     const qlonglong id = currentId();
     const QString before = storedText(id);
     type(QStringLiteral(" not yet saved"));
-    EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path()))) << "written only after a pause";
     QTest::qWait(1400);
     ASSERT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
     drop(); // no close: as after a crash
@@ -198,6 +198,38 @@ TEST_F(EntryEditingTest, TextTypedBeforeACrashIsOfferedBack)
     EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path())));
     EXPECT_TRUE(storedText(id).endsWith(QStringLiteral(" not yet saved\r\n")) ||
                 storedText(id).endsWith(QStringLiteral(" not yet saved")));
+}
+
+TEST_F(EntryEditingTest, SteadyTypingIsKeptWithinASecond)
+{
+    // A key every 100 ms for three seconds: the file must not wait for a pause.
+    QString typed;
+    QElapsedTimer clock;
+    clock.start();
+    QString keptAtOneAndAHalfSeconds;
+    for (int i = 0; i < 30; ++i) {
+        const QString word = QStringLiteral(" w%1").arg(i);
+        type(word);
+        typed += word;
+        QTest::qWait(100);
+        if (keptAtOneAndAHalfSeconds.isEmpty() && clock.elapsed() >= 1500) {
+            QFile file(EntryRecovery::path(dataDir.path()));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "no recovery file while typing goes on";
+            keptAtOneAndAHalfSeconds = QString::fromUtf8(file.readAll());
+        }
+    }
+    EXPECT_TRUE(keptAtOneAndAHalfSeconds.contains(QStringLiteral(" w0 w1 w2 w3")));
+    const std::optional<RecoveredEntry> last = EntryRecovery::read(dataDir.path());
+    ASSERT_TRUE(last);
+    // At most the last second of typing is missing.
+    EXPECT_TRUE(last->entry.contains(typed.left(typed.indexOf(QStringLiteral(" w20")))));
+}
+
+TEST_F(EntryEditingTest, LosingTheFocusWritesTheRecoveryFileAtOnce)
+{
+    type(QStringLiteral(" before the focus went"));
+    window->hide();
+    EXPECT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
 }
 
 TEST_F(EntryEditingTest, RecoveredTextOfADeletedEntryBecomesANewEntry)

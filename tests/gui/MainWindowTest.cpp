@@ -10,6 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSystemTrayIcon>
+#include <QTest>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QCheckBox>
@@ -90,24 +94,67 @@ TEST_F(WindowTest, PlacementStateOneMaximisesAndIgnoresTheBounds)
     EXPECT_FALSE(window->actMainTB->isHidden());
 }
 
-TEST_F(WindowTest, MinimizeOnCloseKeepsTheProgramUntilTheTrayExit)
+TEST_F(WindowTest, MinimizeOnCloseWithoutATrayStillLetsTheUserLeave)
 {
     makeDemo();
     settings().setMinimizeOnClose(true);
     ASSERT_TRUE(start());
     window->show();
     window->resize(640, 480);
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "this test needs a display without a tray";
 
-    action("actExit")->trigger();
-    EXPECT_TRUE(window->isHidden() || window->isMinimized()) << "File, Exit only puts the window away";
-    EXPECT_FALSE(window->close()) << "the close button neither";
+    EXPECT_FALSE(window->close()) << "the close button minimises";
+    EXPECT_TRUE(window->isMinimized());
     EXPECT_EQ(settings().width(), 754) << "nothing written back yet";
 
-    window->trayExit();
-    EXPECT_FALSE(window->isVisible());
+    // The option is in the File menu too, where the user can uncheck it.
+    QAction *option = nullptr;
+    for (QAction *item : window->menuBar()->actions().first()->menu()->actions())
+        if (item->text() == QStringLiteral("Minimize on Close"))
+            option = item;
+    ASSERT_NE(option, nullptr);
+    EXPECT_TRUE(option->isChecked());
+
+    action("actExit")->trigger();
+    EXPECT_FALSE(window->isVisible()) << "File, Exit ends the program when there is no tray to come back from";
     EXPECT_EQ(settings().width(), 640);
     EXPECT_TRUE(settings().minimizeOnClose());
     EXPECT_TRUE(QFile::exists(dataPath(QStringLiteral("Wren.cfg"))));
+}
+
+TEST_F(WindowTest, ClosingIsFinalWhenTheSettingsFileCannotBeWritten)
+{
+    makeDemo();
+    ASSERT_TRUE(start());
+    window->show();
+    window->resize(610, 470);
+    // The settings file is replaced by a directory: every write fails.
+    QFile::remove(settingsPath());
+    ASSERT_TRUE(QDir().mkdir(settingsPath()));
+    const int shownBefore = Prompt::shownCount();
+    Prompt::setNextAnswer(QMessageBox::Ok);
+    action("actExit")->trigger();
+    EXPECT_FALSE(window->isVisible()) << "the window closes all the same";
+    EXPECT_EQ(Prompt::lastText(), QStringLiteral("Unable to write to %1").arg(settingsPath()));
+    EXPECT_EQ(Prompt::shownCount() - shownBefore, 1) << "the failure is shown once";
+}
+
+TEST_F(WindowTest, AnEndingSessionClosesWithoutAskingAndKeepsTheTypedText)
+{
+    makeDemo();
+    ASSERT_TRUE(start());
+    window->show();
+    window->resize(620, 460);
+    window->dbEntry->moveCursor(QTextCursor::End);
+    QTest::keyClicks(window->dbEntry, QStringLiteral(" typed as the session ended"));
+    ASSERT_TRUE(window->entries().hasPendingChange());
+
+    window->endSession(); // what SIGTERM or SIGHUP leads to
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(settings().width(), 620) << "placement written";
+    QFile recovery(dataPath(QStringLiteral("Recovery.json")));
+    ASSERT_TRUE(recovery.open(QIODevice::ReadOnly)) << "the text waits for the next start";
+    EXPECT_TRUE(recovery.readAll().contains("typed as the session ended"));
 }
 
 TEST_F(WindowTest, FileExitClosesAndWritesTheSettingsBack)
