@@ -9,6 +9,7 @@
 #include "base/WrenError.h"
 #include "editing/EntryGridModel.h"
 #include "editing/EntryList.h"
+#include "editing/EditorText.h"
 #include "editing/EntryRecovery.h"
 #include "editing/RecoveryWriter.h"
 #include "editing/EntryLinkDialogs.h"
@@ -71,20 +72,6 @@ static void initResources()
 }
 
 namespace {
-
-// The editor shows line breaks as "\n"; entries keep them as CR LF, the form
-// that publishing turns into paragraphs.
-QString toStored(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(u'\n', QLatin1String("\r\n"));
-    return text;
-}
-
-QString toEditor(QString text)
-{
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-}
 
 // Commands whose work arrives with later parts of the program.
 
@@ -320,14 +307,14 @@ void TfrmMain::buildMenus()
         });
     });
     connect(dbTitle, &QLineEdit::textEdited, this, [this](const QString &text) {
-        guard([&] { m_entries->setTitle(text); });
+        guard([&] { m_entries->setTitle(EditorText::toStored(text, m_titleLegacy, false)); });
         scheduleRecovery();
     });
     connect(dbEntry, &QPlainTextEdit::textChanged, this, [this] {
         if (m_showingEntry || !m_started)
             return;
         // Re-colouring signals a change too; only a different text is an edit.
-        const QString text = toStored(dbEntry->toPlainText());
+        const QString text = EditorText::toStored(dbEntry->toPlainText(), m_entryLegacy);
         if (text == m_entries->text())
             return;
         guard([&] { m_entries->setText(text); });
@@ -524,8 +511,19 @@ void TfrmMain::journalChanged()
 void TfrmMain::showEntry()
 {
     m_showingEntry = true;
-    dbTitle->setText(m_entries->title());
-    const QString text = toEditor(m_entries->text());
+    const EditorText title = EditorText::fromStored(m_entries->title(), false);
+    const EditorText entry = EditorText::fromStored(m_entries->text());
+    m_titleLegacy = title.legacy;
+    if (dbTitle->text() != title.shown)
+        dbTitle->setText(title.shown);
+    const QString &text = entry.shown;
+    const bool newLegacy = entry.legacy && (!m_entryLegacy || m_legacyShownId != currentEntryKey());
+    m_entryLegacy = entry.legacy;
+    if (newLegacy) {
+        m_legacyShownId = currentEntryKey();
+        statusBar()->showMessage(
+            QStringLiteral("This entry is not stored as UTF-8: it is shown as Windows-1252 and saved that way"));
+    }
     if (dbEntry->toPlainText() != text)
         dbEntry->setPlainText(text);
     const int row =
@@ -533,6 +531,12 @@ void TfrmMain::showEntry()
     if (m_grid && row >= 0 && row < m_grid->rowCount())
         dbGrid->selectRow(row);
     m_showingEntry = false;
+}
+
+qlonglong TfrmMain::currentEntryKey() const
+{
+    TableHandle &rows = m_entries->rows();
+    return rows.state() == TableHandle::State::Insert ? -2 : rows.value(QStringLiteral("ID")).toLongLong();
 }
 
 void TfrmMain::promptUnsavedChanges()

@@ -223,5 +223,9 @@ private:
     bool m_exitRequested = false;
     bool m_sessionEnding = false; // the desktop session ends: nobody answers a prompt
     bool m_showingEntry = false;
+    bool m_entryLegacy = false; // the entry shown is stored in another encoding than UTF-8
+    bool m_titleLegacy = false;
+    qlonglong m_legacyShownId = -1; // the entry the status bar last said so for
+    qlonglong currentEntryKey() const;
     bool m_started = false;
 };

@@ -3,7 +3,9 @@
 #include "base/WrenError.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
@@ -49,7 +51,7 @@ void write(const QString &path, const QByteArray &bytes, Durability durability)
     const QFileInfo target(path);
     const QByteArray nativeTarget = QFile::encodeName(target.absoluteFilePath());
     QByteArray temp =
-        QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+        QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + kTemporaryMark);
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         fail(path, errno);
@@ -77,6 +79,25 @@ void write(const QString &path, const QByteArray &bytes, Durability durability)
         ::unlink(temp.constData());
         fail(path, error);
     }
+}
+
+int removeAbandonedTemporaries(const QString &dir)
+{
+    static const QRegularExpression ours(QStringLiteral("^\\..+\\.wrentmp-[A-Za-z0-9]{6}$"));
+    int removed = 0;
+    const QFileInfoList entries = QDir(dir).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &entry : entries) {
+        if (!ours.match(entry.fileName()).hasMatch())
+            continue;
+        struct stat st {};
+        const QByteArray native = QFile::encodeName(entry.absoluteFilePath());
+        // Only plain files of this user; a link or somebody else's file stays.
+        if (::lstat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        if (::unlink(native.constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 } // namespace AtomicFile

@@ -25,4 +25,12 @@ enum class Durability {
 // Throws WrenError "Unable to write to <path>: <reason>" when anything fails.
 void write(const QString &path, const QByteArray &bytes, Durability durability = Durability::Sync);
 
+// The temporary file of "name" is ".name.wrentmp-XXXXXX", so that one a killed
+// process left behind is known for ours.
+inline const QString kTemporaryMark = QStringLiteral(".wrentmp-XXXXXX");
+
+// Deletes the temporary files of this kind in dir that a process ended before
+// renaming (plain files of this user only); returns how many.
+int removeAbandonedTemporaries(const QString &dir);
+
 } // namespace AtomicFile

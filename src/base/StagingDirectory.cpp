@@ -32,16 +32,63 @@ StagingDirectory StagingDirectory::createPrivate(const QString &baseDir)
 {
     if (!QDir().mkpath(baseDir))
         throw WrenError(QStringLiteral("Cannot create the directory %1").arg(baseDir));
+    removeAbandoned(baseDir);
     QByteArray pattern = QFile::encodeName(QDir(baseDir).filePath(QStringLiteral("wrentmp-XXXXXX")));
     if (!::mkdtemp(pattern.data()))
         throw WrenError(QStringLiteral("Cannot create a staging directory in %1: %2").arg(baseDir, systemError()));
-    return StagingDirectory(QFile::decodeName(pattern));
+    const QString path = QFile::decodeName(pattern);
+    // The owner's mark: a later start removes the folder once this process is gone.
+    QFile mark(QDir(path).filePath(QLatin1String(kOwnerFile)));
+    if (mark.open(QIODevice::WriteOnly))
+        mark.write(ownerMark(::getpid()));
+    return StagingDirectory(path);
+}
+
+QByteArray StagingDirectory::ownerMark(qint64 pid)
+{
+    // The process ID with the process's start time, so that a reused ID is
+    // not taken for the owner.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QByteArray start;
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 19)
+            start = fields[19]; // field 22 of the line: the start time
+    }
+    return QByteArray::number(pid) + ' ' + start + '\n';
+}
+
+int StagingDirectory::removeAbandoned(const QString &baseDir)
+{
+    int removed = 0;
+    const QFileInfoList folders =
+        QDir(baseDir).entryInfoList({QStringLiteral("wrentmp-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo &folder : folders) {
+        const QString path = folder.absoluteFilePath();
+        if (!isPrivateDirectory(path))
+            continue;
+        QFile mark(QDir(path).filePath(QLatin1String(kOwnerFile)));
+        if (!mark.open(QIODevice::ReadOnly))
+            continue; // no owner's mark: not known to be ours
+        const QByteArray stored = mark.readAll();
+        mark.close();
+        const qint64 pid = stored.split(' ').value(0).toLongLong();
+        if (pid <= 0 || ownerMark(pid) == stored)
+            continue; // its process still runs
+        StagingDirectory abandoned(path);
+        abandoned.remove();
+        if (!QFileInfo::exists(path))
+            ++removed;
+    }
+    return removed;
 }
 
 StagingDirectory StagingDirectory::prepare(const QString &baseDir)
 {
     if (!QDir().mkpath(baseDir))
         throw WrenError(QStringLiteral("Cannot create the directory %1").arg(baseDir));
+    removeAbandoned(baseDir);
     const QString path = QDir(baseDir).filePath(QStringLiteral("wrentmp"));
     const QByteArray native = QFile::encodeName(path);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
@@ -77,6 +124,8 @@ void StagingDirectory::remove()
     if (!isValid())
         return;
     empty();
+    if (isPrivateDirectory(m_path))
+        QFile::remove(QDir(m_path).filePath(QLatin1String(kOwnerFile)));
     if (isPrivateDirectory(m_path))
         ::rmdir(QFile::encodeName(m_path).constData());
     m_path.clear();

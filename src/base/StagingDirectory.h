@@ -31,11 +31,18 @@ public:
     // something (a hidden file, a subdirectory) stays.
     void remove();
 
+    // Removes the private staging folders ("wrentmp-XXXXXX") under baseDir
+    // whose owning process has ended (a run that was killed), if they pass
+    // the ownership check; returns how many went.
+    static int removeAbandoned(const QString &baseDir);
+
     // True when path is a real directory (not a link), owned by this user and
     // closed to everybody else.
     static bool isPrivateDirectory(const QString &path);
 
 private:
     explicit StagingDirectory(QString path) : m_path(std::move(path)) {}
+    static QByteArray ownerMark(qint64 pid);
+    static constexpr const char *kOwnerFile = ".owner";
     QString m_path;
 };

@@ -1,6 +1,7 @@
 #include "EntryRecovery.h"
 
 #include "base/AtomicFile.h"
+#include "base/ByteText.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,11 @@ void write(const QString &dataDir, const RecoveredEntry &entry)
     o.insert(QStringLiteral("day"), entry.day.toString(Qt::ISODate));
     o.insert(QStringLiteral("title"), entry.title);
     o.insert(QStringLiteral("entry"), entry.entry);
+    // JSON holds only valid text: bytes that are not UTF-8 go along as base64.
+    if (ByteText::hasEscapes(entry.title))
+        o.insert(QStringLiteral("titleBytes"), QString::fromLatin1(ByteText::encode(entry.title).toBase64()));
+    if (ByteText::hasEscapes(entry.entry))
+        o.insert(QStringLiteral("entryBytes"), QString::fromLatin1(ByteText::encode(entry.entry).toBase64()));
     AtomicFile::write(path(dataDir), QJsonDocument(o).toJson(), AtomicFile::Durability::Sync);
 }
 
@@ -39,6 +45,10 @@ std::optional<RecoveredEntry> read(const QString &dataDir)
     e.day = QDate::fromString(o.value(QStringLiteral("day")).toString(), Qt::ISODate);
     e.title = o.value(QStringLiteral("title")).toString();
     e.entry = o.value(QStringLiteral("entry")).toString();
+    if (o.contains(QStringLiteral("titleBytes")))
+        e.title = ByteText::decode(QByteArray::fromBase64(o.value(QStringLiteral("titleBytes")).toString().toLatin1()));
+    if (o.contains(QStringLiteral("entryBytes")))
+        e.entry = ByteText::decode(QByteArray::fromBase64(o.value(QStringLiteral("entryBytes")).toString().toLatin1()));
     if (!e.day.isValid())
         return std::nullopt;
     return e;

@@ -1,5 +1,7 @@
 #include "ArchiveIndex.h"
 
+#include "base/ByteText.h"
+
 #include "data/Statements.h"
 #include "engine/Database.h"
 #include "publish/ArchivePeriod.h"
@@ -48,8 +50,12 @@ QByteArray BuildArchiveIndex(PublishContext &ctx, const QByteArray &extension, c
 
     std::vector<QDate> days;
     QSqlQuery rows = ctx.db.run(Statements::archiveDays(ctx.journal.id, first, last, ctx.journal.arcReverse));
-    while (rows.next())
-        days.push_back(QDate::fromString(rows.value(0).toString(), Qt::ISODate));
+    while (rows.next()) {
+        // A day no calendar has (stored before dates were checked) lists no period.
+        const QDate day = QDate::fromString(rows.value(0).toString(), QStringLiteral("yyyy-MM-dd"));
+        if (day.isValid())
+            days.push_back(day);
+    }
 
     QByteArray out = "<table border=\"0\" width=\"100%\">";
     int cells = 0;
@@ -60,8 +66,8 @@ QByteArray BuildArchiveIndex(PublishContext &ctx, const QByteArray &extension, c
         QString text = FormatDate(ctx.journal.arcDtFormat, ps, ctx.names);
         if (weekly)
             text += QStringLiteral(" - ") + FormatDate(ctx.journal.arcDtFormat, pe, ctx.names);
-        out += "<td><a href=\"arc" + FormatDate(QStringLiteral("yyyymmdd"), ps, ctx.names).toUtf8() + '.' + extension +
-               "\">" + text.toUtf8() + "</a></td>";
+        out += "<td><a href=\"arc" + ByteText::encode(FormatDate(QStringLiteral("yyyymmdd"), ps, ctx.names)) + '.' +
+               extension + "\">" + ByteText::encode(text) + "</a></td>";
         if (++cells == n) {
             out += "</tr>";
             cells = 0;

@@ -3,9 +3,9 @@
 #include "base/Settings.h"
 #include "data/Statements.h"
 #include "engine/Database.h"
+#include "engine/RowReader.h"
 
 #include <QRandomGenerator>
-#include <QSqlQuery>
 
 QString PickCookie(const Database &db, Settings &settings, bool randomCookies)
 {
@@ -24,10 +24,11 @@ QString PickCookie(const Database &db, Settings &settings, bool randomCookies)
         settings.setCookieSeq(position);
     }
 
-    QSqlQuery cookies = db.run(Statements::cookiesInOrder());
+    RowReader cookies(db, Statements::cookiesInOrder());
+    const int field = cookies.column(QStringLiteral("Cookie"));
     for (int row = 1; cookies.next(); ++row) {
         if (row == position)
-            return cookies.value(QStringLiteral("Cookie")).toString();
+            return cookies.text(field); // lossless: the page gets the stored bytes
     }
     return QString();
 }

@@ -16,10 +16,17 @@ struct NameTables {
     std::array<QString, 12> shortMonths;
     std::array<QString, 12> longMonths;
 
-    QString shortDay(int n) const { return shortDays.at(n - 1); }
-    QString longDay(int n) const { return longDays.at(n - 1); }
-    QString shortMonth(int n) const { return shortMonths.at(n - 1); }
-    QString longMonth(int n) const { return longMonths.at(n - 1); }
+    // A number outside the table (the day of an invalid date) gives an empty
+    // name, so that formatting any date gives some text.
+    QString shortDay(int n) const { return pick(shortDays, n); }
+    QString longDay(int n) const { return pick(longDays, n); }
+    QString shortMonth(int n) const { return pick(shortMonths, n); }
+    QString longMonth(int n) const { return pick(longMonths, n); }
+
+    template <size_t N> static QString pick(const std::array<QString, N> &names, int n)
+    {
+        return n >= 1 && n <= int(N) ? names[size_t(n - 1)] : QString();
+    }
 
     // The system locale's names.
     static NameTables fromLocale();

@@ -2,16 +2,21 @@
 
 #include "data/Statements.h"
 #include "base/WrenError.h"
+#include "base/ByteText.h"
 #include "engine/Database.h"
+#include "engine/RowReader.h"
 #include "publish/ArchiveIndex.h"
 #include "publish/ArchivePeriod.h"
 #include "publish/Cookies.h"
 #include "publish/FormatDate.h"
 #include "publish/PageText.h"
+#include "transfer/SiteTransfer.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+
+#include <vector>
 
 namespace {
 
@@ -23,18 +28,52 @@ struct EntryRow {
     QByteArray id, author, title, entry, date, time, link;
 };
 
+// Where a pattern occurs in the block, found once per page; each search of an
+// entry then continues from the last one, so expanding a block is linear in
+// its length however many tags it holds.
+class Occurrences {
+public:
+    Occurrences(const QByteArray &text, const QByteArray &pattern)
+    {
+        for (qsizetype at = PageText::findIgnoringCase(text, pattern); at >= 0;
+             at = PageText::findIgnoringCase(text, pattern, at + pattern.size()))
+            m_positions.push_back(at);
+    }
+    void rewind() { m_next = 0; }
+    // The first occurrence at or after from, or -1; from never goes back
+    // between two rewinds.
+    qsizetype from(qsizetype r)
+    {
+        while (m_next < m_positions.size() && m_positions[m_next] < r)
+            ++m_next;
+        return m_next < m_positions.size() ? m_positions[m_next] : -1;
+    }
+
+private:
+    std::vector<qsizetype> m_positions;
+    size_t m_next = 0;
+};
+
 // Writes the expanded entry block for each entry of a page.
 class BlockWriter {
 public:
-    BlockWriter(PublishContext &ctx, const PageRequest &page, QIODevice &out) : m_ctx(ctx), m_page(page), m_out(out) {}
-
-    void write(const QByteArray &block, const EntryRow &e)
+    BlockWriter(PublishContext &ctx, const PageRequest &page, const QByteArray &block, QIODevice &out)
+        : m_ctx(ctx), m_page(page), m_block(block), m_out(out), m_headers(block, "<WrenHeader>"),
+          m_headerEnds(block, "</WrenHeader>"), m_tags(block, "<$Wren")
     {
+    }
+
+    void write(const EntryRow &e)
+    {
+        const QByteArray &block = m_block;
+        m_headers.rewind();
+        m_headerEnds.rewind();
+        m_tags.rewind();
         qsizetype r = 0;
         while (r < block.size()) {
-            qsizetype p = PageText::findIgnoringCase(block, "<WrenHeader>", r);
+            qsizetype p = m_headers.from(r);
             if (p < 0)
-                p = PageText::findIgnoringCase(block, "<$Wren", r);
+                p = m_tags.from(r);
             const qsizetype gt = p == r ? block.indexOf('>', r) : -1;
             if (p == r && gt >= 0) {
                 const QByteArray token = block.mid(r, gt + 1 - r);
@@ -60,7 +99,7 @@ private:
     {
         m_out.write("<a name=\"WrenID" + e.id + "\"></a>");
         m_out.write(PageText::ReplaceExtTag(PageText::InsertParagraphs(e.entry, m_ctx.options.autoinsertTag),
-                                            m_page.upload.arcExt.toUtf8()));
+                                            ByteText::encode(m_page.upload.arcExt)));
     }
 
     // The value of an entry tag, or fallback when the token is none.
@@ -76,7 +115,7 @@ private:
         if (sameTag(token, "<$WrenID>"))
             return e.id;
         if (sameTag(token, "<$WrenExt>"))
-            return m_page.upload.arcExt.toUtf8();
+            return ByteText::encode(m_page.upload.arcExt);
         if (sameTag(token, "<$WrenTitle>"))
             return e.title;
         if (sameTag(token, "<$WrenLink>"))
@@ -89,7 +128,7 @@ private:
     qsizetype dayHeader(const QByteArray &block, qsizetype r, const EntryRow &e)
     {
         if (m_lastHeaderDay.isValid() && e.day == m_lastHeaderDay) {
-            const qsizetype end = PageText::findIgnoringCase(block, "</WrenHeader>", r);
+            const qsizetype end = m_headerEnds.from(r);
             // Without an end marker the header runs to the end of the block.
             return end < 0 ? block.size() : end + 13;
         }
@@ -122,7 +161,9 @@ private:
 
     PublishContext &m_ctx;
     const PageRequest &m_page;
+    const QByteArray &m_block;
     QIODevice &m_out;
+    Occurrences m_headers, m_headerEnds, m_tags;
     QDate m_lastHeaderDay;
 };
 
@@ -130,49 +171,68 @@ private:
 
 std::optional<QByteArray> PageWriter::LoadTemplate(int templateId)
 {
-    const auto row = m_ctx.db.firstRow(
-        QStringLiteral("SELECT ID, Template, FileDir, FileMod FROM Templates WHERE ID=") + QString::number(templateId));
-    if (!row)
+    RowReader row(m_ctx.db, QStringLiteral("SELECT ID, Template, FileDir, FileMod FROM Templates WHERE ID=") +
+                                QString::number(templateId));
+    if (!row.next())
         return std::nullopt;
-    QString text = row->value(QStringLiteral("Template")).toString();
-    const QString fileDir = row->value(QStringLiteral("FileDir")).toString();
+    // The stored bytes are the template, whatever their encoding.
+    QByteArray text = row.bytes(1);
+    const QString fileDir = row.text(2);
     const QFileInfo file(fileDir);
     if (!fileDir.isEmpty() && file.isFile()) {
         const QString modified = file.lastModified().toString(kStoredDateTime);
-        if (row->value(QStringLiteral("FileMod")).toString() != modified) {
+        if (row.text(3) != modified) {
             QFile in(fileDir);
             if (!in.open(QIODevice::ReadOnly))
                 throw WrenError(QStringLiteral("Cannot read the template file %1: %2").arg(fileDir, in.errorString()));
-            QByteArray bytes = in.readAll();
-            const qsizetype zero = bytes.indexOf('\0');
+            text = in.readAll();
+            const qsizetype zero = text.indexOf('\0');
             if (zero >= 0)
-                bytes.truncate(zero);
-            text = QString::fromUtf8(bytes);
+                text.truncate(zero);
             QSqlQuery store(m_ctx.db.connection());
-            store.prepare(QStringLiteral("UPDATE Templates SET FileMod=?, Template=? WHERE ID=?"));
+            store.prepare(QStringLiteral("UPDATE Templates SET FileMod=?, Template=CAST(? AS TEXT) WHERE ID=?"));
             store.addBindValue(modified);
             store.addBindValue(text);
             store.addBindValue(templateId);
             m_ctx.db.run(store);
         }
     }
-    return text.toUtf8();
+    return text;
+}
+
+QDate PageWriter::storedDay(const QVariant &value)
+{
+    const QString text = value.toString();
+    return text.size() == 10 ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd")) : QDate();
+}
+
+std::optional<QDate> PageWriter::validEntryDay(const QString &statement, bool earliest) const
+{
+    const auto row = m_ctx.db.firstRow(statement);
+    if (!row)
+        return std::nullopt;
+    const QDate day = storedDay(row->value(0));
+    if (day.isValid())
+        return day;
+    // The first or last day is one no calendar has: take the nearest real one.
+    std::optional<QDate> found;
+    QSqlQuery days = m_ctx.db.run(Statements::entryDaysNewestFirst(m_ctx.journal.id));
+    while (days.next()) {
+        const QDate d = storedDay(days.value(0));
+        if (d.isValid() && (!found || (earliest ? d < *found : d > *found)))
+            found = d;
+    }
+    return found;
 }
 
 std::optional<QDate> PageWriter::FirstEntryDay() const
 {
-    const auto row = m_ctx.db.firstRow(Statements::earliestEntryDay(m_ctx.journal.id));
-    if (!row)
-        return std::nullopt;
-    return QDate::fromString(row->value(0).toString(), Qt::ISODate);
+    return validEntryDay(Statements::earliestEntryDay(m_ctx.journal.id), true);
 }
 
 std::optional<QDate> PageWriter::LastEntryDay() const
 {
-    const auto row = m_ctx.db.firstRow(Statements::latestEntryDayForArchives(m_ctx.journal.id));
-    if (!row)
-        return std::nullopt;
-    return QDate::fromString(row->value(0).toString(), Qt::ISODate);
+    return validEntryDay(Statements::latestEntryDayForArchives(m_ctx.journal.id), false);
 }
 
 QByteArray PageWriter::archivePrev(const PageRequest &page)
@@ -181,8 +241,8 @@ QByteArray PageWriter::archivePrev(const PageRequest &page)
     const QDate before = page.firstDay.addDays(-1);
     const QDate p = page.archiveMode ? before : ArchivePeriod::PeriodStart(before, m_ctx.journal.arcType);
     if (first && p >= *first)
-        return (ArchivePeriod::ArchiveName(p, m_ctx.journal.arcType) + u'.' + page.upload.arcExt).toUtf8();
-    return page.upload.logFile.toUtf8();
+        return ByteText::encode(ArchivePeriod::ArchiveName(p, m_ctx.journal.arcType) + u'.' + page.upload.arcExt);
+    return ByteText::encode(page.upload.logFile);
 }
 
 QByteArray PageWriter::archiveNext(const PageRequest &page)
@@ -190,8 +250,8 @@ QByteArray PageWriter::archiveNext(const PageRequest &page)
     const std::optional<QDate> last = LastEntryDay();
     const QDate q = ArchivePeriod::PeriodEnd(page.lastDay.addDays(1), m_ctx.journal.arcType);
     if (last && q <= *last)
-        return (ArchivePeriod::ArchiveName(q, m_ctx.journal.arcType) + u'.' + page.upload.arcExt).toUtf8();
-    return page.upload.logFile.toUtf8();
+        return ByteText::encode(ArchivePeriod::ArchiveName(q, m_ctx.journal.arcType) + u'.' + page.upload.arcExt);
+    return ByteText::encode(page.upload.logFile);
 }
 
 QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageRequest &page)
@@ -211,16 +271,17 @@ QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageReques
     replaceFirst("<$WrenArchivePrev>", [&](const QByteArray &) { return archivePrev(page); });
     replaceFirst("<$WrenArchiveNext>", [&](const QByteArray &) { return archiveNext(page); });
     replaceFirst("<$WrenCookie>", [&](const QByteArray &) {
-        return PickCookie(m_ctx.db, m_ctx.settings, m_ctx.options.randomCookies).toUtf8();
+        return ByteText::encode(PickCookie(m_ctx.db, m_ctx.settings, m_ctx.options.randomCookies));
     });
     replaceFirst("<$WrenSysDate>", [&](const QByteArray &) {
-        return FormatDate(m_ctx.journal.dtFormat, now.date(), m_ctx.names).toUtf8();
+        return ByteText::encode(FormatDate(m_ctx.journal.dtFormat, now.date(), m_ctx.names));
     });
     replaceFirst("<$WrenSysTime>", [&](const QByteArray &) {
-        return FormatDate(m_ctx.journal.tmFormat, timeOnlyDay(), now.time(), m_ctx.names).toUtf8();
+        return ByteText::encode(FormatDate(m_ctx.journal.tmFormat, timeOnlyDay(), now.time(), m_ctx.names));
     });
-    replaceFirst("<$WrenArchive",
-                 [&](const QByteArray &token) { return BuildArchiveIndex(m_ctx, page.upload.arcExt.toUtf8(), token); });
+    replaceFirst("<$WrenArchive", [&](const QByteArray &token) {
+        return BuildArchiveIndex(m_ctx, ByteText::encode(page.upload.arcExt), token);
+    });
     return t;
 }
 
@@ -237,25 +298,34 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
     const QByteArray block = t.mid(b + 6, e - (b + 6));
 
     const JournalSettings &j = m_ctx.journal;
-    QSqlQuery rows = m_ctx.db.run(Statements::pageEntries(page.firstDay, page.lastDay, j.id, j.reverse));
-    const QSqlRecord fields = rows.record();
-    const int fId = fields.indexOf(QStringLiteral("ID")), fDate = fields.indexOf(QStringLiteral("eDate")),
-              fTime = fields.indexOf(QStringLiteral("eTime")), fEntry = fields.indexOf(QStringLiteral("Entry")),
-              fAuthor = fields.indexOf(QStringLiteral("Author")), fTitle = fields.indexOf(QStringLiteral("Title"));
-    const QByteArray ext = page.upload.arcExt.toUtf8();
-    BlockWriter writer(m_ctx, page, out);
+    RowReader rows(m_ctx.db, Statements::pageEntries(page.firstDay, page.lastDay, j.id, j.reverse));
+    const int fId = rows.column(QStringLiteral("ID")), fDate = rows.column(QStringLiteral("eDate")),
+              fTime = rows.column(QStringLiteral("eTime")), fEntry = rows.column(QStringLiteral("Entry")),
+              fAuthor = rows.column(QStringLiteral("Author")), fTitle = rows.column(QStringLiteral("Title"));
+    const QByteArray ext = ByteText::encode(page.upload.arcExt);
+    BlockWriter writer(m_ctx, page, block, out);
     while (rows.next()) {
         EntryRow row;
-        row.day = QDate::fromString(rows.value(fDate).toString(), Qt::ISODate);
-        const QTime time = QTime::fromString(rows.value(fTime).toString(), Qt::ISODate);
-        row.id = rows.value(fId).toString().toUtf8();
-        row.author = rows.value(fAuthor).toString().toUtf8();
-        row.title = rows.value(fTitle).toString().toUtf8();
-        row.entry = rows.value(fEntry).toString().toUtf8();
-        row.date = FormatDate(j.dtFormat, row.day, m_ctx.names).toUtf8();
-        row.time = FormatDate(j.tmFormat, timeOnlyDay(), time, m_ctx.names).toUtf8();
-        row.link = ArchivePeriod::ArchiveName(row.day, j.arcType).toUtf8() + '.' + ext + "#WrenID" + row.id;
-        writer.write(block, row);
+        row.id = rows.bytes(fId);
+        const QByteArray storedDay = rows.bytes(fDate), storedTime = rows.bytes(fTime);
+        row.day = QDate::fromString(QString::fromLatin1(storedDay), QStringLiteral("yyyy-MM-dd"));
+        const QTime time = QTime::fromString(QString::fromLatin1(storedTime), QStringLiteral("HH:mm:ss"));
+        if (!row.day.isValid() || !time.isValid()) {
+            // A row stored before dates were checked: the page goes on without it.
+            if (m_ctx.transfer.firstReport(QStringLiteral("impossible-day-") + QString::fromLatin1(row.id)))
+                m_ctx.transfer.logFailure(QStringLiteral("Entry %1 has the impossible %2 %3; left out")
+                                              .arg(QString::fromLatin1(row.id),
+                                                   row.day.isValid() ? QStringLiteral("time") : QStringLiteral("date"),
+                                                   ByteText::decode(row.day.isValid() ? storedTime : storedDay)));
+            continue;
+        }
+        row.author = rows.bytes(fAuthor);
+        row.title = rows.bytes(fTitle);
+        row.entry = rows.bytes(fEntry);
+        row.date = ByteText::encode(FormatDate(j.dtFormat, row.day, m_ctx.names));
+        row.time = ByteText::encode(FormatDate(j.tmFormat, timeOnlyDay(), time, m_ctx.names));
+        row.link = ByteText::encode(ArchivePeriod::ArchiveName(row.day, j.arcType)) + '.' + ext + "#WrenID" + row.id;
+        writer.write(row);
     }
     out.write(t.constData() + e + 7, t.size() - (e + 7));
     return true;

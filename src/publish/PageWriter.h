@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QVariant>
 
 #include <optional>
 
@@ -38,7 +39,12 @@ public:
     std::optional<QDate> FirstEntryDay() const;
     std::optional<QDate> LastEntryDay() const;
 
+    // A stored day "yyyy-mm-dd", or an invalid date when the value is none
+    // that a calendar has.
+    static QDate storedDay(const QVariant &value);
+
 private:
+    std::optional<QDate> validEntryDay(const QString &statement, bool earliest) const;
     QByteArray archivePrev(const PageRequest &page);
     QByteArray archiveNext(const PageRequest &page);
 

@@ -1,8 +1,10 @@
 #include "PublishRun.h"
 
 #include "data/Statements.h"
+#include "base/ByteText.h"
 #include "base/WrenError.h"
 #include "engine/Database.h"
+#include "engine/RowReader.h"
 #include "publish/ArchiveIndex.h"
 #include "publish/ArchivePeriod.h"
 #include "publish/FormatDate.h"
@@ -21,7 +23,7 @@ namespace {
 std::vector<UploadRow> uploadsOf(const Database &db, const QString &statement)
 {
     std::vector<UploadRow> rows;
-    QSqlQuery query = db.run(statement);
+    RowReader query(db, statement); // names and folders as stored
     while (query.next())
         rows.push_back(UploadRow::fromRecord(query.record()));
     return rows;
@@ -49,19 +51,29 @@ void PublishRun::PublishEntry()
         log(QStringLiteral("No entries to publish!"));
         return;
     }
-    const QDate lastDay = QDate::fromString(latest->value(0).toString(), Qt::ISODate);
+    QDate lastDay = PageWriter::storedDay(latest->value(0));
     QDate firstDay;
-    if (m_ctx.options.historyDays) {
-        firstDay = lastDay.addDays(-(m_ctx.options.days - 1));
-    } else {
-        QSqlQuery days = m_ctx.db.run(Statements::entryDaysNewestFirst(j));
-        int counted = 0;
-        while (days.next()) {
-            firstDay = QDate::fromString(days.value(0).toString(), Qt::ISODate);
-            if (++counted == m_ctx.options.days)
-                break;
-        }
+    // Days no calendar has (stored before dates were checked) count for nothing.
+    QSqlQuery days = m_ctx.db.run(Statements::entryDaysNewestFirst(j));
+    int counted = 0;
+    while ((!lastDay.isValid() || !m_ctx.options.historyDays) && days.next()) {
+        const QDate day = PageWriter::storedDay(days.value(0));
+        if (!day.isValid())
+            continue;
+        if (!lastDay.isValid())
+            lastDay = day;
+        if (m_ctx.options.historyDays)
+            break;
+        firstDay = day;
+        if (++counted == m_ctx.options.days)
+            break;
     }
+    if (!lastDay.isValid()) {
+        log(QStringLiteral("No entries to publish!"));
+        return;
+    }
+    if (m_ctx.options.historyDays)
+        firstDay = lastDay.addDays(-(m_ctx.options.days - 1));
     planEntryFiles();
     BuildPages(false, firstDay, lastDay, 0);
     m_ctx.pending.clear();
@@ -266,7 +278,7 @@ void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
                 const QByteArray token = rest.mid(r, gt + 1 - r);
                 r = gt + 1;
                 if (PageText::findIgnoringCase(token, "<$WrenArchive") >= 0)
-                    file.write(BuildArchiveIndex(m_ctx, upload.arcExt.toUtf8(), token));
+                    file.write(BuildArchiveIndex(m_ctx, ByteText::encode(upload.arcExt), token));
             } else if (p > r) {
                 file.write(rest.constData() + r, p - r);
                 r = p;

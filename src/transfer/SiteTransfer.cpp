@@ -154,6 +154,11 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
         return;
     }
     const QString destination = withDelimiter(destinationDir) + destinationName;
+    // Temporary files a killed run left in this folder go before anything is written.
+    if (!m_cleanedDirs.contains(destinationDir)) {
+        m_cleanedDirs.insert(destinationDir);
+        AtomicFile::removeAbandonedTemporaries(destinationDir);
+    }
     // A destination that already holds these bytes is left alone: its time
     // stays that of the last change, and nothing is written for nothing.
     if (QFileInfo(destination).size() == bytes.size()) {

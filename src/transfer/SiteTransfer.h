@@ -2,6 +2,7 @@
 
 #include "publish/PublishTypes.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -65,6 +66,15 @@ public:
     int failures() const { return m_failures; }
     // Logs a line that reports a failure, and counts it.
     void logFailure(const QString &line);
+    // True the first time a key is given: for a fault that many pages of a
+    // run meet (an entry left out) but that is logged once.
+    bool firstReport(const QString &key)
+    {
+        if (m_reported.contains(key))
+            return false;
+        m_reported.insert(key);
+        return true;
+    }
 
 private:
     void log(const QString &line) { m_log(line); }
@@ -73,6 +83,8 @@ private:
     LogSink m_log;
     FtpClient *m_ftp;
     int m_failures = 0;
+    QSet<QString> m_reported;
+    QSet<QString> m_cleanedDirs; // local folders already rid of abandoned temporary files
     int m_planned = 0;
     int m_sent = 0;
     bool m_stopRequested = false;
