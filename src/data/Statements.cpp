@@ -65,6 +65,14 @@ QString pageEntries(const QDate &firstDay, const QDate &lastDay, int journalId, 
                     : QStringLiteral(" ORDER BY eDate ASC, eTime ASC"));
 }
 
+QString impossibleEntryDays(int journalId)
+{
+    // SQLite moves "2026-11-31" on to "2026-12-01" and gives no time for "25:61:00".
+    return QStringLiteral("SELECT ID, eDate, eTime FROM Journal WHERE Name=") + num(journalId) +
+           QStringLiteral(" AND (date(eDate) IS NOT eDate OR substr(eDate, 1, 4) = '0000' OR time(eTime) IS NOT eTime)"
+                          " ORDER BY ID");
+}
+
 QString earliestEntryDay(int journalId)
 {
     return QStringLiteral("SELECT MIN(eDate) As eDate from Journal Where Name=") + num(journalId);

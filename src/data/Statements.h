@@ -24,6 +24,8 @@ QString entryQuery();
 QString latestEntryDay(int journalId);
 // The journal's distinct entry days, newest first.
 QString entryDaysNewestFirst(int journalId);
+// The journal's entries whose stored day or time no calendar has (ID, eDate, eTime).
+QString impossibleEntryDays(int journalId);
 // The journal's active uploads joined with their sites; with an upload ID
 // only that upload (archive mode).
 QString activeUploads(int journalId, std::optional<int> uploadId = std::nullopt);

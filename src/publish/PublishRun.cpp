@@ -42,9 +42,24 @@ bool PublishRun::checkPageName(const QString &name)
     return true;
 }
 
+void PublishRun::reportImpossibleDays()
+{
+    RowReader rows(m_ctx.db, Statements::impossibleEntryDays(m_ctx.journal.id));
+    while (rows.next()) {
+        const QString id = rows.text(0), day = rows.text(1), time = rows.text(2);
+        if (!m_ctx.transfer.firstReport(QStringLiteral("impossible-day-") + id))
+            continue;
+        const bool dayIsReal = PageWriter::storedDay(day).isValid();
+        m_ctx.transfer.logFailure(
+            QStringLiteral("Entry %1 has the impossible %2 %3; left out")
+                .arg(id, dayIsReal ? QStringLiteral("time") : QStringLiteral("date"), dayIsReal ? time : day));
+    }
+}
+
 void PublishRun::PublishEntry()
 {
     log(QStringLiteral("Started Publish Process ..."));
+    reportImpossibleDays();
     const int j = m_ctx.journal.id;
     const auto latest = m_ctx.db.firstRow(Statements::latestEntryDay(j));
     if (!latest) {
@@ -162,6 +177,7 @@ std::optional<std::pair<QDate, QDate>> PublishRun::archiveRange() const
 
 void PublishRun::PublishArchive(const QDate &from, const QDate &to)
 {
+    reportImpossibleDays();
     const QString &type = m_ctx.journal.arcType;
     const QDate start = ArchivePeriod::PeriodStart(from, type);
     const QDate end = ArchivePeriod::PeriodEnd(to, type);

@@ -43,6 +43,8 @@ public:
 
 private:
     void log(const QString &line) const { m_ctx.log(line); }
+    // Logs once each entry whose stored day or time no calendar has; pages leave them out.
+    void reportImpossibleDays();
     // A plain file name: not empty, no directory part, not "." or "..".
     bool checkPageName(const QString &name);
     void writeArchiveIndexFile(const UploadRow &upload);

@@ -170,3 +170,50 @@ TEST_F(TableHandleTest, AnEmptyTableIsAtBothEnds)
     EXPECT_THROW(cookies.edit(), WrenError);
     EXPECT_THROW(cookies.remove(), WrenError);
 }
+
+TEST_F(TableHandleTest, DaysAndTimesNoCalendarHasAreRefused)
+{
+    TableHandle jot(m_db, "Journal");
+    jot.open();
+    struct Case {
+        const char *day, *time, *named;
+    };
+    for (const Case &c : {Case{"2026-11-31", "10:00:00", "2026-11-31"}, Case{"2026-02-29", "10:00:00", "2026-02-29"},
+                          Case{"2026-12-01", "25:61:00", "25:61:00"}, Case{"0000-01-01", "10:00:00", "0000-01-01"}}) {
+        jot.insert();
+        jot.setValue("Name", 1);
+        jot.setValue("eDate", QString::fromLatin1(c.day));
+        jot.setValue("eTime", QString::fromLatin1(c.time));
+        try {
+            jot.post();
+            ADD_FAILURE() << c.day << " " << c.time << " was stored";
+        } catch (const WrenError &error) {
+            EXPECT_TRUE(error.message().contains(QString::fromLatin1(c.named))) << error.message().toStdString();
+            EXPECT_EQ(jot.state(), TableHandle::State::Insert) << "the row stays for the user to mend";
+        }
+        jot.cancel();
+    }
+    jot.insert();
+    jot.setValue("Name", 1);
+    jot.setValue("eDate", QStringLiteral("2024-02-29"));
+    jot.setValue("eTime", QStringLiteral("23:59:59"));
+    EXPECT_NO_THROW(jot.post()) << "a leap day is a real day";
+}
+
+TEST_F(TableHandleTest, TextsThatAreNotUtf8ComeBackAsStored)
+{
+    exec("INSERT INTO Journal (Name, eDate, eTime, Entry) VALUES (1, '2026-12-01', '10:00:00', "
+         "CAST(x'4de4727a00ff' AS TEXT))");
+    TableHandle jot(m_db, "Journal");
+    jot.open();
+    const QString text = jot.value("Entry").toString();
+    // Edit another field and store: the text is written back as the same bytes.
+    jot.setValue("Title", QStringLiteral("t"));
+    jot.post();
+    jot.setValue("Entry", text + QStringLiteral("!"));
+    jot.post();
+    const auto row = m_db.firstRow("SELECT hex(Entry), typeof(Entry) FROM Journal");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->value(0).toString(), QStringLiteral("4DE4727A00FF21"));
+    EXPECT_EQ(row->value(1).toString(), QStringLiteral("text")) << "still a text, not a blob";
+}

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 
@@ -276,4 +277,34 @@ TEST_F(EntryEditingTest, StoringOrDroppingTheChangeRemovesTheRecoveryFile)
     Prompt::setNextAnswer(QMessageBox::No);
     window->calDateClick(kToday.addDays(-2));
     EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path())));
+}
+
+TEST_F(EntryEditingTest, ATextInAnotherEncodingOpensReadableAndStaysAsStored)
+{
+    const qlonglong id = currentId();
+    const QString hexOf = QStringLiteral("SELECT hex(Entry) FROM Journal WHERE ID=%1").arg(id);
+    window->database().run(
+        QStringLiteral("UPDATE Journal SET Entry=CAST(x'4772fcdf650d0a9363616666e99420' AS TEXT) WHERE ID=%1").arg(id));
+    window->calDateClick(kToday.addDays(-1));
+    window->calDateClick(kToday);
+    for (int row = 0; row < window->entries().count(); ++row)
+        if (window->entries().rows().valueAt(row, QStringLiteral("ID")).toLongLong() == id)
+            window->entries().select(row);
+    ASSERT_EQ(currentId(), id);
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("Gr\u00fc\u00dfe\n\u201ccaff\u00e9\u201d "));
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains(QStringLiteral("Windows-1252")));
+    EXPECT_FALSE(window->entries().hasPendingChange()) << "showing it changes nothing";
+
+    // Leaving it without a change leaves the bytes alone.
+    window->calDateClick(kToday.addDays(-1));
+    window->calDateClick(kToday);
+    EXPECT_EQ(scalar(hexOf).toString(), QStringLiteral("4772FCDF650D0A9363616666E99420"));
+
+    // A change is saved in the same encoding.
+    for (int row = 0; row < window->entries().count(); ++row)
+        if (window->entries().rows().valueAt(row, QStringLiteral("ID")).toLongLong() == id)
+            window->entries().select(row);
+    type(QStringLiteral("!"));
+    action("actSave")->trigger();
+    EXPECT_EQ(scalar(hexOf).toString(), QStringLiteral("4772FCDF650D0A9363616666E9942021"));
 }

@@ -2,9 +2,13 @@
 
 #include "base/DataDirectoryLock.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -135,4 +139,132 @@ TEST_F(WrenPublishTest, RefusesADataDirectoryInUse)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.startsWith("Another Wren program (process ")) << run.err.toStdString();
     EXPECT_TRUE(siteFiles().isEmpty());
+}
+
+namespace {
+
+// Runs one statement on a table file with SQLite itself, as another program
+// would, so that the bytes and values go in unchecked.
+void rawExec(const QString &file, const QByteArray &statement)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+    char *error = nullptr;
+    const int rc = sqlite3_exec(db, statement.constData(), nullptr, nullptr, &error);
+    EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+TEST_F(WrenPublishTest, StoredBytesThatAreNotUtf8ReachThePageUnchanged)
+{
+    // Latin-1 in an entry, a title, a template file and the month names.
+    rawExec(path("data/Journal.DAT"), "UPDATE Journal SET Entry=CAST(x'4772fcdf65' AS TEXT), "
+                                      "Title=CAST(x'436166e9' AS TEXT) WHERE ID=(SELECT MAX(ID) FROM Journal)");
+    QByteArray ini = readFile("data/wren.INI");
+    ini += "\n[Language]\nLongMonth12=Dezem\xe4"
+           "er\nOdd=\x01\xff\xfe\n";
+    writeFile("data/wren.INI", ini);
+    const QByteArray templateFile = "<html><body>\xa9 Caf\xe9 <Wren><h2><$WrenDate></h2><b><$WrenTitle></b>"
+                                    "<$WrenEntry></Wren><$WrenCookie></body></html>";
+    writeFile("template.htm", templateFile);
+    rawExec(
+        path("data/Templates.DAT"),
+        QStringLiteral("UPDATE Templates SET FileDir='%1', FileMod='' WHERE ID=1").arg(path("template.htm")).toUtf8());
+
+    const ToolRun run = publish();
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray page = readFile("data/site/index.html");
+    EXPECT_TRUE(page.startsWith("<html><body>\xa9 Caf\xe9 ")) << page.left(80).toStdString();
+    EXPECT_TRUE(page.contains("<b>Caf\xe9</b>"));
+    EXPECT_TRUE(page.contains("Gr\xfc\xdf"
+                              "e"));
+    EXPECT_TRUE(page.contains("Dezem\xe4"
+                              "er 8, 2026"));
+    EXPECT_FALSE(page.contains("\xef\xbf\xbd")) << "no replacement character anywhere";
+
+    // The cookie counter was written; every other line kept its bytes.
+    const QByteArray after = readFile("data/wren.INI");
+    EXPECT_TRUE(after.contains("\nLongMonth12=Dezem\xe4"
+                               "er\nOdd=\x01\xff\xfe\n"));
+    EXPECT_TRUE(after.contains("CookieSeq="));
+    // The template's stored copy holds the file's bytes too.
+    const ToolRun second = publish();
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(readFile("data/site/index.html").startsWith("<html><body>\xa9 Caf\xe9 "));
+}
+
+TEST_F(WrenPublishTest, EntriesWithImpossibleDaysAreLeftOutAndReported)
+{
+    // Written by another program, past the engine's checks.
+    rawExec(
+        path("data/Journal.DAT"),
+        "INSERT INTO Journal (Name, eDate, eTime, Entry, Title) VALUES (1, '2026-11-31', '10:00:00', 'bad day', ''),"
+        " (1, '2026-12-08', '25:61:00', 'bad time', ''), (1, '2026-12-32', '09:00:00', 'beyond', '')");
+    const qlonglong firstBad = [&] {
+        sqlite3 *db = nullptr;
+        sqlite3_open(QFile::encodeName(path("data/Journal.DAT")).constData(), &db);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT MIN(ID) FROM Journal WHERE Entry='bad day'", -1, &st, nullptr);
+        sqlite3_step(st);
+        const qlonglong id = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return id;
+    }();
+
+    const ToolRun run = publish();
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_EQ(run.out.filter(QStringLiteral("impossible")).size(), 3) << run.out.join('\n').toStdString();
+    EXPECT_TRUE(
+        run.out.contains(QStringLiteral("Entry %1 has the impossible date 2026-11-31; left out").arg(firstBad)));
+    EXPECT_TRUE(
+        run.out.contains(QStringLiteral("Entry %1 has the impossible time 25:61:00; left out").arg(firstBad + 1)));
+    EXPECT_EQ(run.out.last(), QStringLiteral("Completed Publish Process ..."));
+    const QByteArray page = readFile("data/site/index.html");
+    EXPECT_FALSE(page.contains("bad time"));
+    EXPECT_TRUE(page.contains("December 8, 2026")) << "the latest real day still leads the page";
+
+    const ToolRun archives = publish({"--archives", "2026-11-01", "2026-12-31"});
+    EXPECT_EQ(archives.exitCode, 1) << archives.err.toStdString();
+    EXPECT_EQ(archives.out.filter(QStringLiteral("impossible")).size(), 3);
+    EXPECT_TRUE(QFileInfo::exists(path("data/site/arc20261129.html")));
+    EXPECT_FALSE(readFile("data/site/arc20261129.html").contains("bad day"));
+    EXPECT_TRUE(QDir(path("tmp")).entryList({"wrentmp-*"}, QDir::Dirs).isEmpty()) << "no staging folder left";
+}
+
+TEST_F(WrenPublishTest, LitterOfAKilledRunIsCleanedUp)
+{
+    // A staging folder whose process is gone, one whose process runs, and a
+    // temporary page a killed copy left in the site.
+    for (const char *name : {"tmp/wrentmp-dead01", "tmp/wrentmp-live01"}) {
+        ASSERT_TRUE(QDir().mkpath(path(name)));
+        QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(QString::fromLatin1(name) + "/index.html", QByteArray(5000, 'x'));
+    }
+    writeFile("tmp/wrentmp-dead01/.owner", "999999999 1\n");
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    ASSERT_TRUE(stat.open(QIODevice::ReadOnly));
+    const QByteArray line = stat.readAll();
+    const QByteArray start = line.mid(line.lastIndexOf(')') + 2).split(' ').value(19);
+    writeFile("tmp/wrentmp-live01/.owner", QByteArray::number(QCoreApplication::applicationPid()) + ' ' + start + '\n');
+    writeFile("data/site/.index.html.wrentmp-AbC123", "");
+    writeFile("data/site/.keep.me", "user's own hidden file");
+
+    const ToolRun run = publish();
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path("tmp/wrentmp-dead01")));
+    EXPECT_TRUE(QFileInfo::exists(path("tmp/wrentmp-live01/index.html"))) << "a running owner keeps its folder";
+    EXPECT_FALSE(QFileInfo::exists(path("data/site/.index.html.wrentmp-AbC123")));
+    EXPECT_TRUE(QFileInfo::exists(path("data/site/.keep.me")));
+}
+
+TEST_F(WrenPublishTest, ADamagedTableFileIsNamed)
+{
+    writeFile("data/Cookie.DAT", QByteArray(4096, 'z'));
+    const ToolRun run = publish();
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Cookie.DAT: file is not a database"))) << run.err.toStdString();
 }
