@@ -95,8 +95,9 @@ TEST_F(WrenProcessTest, AStartWithoutDataDirectoryUsesTheUsersDataFolder)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     start({}, env);
     const QString data = path("home/.local/share/wren");
-    EXPECT_TRUE(waitFor([&] { return QFileInfo::exists(data + "/Names.DAT"); })) << "the fresh start's tables";
-    EXPECT_TRUE(QFileInfo::exists(data + "/wren.INI"));
+    EXPECT_TRUE(waitFor([&] {
+        return QFileInfo::exists(data + "/Names.DAT") && QFileInfo::exists(data + "/wren.INI");
+    })) << "the fresh start's tables and settings file";
     EXPECT_EQ(QFileInfo(data).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
               QFile::Permissions())
         << "readable by its owner only";
