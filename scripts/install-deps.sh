@@ -8,6 +8,8 @@ packages=(
     libcurl4-openssl-dev libhunspell-dev hunspell-en-us libmythes-dev mythes-en-us
     googletest libgtest-dev
     xvfb xauth xdotool
+    # checks of the installed layout and the Debian package
+    desktop-file-utils appstream lintian man-db
     # servers the transfer tests start on 127.0.0.1, and curl for the benchmark
     vsftpd python3-pyftpdlib dante-server microsocks curl util-linux
 )

@@ -1,5 +1,6 @@
 #include "TfrmMain.h"
 
+#include "base/DataDirectory.h"
 #include "base/Prompt.h"
 #include "app/TdlgAbout.h"
 #include "app/TdlgCustomize.h"
@@ -730,8 +731,8 @@ void TfrmMain::actBrowseExecute()
 void TfrmMain::actReadMeExecute()
 {
     guard([&] {
-        const QString readMe = QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.txt"));
-        if (!QFileInfo::exists(readMe)) {
+        const QString readMe = DataDirectory::readMePath(m_paths.dataDir, QCoreApplication::applicationFilePath());
+        if (readMe.isEmpty()) {
             Prompt::inform(this, QStringLiteral("Wren.Txt file does not exist in the Wren directory"),
                            QStringLiteral("Error"));
             return;

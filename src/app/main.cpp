@@ -5,14 +5,64 @@
 #include "app/SingleInstance.h"
 #include "app/TfrmMain.h"
 
+#include "base/WrenError.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <cstring>
+
 #include <unistd.h>
+
+namespace {
+
+const char usage[] = "Usage: wren [--help] [--version]\n"
+                     "\n"
+                     "Wren keeps dated journals and publishes them as static HTML pages.\n"
+                     "\n"
+                     "Options:\n"
+                     "  -h, --help     Print this text and exit.\n"
+                     "  -v, --version  Print the version and exit.\n"
+                     "Other arguments are handed to a Wren already running and not used.\n"
+                     "\n"
+                     "The data directory is the one WREN_DATA_DIR names; else the program's own\n"
+                     "directory when it holds wren.INI or a table file and is writable; else\n"
+                     "$XDG_DATA_HOME/wren (~/.local/share/wren), created at the first start.\n";
+
+// --help and --version are answered before the window system is touched, so
+// they work without a display. Returns the exit status, or -1 to go on.
+int answerInformationalOption(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::printf("wren %s\n", WREN_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+// A message that ends the start: on standard error for a terminal or a log,
+// and in a message box for a start from the desktop's menu.
+int refuseStart(const QString &message)
+{
+    std::fprintf(stderr, "wren: %s\n", qPrintable(message));
+    Prompt::inform(nullptr, message);
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    if (const int status = answerInformationalOption(argc, argv); status >= 0)
+        return status;
     // The web engine's sandbox refuses to run for root; a root session would
     // otherwise get no preview at all.
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
@@ -25,7 +75,15 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     const QString executable = QApplication::applicationFilePath();
-    const QString dataDir = DataDirectory::path(executable);
+    const DataDirectory::Location location = DataDirectory::locate(executable);
+    const QString dataDir = location.path;
+    if (location.kind == DataDirectory::Kind::User) {
+        try {
+            DataDirectory::ensureExists(dataDir);
+        } catch (const WrenError &error) {
+            return refuseStart(error.message());
+        }
+    }
 
     // A second start hands over to the running window and ends, before it
     // touches the staging directory or any file.
@@ -40,10 +98,8 @@ int main(int argc, char *argv[])
     const QString holder = lock.holder();
     const bool heldByWindow = holder.compare(QApplication::applicationName(), Qt::CaseInsensitive) == 0 ||
                               holder == QFileInfo(executable).fileName();
-    if (!lock.isHeld() && !heldByWindow) {
-        Prompt::inform(nullptr, lock.reason());
-        return 1;
-    }
+    if (!lock.isHeld() && !heldByWindow)
+        return refuseStart(lock.reason());
 
     TfrmMain window({dataDir, DataDirectory::settingsFilePath(executable), QDir::tempPath()});
     // The arguments are not used; a later start only brings the window to the front.

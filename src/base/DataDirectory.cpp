@@ -1,16 +1,77 @@
 #include "DataDirectory.h"
 
+#include "base/WrenError.h"
+
 #include <QDir>
 #include <QFileInfo>
 
+#ifndef WREN_DOC_FROM_BIN
+#define WREN_DOC_FROM_BIN "../share/doc/wren"
+#endif
+
 namespace DataDirectory {
 
-QString path(const QString &executablePath)
+namespace {
+
+bool holdsData(const QDir &dir, const QString &settingsFile)
+{
+    if (dir.exists(settingsFile))
+        return true;
+    for (const QString &table : tableFiles())
+        if (dir.exists(table))
+            return true;
+    return false;
+}
+
+} // namespace
+
+const QStringList &tableFiles()
+{
+    static const QStringList files = {
+        QStringLiteral("Names.DAT"), QStringLiteral("Journal.DAT"), QStringLiteral("Templates.DAT"),
+        QStringLiteral("Sites.DAT"), QStringLiteral("Upload.DAT"),  QStringLiteral("Cookie.DAT"),
+    };
+    return files;
+}
+
+Location locate(const QString &executablePath, const QString &settingsFile)
 {
     const QString fromEnvironment = qEnvironmentVariable("WREN_DATA_DIR");
     if (!fromEnvironment.isEmpty())
-        return QDir(fromEnvironment).absolutePath();
-    return QFileInfo(executablePath).absolutePath();
+        return {QDir(fromEnvironment).absolutePath(), Kind::Environment};
+    const QFileInfo executableDir(QFileInfo(executablePath).absolutePath());
+    const QString settingsName = settingsFile.isEmpty() ? settingsFileName(executablePath) : settingsFile;
+    if (executableDir.isDir() && executableDir.isWritable() &&
+        holdsData(QDir(executableDir.absoluteFilePath()), settingsName))
+        return {executableDir.absoluteFilePath(), Kind::Portable};
+    return {userPath(), Kind::User};
+}
+
+QString path(const QString &executablePath)
+{
+    return locate(executablePath).path;
+}
+
+QString userPath()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString base =
+        !xdg.isEmpty() && QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + QStringLiteral("/.local/share");
+    return QDir::cleanPath(base + QStringLiteral("/wren"));
+}
+
+void ensureExists(const QString &dir)
+{
+    QStringList missing;
+    for (QString level = QDir::cleanPath(QDir(dir).absolutePath()); !QFileInfo::exists(level);
+         level = QFileInfo(level).path())
+        missing.prepend(level);
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    for (const QString &level : missing)
+        if (!QDir().mkdir(level, ownerOnly) && !QFileInfo(level).isDir())
+            throw WrenError(QStringLiteral("Unable to create the data directory %1").arg(level));
+    if (!QFileInfo(dir).isDir())
+        throw WrenError(QStringLiteral("The data directory %1 is not a directory").arg(dir));
 }
 
 QString settingsFileName(const QString &executablePath)
@@ -25,6 +86,17 @@ QString settingsFileName(const QString &executablePath)
 QString settingsFilePath(const QString &executablePath)
 {
     return QDir(path(executablePath)).filePath(settingsFileName(executablePath));
+}
+
+QString readMePath(const QString &dataDir, const QString &executablePath)
+{
+    const QString name = QStringLiteral("Wren.txt");
+    const QString inData = QDir(dataDir).filePath(name);
+    if (QFileInfo::exists(inData))
+        return inData;
+    const QString installed = QDir::cleanPath(QFileInfo(executablePath).absolutePath() + u'/' +
+                                              QStringLiteral(WREN_DOC_FROM_BIN) + u'/' + name);
+    return QFileInfo::exists(installed) ? installed : QString();
 }
 
 } // namespace DataDirectory

@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include "base/DataDirectory.h"
 #include "base/Settings.h"
 
 #include <QDir>
@@ -73,22 +72,4 @@ TEST_F(SettingsTest, DaysCountFromSunday)
     const QLocale locale = QLocale::system();
     EXPECT_EQ(Settings::localeDayName(1, true), locale.dayName(Qt::Sunday, QLocale::LongFormat));
     EXPECT_EQ(Settings::localeDayName(7, true), locale.dayName(Qt::Saturday, QLocale::LongFormat));
-}
-
-TEST(DataDirectoryTest, SettingsFileNameFollowsTheExecutableName)
-{
-    EXPECT_EQ(DataDirectory::settingsFileName("/opt/wren/wren"), QStringLiteral("wren.INI"));
-    EXPECT_EQ(DataDirectory::settingsFileName("/opt/wren/my.tool"), QStringLiteral("my.INI"));
-    EXPECT_EQ(DataDirectory::settingsFileName("C:/Apps/journal.exe"), QStringLiteral("journal.INI"));
-    EXPECT_EQ(DataDirectory::settingsFileName("/a.b/wren-publish"), QStringLiteral("wren-publish.INI"));
-}
-
-TEST(DataDirectoryTest, TheEnvironmentNamesTheDataDirectory)
-{
-    qunsetenv("WREN_DATA_DIR");
-    EXPECT_EQ(DataDirectory::path("/opt/wren/bin/wren"), QStringLiteral("/opt/wren/bin"));
-    qputenv("WREN_DATA_DIR", "/srv/journal");
-    EXPECT_EQ(DataDirectory::path("/opt/wren/bin/wren"), QStringLiteral("/srv/journal"));
-    EXPECT_EQ(DataDirectory::settingsFilePath("/opt/wren/bin/wren"), QStringLiteral("/srv/journal/wren.INI"));
-    qunsetenv("WREN_DATA_DIR");
 }

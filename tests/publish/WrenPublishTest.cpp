@@ -29,13 +29,17 @@ protected:
         ASSERT_EQ(runTool(WREN_DEMO_BIN, {path("data"), "--today", "2026-12-08"}).exitCode, 0);
     }
 
-    ToolRun runTool(const QString &program, const QStringList &args)
+    ToolRun runTool(const QString &program, const QStringList &args, const QString &home = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("TMPDIR", path("tmp"));
         env.insert("LC_ALL", "C");
         env.remove("WREN_DATA_DIR");
+        if (!home.isEmpty()) {
+            env.insert("HOME", home);
+            env.remove("XDG_DATA_HOME");
+        }
         p.setProcessEnvironment(env);
         p.start(program, args);
         EXPECT_TRUE(p.waitForFinished(60000));
@@ -96,18 +100,28 @@ TEST_F(WrenPublishTest, CommandsThatCannotRunGiveStatusTwo)
 {
     ToolRun run = publish({"--journal", "7"});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, QStringLiteral("There is no journal with ID 7"));
+    EXPECT_EQ(run.err, QStringLiteral("wren-publish: There is no journal with ID 7"));
 
     run = publish({"--archives", "2026-11-01"});
     EXPECT_EQ(run.exitCode, 2);
 
     run = runTool(WREN_PUBLISH_BIN, {"--data-dir", path("nowhere")});
     EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, QStringLiteral("wren-publish: The data directory %1 does not exist").arg(path("nowhere")));
+
+    run = publish({"--journal", "first"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, QStringLiteral("wren-publish: --journal needs a number"));
+
+    run = publish({"--colour"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, QStringLiteral("wren-publish: Unknown option 'colour'. (see --help)"));
+    EXPECT_TRUE(run.out.isEmpty());
 
     writeFile("data/wren.INI", "[General]\nDays=3\n");
     run = publish();
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.startsWith("Please upgrade to Wren 4.0 or later *AND*")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith("wren-publish: Please upgrade to Wren 4.0 or later *AND*")) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty());
 }
 
@@ -116,7 +130,7 @@ TEST_F(WrenPublishTest, AJournalWithoutEntries)
     QDir().mkpath(path("empty"));
     ToolRun run = runTool(WREN_PUBLISH_BIN, {"--data-dir", path("empty")});
     EXPECT_EQ(run.exitCode, 2) << "a fresh directory holds no journal";
-    EXPECT_EQ(run.err, QStringLiteral("The data directory holds no journal"));
+    EXPECT_EQ(run.err, QStringLiteral("wren-publish: The data directory holds no journal"));
     EXPECT_TRUE(QFileInfo::exists(path("empty/Journal.DAT"))) << "the fresh start made the tables";
 
     Database db("e2e");
@@ -128,7 +142,7 @@ TEST_F(WrenPublishTest, AJournalWithoutEntries)
     EXPECT_EQ(run.out, QStringList({"Started Publish Process ...", "No entries to publish!"}));
     run = publish({"--archives", "2026-01-01", "2026-12-31"});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, QStringLiteral("Error getting date range of entries!"));
+    EXPECT_EQ(run.err, QStringLiteral("wren-publish: Error getting date range of entries!"));
 }
 
 TEST_F(WrenPublishTest, RefusesADataDirectoryInUse)
@@ -137,7 +151,7 @@ TEST_F(WrenPublishTest, RefusesADataDirectoryInUse)
     ASSERT_TRUE(held.isHeld());
     const ToolRun run = publish();
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.startsWith("Another Wren program (process ")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith("wren-publish: Another Wren program (process ")) << run.err.toStdString();
     EXPECT_TRUE(siteFiles().isEmpty());
 }
 
@@ -267,4 +281,36 @@ TEST_F(WrenPublishTest, ADamagedTableFileIsNamed)
     const ToolRun run = publish();
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Cookie.DAT: file is not a database"))) << run.err.toStdString();
+TEST_F(WrenPublishTest, AnswersVersionAndHelpOnStandardOutput)
+{
+    ToolRun run = runTool(WREN_PUBLISH_BIN, {"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QStringList{QStringLiteral("wren-publish " WREN_VERSION)});
+    EXPECT_TRUE(run.err.isEmpty());
+
+    run = runTool(WREN_PUBLISH_BIN, {"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.err.isEmpty());
+    const QString help = run.out.join('\n');
+    for (const char *option : {"--data-dir", "--journal", "--archives", "--timeout", "--trace-ftp", "--help",
+                               "--version", "Exit status:", "  0  ", "  1  ", "  2  "})
+        EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+    EXPECT_TRUE(siteFiles().isEmpty()) << "neither option publishes";
+}
+
+TEST_F(WrenPublishTest, WithoutDataDirItPublishesTheUsersDataFolder)
+{
+    // The build folder holds no data, so the user's folder under HOME is used.
+    const QString home = path("home");
+    const QString userData = home + "/.local/share/wren";
+    ASSERT_TRUE(QDir().mkpath(home));
+    ToolRun run = runTool(WREN_PUBLISH_BIN, {}, home);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, QStringLiteral("wren-publish: The data directory %1 does not exist").arg(userData));
+
+    ASSERT_EQ(runTool(WREN_DEMO_BIN, {userData, "--today", "2026-12-08"}).exitCode, 0);
+    run = runTool(WREN_PUBLISH_BIN, {}, home);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.last(), QStringLiteral("Completed Publish Process ..."));
+    EXPECT_TRUE(QFileInfo::exists(userData + "/site/index.html"));
 }

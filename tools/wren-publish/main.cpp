@@ -1,10 +1,11 @@
 // wren-publish: publishes a journal without a window, for cron jobs and scripts.
 //
 //   wren-publish [--data-dir DIR] [--journal ID] [--archives FROM TO] [--timeout SECONDS] [--trace-ftp]
+//   wren-publish --help | --version
 //
-// Log lines go to standard output, messages to standard error. Exit status 0
-// when no step failed, 1 when a step logged a failure, 2 when the command
-// could not run.
+// Log lines go to standard output, messages to standard error, each starting
+// with "wren-publish: ". Exit status 0 when no step failed, 1 when a step
+// logged a failure, 2 when the command could not run.
 #include "base/DataDirectory.h"
 #include "base/DataDirectoryLock.h"
 #include "base/Settings.h"
@@ -22,6 +23,8 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <cstdlib>
+
 namespace {
 
 QTextStream &out()
@@ -36,11 +39,29 @@ QTextStream &err()
     return stream;
 }
 
+// A message on standard error, after the program's name.
+void complain(const QString &message)
+{
+    err() << QCoreApplication::applicationName() << ": " << message << Qt::endl;
+}
+
 int fail(const QString &message)
 {
-    err() << message << Qt::endl;
+    complain(message);
     return 2;
 }
+
+const char exitStatusHelp[] = "\n"
+                              "Exit status:\n"
+                              "  0  every step worked\n"
+                              "  1  a step failed (a copy, a directory, a connection); the run went on\n"
+                              "  2  the command could not run: a wrong argument, no data directory, no such\n"
+                              "     journal, the data-version message, no entries for --archives, or a\n"
+                              "     Wren window holding the same data directory\n"
+                              "\n"
+                              "Without --data-dir the data directory is the one WREN_DATA_DIR names; else\n"
+                              "the program's own directory when it holds wren.INI or a table file and is\n"
+                              "writable; else $XDG_DATA_HOME/wren (~/.local/share/wren).\n";
 
 struct Arguments {
     QString dataDir;
@@ -56,6 +77,7 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Publishes a Wren journal without opening a window."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOption({QStringLiteral("data-dir"), QStringLiteral("The data directory."), QStringLiteral("DIR")});
     parser.addOption(
         {QStringLiteral("journal"), QStringLiteral("The ID of the journal to publish."), QStringLiteral("ID")});
@@ -70,21 +92,28 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
     parser.addOption({QStringLiteral("trace-ftp"), QStringLiteral("Print every FTP command sent on standard error.")});
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The last day of --archives."));
     if (!parser.parse(app.arguments())) {
-        err() << parser.errorText() << Qt::endl;
+        complain(parser.errorText() + QStringLiteral(" (see --help)"));
         return std::nullopt;
     }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("help"))) {
+        out() << parser.helpText() << exitStatusHelp << Qt::flush;
+        std::exit(0);
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        out() << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << Qt::endl;
+        std::exit(0);
+    }
 
     Arguments args;
-    args.dataDir = parser.isSet(QStringLiteral("data-dir"))
-                       ? QDir(parser.value(QStringLiteral("data-dir"))).absolutePath()
-                       : DataDirectory::path(QCoreApplication::applicationFilePath());
+    args.dataDir =
+        parser.isSet(QStringLiteral("data-dir"))
+            ? QDir(parser.value(QStringLiteral("data-dir"))).absolutePath()
+            : DataDirectory::locate(QCoreApplication::applicationFilePath(), QStringLiteral("wren.INI")).path;
     if (parser.isSet(QStringLiteral("journal"))) {
         bool ok = false;
         args.journal = parser.value(QStringLiteral("journal")).toInt(&ok);
         if (!ok) {
-            err() << "--journal needs a number" << Qt::endl;
+            complain(QStringLiteral("--journal needs a number"));
             return std::nullopt;
         }
     }
@@ -92,7 +121,7 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
         bool ok = false;
         args.timeoutSeconds = parser.value(QStringLiteral("timeout")).toInt(&ok);
         if (!ok || args.timeoutSeconds < 1) {
-            err() << "--timeout needs a number of seconds" << Qt::endl;
+            complain(QStringLiteral("--timeout needs a number of seconds"));
             return std::nullopt;
         }
     }
@@ -102,12 +131,12 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
         const QDate from = QDate::fromString(parser.value(QStringLiteral("archives")), Qt::ISODate);
         const QDate to = rest.size() == 1 ? QDate::fromString(rest.first(), Qt::ISODate) : QDate();
         if (!from.isValid() || !to.isValid()) {
-            err() << "--archives needs two days, FROM and TO, as YYYY-MM-DD" << Qt::endl;
+            complain(QStringLiteral("--archives needs two days, FROM and TO, as YYYY-MM-DD"));
             return std::nullopt;
         }
         args.archives = std::make_pair(from, to);
     } else if (!rest.isEmpty()) {
-        err() << "Unexpected argument " << rest.first() << Qt::endl;
+        complain(QStringLiteral("Unexpected argument ") + rest.first());
         return std::nullopt;
     }
     return args;
@@ -133,7 +162,7 @@ int publish(const Arguments &args)
     if (started.version.mustExit())
         return fail(started.version.message);
     if (!started.version.message.isEmpty())
-        err() << started.version.message << Qt::endl;
+        complain(started.version.message);
 
     const std::optional<JournalSettings> journal =
         args.journal ? JournalSettings::load(db, *args.journal) : JournalSettings::first(db);
@@ -177,6 +206,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("wren-publish"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(WREN_VERSION));
     const std::optional<Arguments> args = parseArguments(app);
     if (!args)
         return 2;
