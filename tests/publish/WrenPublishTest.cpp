@@ -281,6 +281,8 @@ TEST_F(WrenPublishTest, ADamagedTableFileIsNamed)
     const ToolRun run = publish();
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Cookie.DAT: file is not a database"))) << run.err.toStdString();
+}
+
 TEST_F(WrenPublishTest, AnswersVersionAndHelpOnStandardOutput)
 {
     ToolRun run = runTool(WREN_PUBLISH_BIN, {"--version"});
