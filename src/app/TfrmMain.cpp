@@ -147,7 +147,7 @@ void TfrmMain::buildLayout()
     dbGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     dbGrid->verticalHeader()->hide();
-    dbGrid->horizontalHeader()->setStretchLastSection(true);
+    dbGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(4, 4, 0, 4);
     leftLayout->addLayout(pnlJournal);
@@ -236,9 +236,9 @@ void TfrmMain::buildMenus()
     for (const char *name : {"actNew", "actPreview", "actSave", "actDel"})
         journal->addAction(a[QLatin1String(name)]);
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
-    for (const char *name :
-         {"actJournals", "actOptions", "actPublish", "actArchive", "actPurge", "actBrowse", "actSpellOpt"})
-        tools->addAction(a[QLatin1String(name)]);
+    for (const char *name : {"actJournals", "actOptions", "actPublish", "actArchive", "actPurge", "actBrowse", "-",
+                             "actSpell", "actThes", "actSpellOpt"})
+        *name == '-' ? (void)tools->addSeparator() : tools->addAction(a[QLatin1String(name)]);
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->addAction(a["actReadMe"]);
     help->addAction(a["actAbout"]);
@@ -311,7 +311,16 @@ void TfrmMain::buildMenus()
 
     connect(navPrior, &QToolButton::clicked, this, &TfrmMain::navNamePrior);
     connect(navNext, &QToolButton::clicked, this, &TfrmMain::navNameNext);
-    connect(calDate, &QCalendarWidget::clicked, this, &TfrmMain::calDateClick);
+    // The calendar's day is the selected day, however it was chosen: a click,
+    // the arrow keys, the month arrows or the year box.
+    connect(calDate, &QCalendarWidget::selectionChanged, this, [this] {
+        if (m_started && calDate->selectedDate() != m_entries->day())
+            calDateClick(calDate->selectedDate());
+    });
+    connect(calDate, &QCalendarWidget::clicked, this, [this](const QDate &day) {
+        if (day == m_entries->day())
+            calDateClick(day); // a click on the day shown runs the query again
+    });
     connect(dbName, &QLineEdit::textEdited, this, [this](const QString &text) {
         guard([&] {
             if (m_tblNames && !m_tblNames->isEmpty())
@@ -322,16 +331,17 @@ void TfrmMain::buildMenus()
         guard([&] { m_entries->setTitle(text); });
         scheduleRecovery();
     });
+    // The editor keeps the text while it is typed; the entry takes it when stored.
+    m_entries->setTextSource([this] { return toStored(dbEntry->toPlainText()); });
     connect(dbEntry, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingEntry || !m_started)
+        // Re-colouring signals a change too: the document's own modification
+        // state tells an edit, without looking at the whole text.
+        if (m_showingEntry || !m_started || !dbEntry->document()->isModified())
             return;
-        // Re-colouring signals a change too; only a different text is an edit.
-        const QString text = toStored(dbEntry->toPlainText());
-        if (text == m_entries->text())
-            return;
-        guard([&] { m_entries->setText(text); });
+        guard([&] { m_entries->textEdited(); });
         scheduleRecovery();
     });
+    connect(m_entries.get(), &EntryList::settled, this, [this] { dbEntry->document()->setModified(false); });
 }
 
 void TfrmMain::buildTray()
@@ -527,6 +537,7 @@ void TfrmMain::showEntry()
     const QString text = toEditor(m_entries->text());
     if (dbEntry->toPlainText() != text)
         dbEntry->setPlainText(text);
+    dbEntry->document()->setModified(false); // what is shown is what is stored
     const int row =
         m_entries->rows().state() == TableHandle::State::Insert ? m_entries->count() : m_entries->rows().recNo();
     if (m_grid && row >= 0 && row < m_grid->rowCount())
@@ -555,6 +566,8 @@ void TfrmMain::calDateClick(const QDate &day)
     guard([&] {
         promptUnsavedChanges();
         m_entries->setDay(day);
+        if (calDate->selectedDate() != day)
+            calDate->setSelectedDate(day);
         m_entries->requery();
     });
 }
@@ -562,10 +575,11 @@ void TfrmMain::calDateClick(const QDate &day)
 void TfrmMain::navNamePrior()
 {
     guard([&] {
-        storeJournalName();
-        promptUnsavedChanges();
+        // At the first journal there is nowhere to go, and nothing to ask.
         if (m_tblNames->recNo() <= 0)
             return;
+        storeJournalName();
+        promptUnsavedChanges();
         m_tblNames->prior();
         journalChanged();
     });
@@ -574,10 +588,10 @@ void TfrmMain::navNamePrior()
 void TfrmMain::navNameNext()
 {
     guard([&] {
-        storeJournalName();
-        promptUnsavedChanges();
         if (m_tblNames->recNo() + 1 >= m_tblNames->recordCount())
             return;
+        storeJournalName();
+        promptUnsavedChanges();
         m_tblNames->next();
         journalChanged();
     });
