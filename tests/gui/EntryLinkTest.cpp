@@ -160,3 +160,28 @@ TEST_F(EntryLinkTest, TheLinkDialogsCalendarFollowsTheKeys)
     });
     action("actEntry")->trigger();
 }
+
+TEST_F(EntryLinkTest, TheSearchTextIsMarkedInsideMarkupToo)
+{
+    const QString text = QStringLiteral("<a title=\"the abc\">x</a> <!-- abc --> <foo abc> <script>abc</script>");
+    window->database().run(QStringLiteral("INSERT INTO Journal (Name, eDate, eTime, Entry) VALUES "
+                                          "(2, '2002-08-01', '09:00:00', '%1')")
+                               .arg(text));
+    const QStringList listed = find("ABC", false);
+    TfrmList &l = window->listWindow();
+    const int row = static_cast<int>(listed.indexOf(text));
+    ASSERT_GE(row, 0);
+    l.dbList->selectRow(row);
+    const QTextBlock block = l.dbEntry->document()->firstBlock();
+    ASSERT_EQ(block.text(), text);
+    QList<int> marked;
+    for (const QTextLayout::FormatRange &r : block.layout()->formats())
+        if (r.format.background().color() == QColor(Qt::yellow))
+            for (int k = r.start; k < r.start + r.length; ++k)
+                marked << k;
+    // Every occurrence: in the attribute value, the comment, the unknown tag and the script.
+    for (qsizetype at = text.indexOf(QLatin1String("abc")); at >= 0; at = text.indexOf(QLatin1String("abc"), at + 3))
+        for (int k = static_cast<int>(at); k < at + 3; ++k)
+            EXPECT_TRUE(marked.contains(k)) << "position " << k;
+    EXPECT_EQ(marked.size(), 12);
+}
