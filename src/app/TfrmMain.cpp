@@ -219,9 +219,23 @@ void TfrmMain::buildLayout()
         connect(bar, &QWidget::customContextMenuRequested, this, [this, bar](const QPoint &at) {
             QMenu menu;
             menu.addAction(QStringLiteral("&Customize ..."), this, &TfrmMain::actCustomizeExecute);
+            menu.addSeparator();
+            menu.addAction(actMainTB->toggleViewAction());
+            menu.addAction(actEditTB->toggleViewAction());
             menu.exec(bar->mapToGlobal(at));
         });
     }
+}
+
+QMenu *TfrmMain::createPopupMenu()
+{
+    // The edit tool bar sits in the right pane, not in the window's tool bar
+    // area, so the window's own menu of tool bars would leave it out.
+    QMenu *menu = QMainWindow::createPopupMenu();
+    if (!menu)
+        menu = new QMenu(this);
+    menu->addAction(actEditTB->toggleViewAction());
+    return menu;
 }
 
 void TfrmMain::buildMenus()

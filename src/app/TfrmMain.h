@@ -115,6 +115,8 @@ public:
     void calDateClick(const QDate &day);
     void navNamePrior();
     void navNameNext();
+    // The menu of tool bars (right click on the menu bar): both tool bars.
+    QMenu *createPopupMenu() override;
     // Brings the window to the front, restoring it when minimised or hidden.
     void showAndRaise();
 
