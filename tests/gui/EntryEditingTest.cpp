@@ -6,7 +6,10 @@
 #include "editing/EntryRecovery.h"
 #include "app/TdlgOptions.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -316,4 +319,12 @@ TEST_F(EntryEditingTest, RecolouringIsNoEditButEveryKeyReachesTheStore)
     EXPECT_FALSE(action("actSave")->isEnabled());
     action("actLiveSpell")->toggle();
     EXPECT_FALSE(window->entries().hasPendingChange()) << "a stored entry stays stored through re-colouring";
+}
+
+TEST_F(EntryEditingTest, ListsWhoseColumnsFitShowNoHorizontalScrollBar)
+{
+    window->resize(754, 568);
+    QApplication::processEvents();
+    EXPECT_FALSE(window->dbGrid->horizontalScrollBar()->isVisible());
+    EXPECT_LE(window->dbGrid->horizontalHeader()->length(), window->dbGrid->viewport()->width());
 }

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -380,6 +381,9 @@ TEST_F(ManagementTest, TheUploadManagerOpensInItsListAndFixedDialogsCannotGrow)
     action("actFileMan")->trigger();
     TdlgJournal &journal = window->journalDialog();
     whenShown([&] {
+        // Centred on the screen, not over the main window.
+        EXPECT_LE((journal.frameGeometry().center() - journal.screen()->availableGeometry().center()).manhattanLength(),
+                  2);
         // The Site column is shown whole.
         journal.pages->setCurrentIndex(3);
         QApplication::processEvents();

@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -203,6 +204,8 @@ TEST_F(OptionsDialogTest, TheDialogHasASensibleFixedSizeAndShowsEveryMonthName)
     EXPECT_LT(d.width(), 800) << "the four name lists side by side";
     EXPECT_EQ(d.minimumSize(), d.maximumSize()) << "fixed size";
     EXPECT_FALSE(d.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_LE((d.frameGeometry().center() - d.screen()->availableGeometry().center()).manhattanLength(), 2)
+        << "centred on the screen";
     // The lists show their names whole: the longest month without a scroll bar.
     d.PageControl1->setCurrentIndex(2);
     QApplication::processEvents();
