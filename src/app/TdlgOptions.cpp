@@ -1,5 +1,6 @@
 #include "TdlgOptions.h"
 
+#include "base/DialogPlacement.h"
 #include "base/IniFile.h"
 #include "base/Prompt.h"
 #include "base/Settings.h"
@@ -53,7 +54,8 @@ TdlgOptions::TdlgOptions(Settings &settings, QWidget *parent) : QDialog(parent),
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addWidget(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    DialogPlacement::fixSize(this);
+    DialogPlacement::centreOnScreen(this);
 
     LoadOptions();
 }
@@ -146,7 +148,12 @@ QWidget *TdlgOptions::languageTab()
         edit = new QLineEdit;
         put = new QPushButton(QStringLiteral("Put"));
         list = new QListWidget;
-        list->setMinimumHeight(220);
+        // Wide enough for the longest name, not the list's default width.
+        const int width = fontMetrics().horizontalAdvance(QStringLiteral("September")) * 3 / 2 + 16;
+        list->setFixedWidth(width);
+        edit->setFixedWidth(width);
+        list->setFixedHeight((fontMetrics().height() + 4) * 12 + 8); // the twelve months
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         box->addWidget(new QLabel(label));
         box->addWidget(edit);
         box->addWidget(put);

@@ -14,8 +14,9 @@
 #include "editing/EntryRecovery.h"
 #include "editing/RecoveryWriter.h"
 #include "editing/EntryLinkDialogs.h"
-#include "editor/SpellDialogs.h"
+#include "editor/EditorSpelling.h"
 #include "editor/HtmlSyntaxHighlighter.h"
+#include "editor/SpellDialogs.h"
 #include "editor/Spelling.h"
 #include "editing/Markup.h"
 #include "editing/TdlgLink.h"
@@ -135,7 +136,7 @@ void TfrmMain::buildLayout()
     dbGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     dbGrid->verticalHeader()->hide();
-    dbGrid->horizontalHeader()->setStretchLastSection(true);
+    dbGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(4, 4, 0, 4);
     leftLayout->addLayout(pnlJournal);
@@ -206,9 +207,23 @@ void TfrmMain::buildLayout()
         connect(bar, &QWidget::customContextMenuRequested, this, [this, bar](const QPoint &at) {
             QMenu menu;
             menu.addAction(QStringLiteral("&Customize ..."), this, &TfrmMain::actCustomizeExecute);
+            menu.addSeparator();
+            menu.addAction(actMainTB->toggleViewAction());
+            menu.addAction(actEditTB->toggleViewAction());
             menu.exec(bar->mapToGlobal(at));
         });
     }
+}
+
+QMenu *TfrmMain::createPopupMenu()
+{
+    // The edit tool bar sits in the right pane, not in the window's tool bar
+    // area, so the window's own menu of tool bars would leave it out.
+    QMenu *menu = QMainWindow::createPopupMenu();
+    if (!menu)
+        menu = new QMenu(this);
+    menu->addAction(actEditTB->toggleViewAction());
+    return menu;
 }
 
 void TfrmMain::buildMenus()
@@ -225,9 +240,9 @@ void TfrmMain::buildMenus()
     for (const char *name : {"actNew", "actPreview", "actSave", "actDel"})
         journal->addAction(a[QLatin1String(name)]);
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
-    for (const char *name :
-         {"actJournals", "actOptions", "actPublish", "actArchive", "actPurge", "actBrowse", "actSpellOpt"})
-        tools->addAction(a[QLatin1String(name)]);
+    for (const char *name : {"actJournals", "actOptions", "actPublish", "actArchive", "actPurge", "actBrowse", "-",
+                             "actSpell", "actThes", "actSpellOpt"})
+        *name == '-' ? (void)tools->addSeparator() : tools->addAction(a[QLatin1String(name)]);
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->addAction(a["actReadMe"]);
     help->addAction(a["actAbout"]);
@@ -242,13 +257,10 @@ void TfrmMain::buildMenus()
     // A right click on a word that live spelling marked offers the spelling
     // menu; anywhere else the editor menu.
     connect(dbEntry, &QWidget::customContextMenuRequested, this, [this, mnuEdit](const QPoint &at) {
-        const int position = dbEntry->cursorForPosition(at).position();
-        const auto [start, length] = m_spellMarks ? m_spellMarks->misspeltWordAt(position) : std::pair<int, int>{0, 0};
-        if (length == 0) {
-            mnuEdit->exec(dbEntry->mapToGlobal(at));
-            return;
-        }
-        spellingMenu(start, length)->exec(dbEntry->mapToGlobal(at));
+        if (m_spelling)
+            m_spelling->showContextMenu(at, mnuEdit, clipboardActions());
+        else
+            mnuEdit->exec(dbEntry->viewport()->mapToGlobal(at));
     });
 
     auto on = [this](const char *name, void (TfrmMain::*handler)()) {
@@ -273,8 +285,8 @@ void TfrmMain::buildMenus()
     on("actThes", &TfrmMain::actThesExecute);
     on("actSpellOpt", &TfrmMain::actSpellOptExecute);
     connect(a["actLiveSpell"], &QAction::toggled, this, [this](bool live) {
-        if (m_spellMarks)
-            m_spellMarks->setSpellActive(live);
+        if (m_spelling)
+            m_spelling->setLive(live);
     });
     on("actPurge", &TfrmMain::actPurgeExecute);
     on("actFileMan", &TfrmMain::actFileManExecute);
@@ -300,7 +312,16 @@ void TfrmMain::buildMenus()
 
     connect(navPrior, &QToolButton::clicked, this, &TfrmMain::navNamePrior);
     connect(navNext, &QToolButton::clicked, this, &TfrmMain::navNameNext);
-    connect(calDate, &QCalendarWidget::clicked, this, &TfrmMain::calDateClick);
+    // The calendar's day is the selected day, however it was chosen: a click,
+    // the arrow keys, the month arrows or the year box.
+    connect(calDate, &QCalendarWidget::selectionChanged, this, [this] {
+        if (m_started && calDate->selectedDate() != m_entries->day())
+            calDateClick(calDate->selectedDate());
+    });
+    connect(calDate, &QCalendarWidget::clicked, this, [this](const QDate &day) {
+        if (day == m_entries->day())
+            calDateClick(day); // a click on the day shown runs the query again
+    });
     connect(dbName, &QLineEdit::textEdited, this, [this](const QString &text) {
         guard([&] {
             if (m_tblNames && !m_tblNames->isEmpty())
@@ -311,16 +332,17 @@ void TfrmMain::buildMenus()
         guard([&] { m_entries->setTitle(EditorText::toStored(text, m_titleLegacy, false)); });
         scheduleRecovery();
     });
+    // The editor keeps the text while it is typed; the entry takes it when stored.
+    m_entries->setTextSource([this] { return EditorText::toStored(dbEntry->toPlainText(), m_entryLegacy); });
     connect(dbEntry, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingEntry || !m_started)
+        // Re-colouring signals a change too: the document's own modification
+        // state tells an edit, without looking at the whole text.
+        if (m_showingEntry || !m_started || !dbEntry->document()->isModified())
             return;
-        // Re-colouring signals a change too; only a different text is an edit.
-        const QString text = EditorText::toStored(dbEntry->toPlainText(), m_entryLegacy);
-        if (text == m_entries->text())
-            return;
-        guard([&] { m_entries->setText(text); });
+        guard([&] { m_entries->textEdited(); });
         scheduleRecovery();
     });
+    connect(m_entries.get(), &EntryList::settled, this, [this] { dbEntry->document()->setModified(false); });
 }
 
 void TfrmMain::buildTray()
@@ -439,11 +461,10 @@ bool TfrmMain::FormCreate()
     m_frmFind = new TfrmFind(this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
 
-    loadSpelling();
-    m_spellMarks = new HtmlSyntaxHighlighter(dbEntry->document());
-    m_spellMarks->setSpellChecker(m_spell.get());
-    m_spellMarks->setSpellActive(m_actions["actLiveSpell"]->isChecked());
-    m_dlgSpellOpt = new TdlgSpellOptions(this);
+    m_spelling = new EditorSpelling(
+        dbEntry, m_settings.file(), QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.words")),
+        [this](const QString &line) { log(line); }, this);
+    m_spelling->setLive(m_actions["actLiveSpell"]->isChecked());
 
     m_toolbarLayout =
         ToolbarLayout::load(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg")), m_actions.names());
@@ -527,6 +548,7 @@ void TfrmMain::showEntry()
     }
     if (dbEntry->toPlainText() != text)
         dbEntry->setPlainText(text);
+    dbEntry->document()->setModified(false); // what is shown is what is stored
     const int row =
         m_entries->rows().state() == TableHandle::State::Insert ? m_entries->count() : m_entries->rows().recNo();
     if (m_grid && row >= 0 && row < m_grid->rowCount())
@@ -561,6 +583,8 @@ void TfrmMain::calDateClick(const QDate &day)
     guard([&] {
         promptUnsavedChanges();
         m_entries->setDay(day);
+        if (calDate->selectedDate() != day)
+            calDate->setSelectedDate(day);
         m_entries->requery();
     });
 }
@@ -568,10 +592,11 @@ void TfrmMain::calDateClick(const QDate &day)
 void TfrmMain::navNamePrior()
 {
     guard([&] {
-        storeJournalName();
-        promptUnsavedChanges();
+        // At the first journal there is nowhere to go, and nothing to ask.
         if (m_tblNames->recNo() <= 0)
             return;
+        storeJournalName();
+        promptUnsavedChanges();
         m_tblNames->prior();
         journalChanged();
     });
@@ -580,10 +605,10 @@ void TfrmMain::navNamePrior()
 void TfrmMain::navNameNext()
 {
     guard([&] {
-        storeJournalName();
-        promptUnsavedChanges();
         if (m_tblNames->recNo() + 1 >= m_tblNames->recordCount())
             return;
+        storeJournalName();
+        promptUnsavedChanges();
         m_tblNames->next();
         journalChanged();
     });
@@ -1073,120 +1098,27 @@ void TfrmMain::actFindExecute()
     });
 }
 
-void TfrmMain::loadSpelling()
+QList<QAction *> TfrmMain::clipboardActions() const
 {
-    IniFile &file = m_settings.file();
-    SpellChecker::Options options;
-    const QStringList installed = InstalledDictionaries();
-    options.language =
-        file.readString(QStringLiteral("Spelling"), QStringLiteral("Language"),
-                        installed.contains(QStringLiteral("en_US")) || installed.isEmpty() ? QStringLiteral("en_US")
-                                                                                           : installed.first());
-    options.ignoreCapitals = file.readBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreCapitals"), true);
-    options.ignoreDigits = file.readBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreDigits"), true);
-    m_spell = std::make_unique<SpellChecker>(options, QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.words")));
-    if (!m_spell->isLoaded())
-        log(QStringLiteral("No %1 dictionary is installed: spelling is not checked").arg(options.language));
-    m_thesaurus = std::make_unique<Thesaurus>(options.language);
+    return {m_actions["actCut"], m_actions["actCopy"], m_actions["actPaste"]};
 }
 
 QMenu *TfrmMain::spellingMenu(int start, int length)
 {
-    auto *menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    QTextCursor word(dbEntry->document());
-    word.setPosition(start);
-    word.setPosition(start + length, QTextCursor::KeepAnchor);
-    const QString text = word.selectedText();
-    const QStringList suggestions = m_spell->suggestions(text);
-    for (const QString &suggestion : suggestions.mid(0, 8)) {
-        QAction *a = menu->addAction(suggestion);
-        QFont bold = a->font();
-        bold.setBold(true);
-        a->setFont(bold);
-        connect(a, &QAction::triggered, this, [this, word, suggestion] {
-            dbEntry->setTextCursor(word);
-            replaceSelection(suggestion);
-        });
-    }
-    if (suggestions.isEmpty())
-        menu->addAction(QStringLiteral("(no suggestions)"))->setEnabled(false);
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Ignore"), this, [this, text] {
-        m_spell->ignore(text);
-        m_spellMarks->rehighlight();
-    });
-    menu->addAction(QStringLiteral("Add to dictionary"), this, [this, text] {
-        guard([&] { m_spell->addToPersonal(text); });
-        m_spellMarks->rehighlight();
-    });
-    return menu;
+    return m_spelling->menuFor(start, length, clipboardActions());
 }
 
 void TfrmMain::actSpellExecute()
 {
-    guard([&] {
-        if (!m_spell->isLoaded()) {
-            Prompt::inform(this, QStringLiteral("No dictionary is installed for %1").arg(m_spell->options().language));
-            return;
-        }
-        TdlgSpell dialog(dbEntry, *m_spell, this);
-        if (!dialog.findNext()) {
-            Prompt::inform(this, QStringLiteral("The spell check is complete."));
-            return;
-        }
-        dialog.exec();
-        if (m_actions["actLiveSpell"]->isChecked())
-            m_spellMarks->rehighlight();
-    });
+    guard([&] { m_spelling->spellCheck(); });
 }
 
 void TfrmMain::actThesExecute()
 {
-    guard([&] {
-        QTextCursor cursor = dbEntry->textCursor();
-        if (!cursor.hasSelection()) {
-            cursor.select(QTextCursor::WordUnderCursor);
-            dbEntry->setTextCursor(cursor);
-        }
-        const QString word = cursor.selectedText().trimmed();
-        if (word.isEmpty())
-            return;
-        TdlgThesaurus dialog(*m_thesaurus, m_spell.get(), this);
-        if (!dialog.lookUp(word)) {
-            Prompt::inform(this, QStringLiteral("No synonyms found for \"%1\"").arg(word));
-            return;
-        }
-        if (dialog.exec() == QDialog::Accepted && !dialog.replacement().isEmpty())
-            replaceSelection(dialog.replacement());
-        if (m_actions["actLiveSpell"]->isChecked())
-            m_spellMarks->rehighlight();
-    });
+    guard([&] { m_spelling->thesaurus(); });
 }
 
 void TfrmMain::actSpellOptExecute()
 {
-    guard([&] {
-        TdlgSpellOptions &d = *m_dlgSpellOpt;
-        d.cmbLanguage->clear();
-        d.cmbLanguage->addItems(InstalledDictionaries());
-        d.cmbLanguage->setCurrentText(m_spell->options().language);
-        d.chkCaps->setChecked(m_spell->options().ignoreCapitals);
-        d.chkDigits->setChecked(m_spell->options().ignoreDigits);
-        d.lstWords->clear();
-        d.lstWords->addItems(m_spell->personalWords());
-        if (d.exec() != QDialog::Accepted)
-            return;
-        IniFile &file = m_settings.file();
-        if (!d.cmbLanguage->currentText().isEmpty())
-            file.writeString(QStringLiteral("Spelling"), QStringLiteral("Language"), d.cmbLanguage->currentText());
-        file.writeBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreCapitals"), d.chkCaps->isChecked());
-        file.writeBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreDigits"), d.chkDigits->isChecked());
-        QStringList words;
-        for (int i = 0; i < d.lstWords->count(); ++i)
-            words << d.lstWords->item(i)->text();
-        loadSpelling();
-        m_spell->setPersonalWords(words);
-        m_spellMarks->setSpellChecker(m_spell.get());
-    });
+    guard([&] { m_spelling->configure(); });
 }

@@ -3,6 +3,7 @@
 #include "app/MainActions.h"
 #include "base/Settings.h"
 #include "base/StagingDirectory.h"
+#include "editor/EditorSpelling.h"
 #include "app/ToolbarLayout.h"
 #include "engine/Database.h"
 #include "engine/TableHandle.h"
@@ -84,9 +85,10 @@ public:
     void actSpellExecute();
     void actThesExecute();
     void actSpellOptExecute();
-    SpellChecker &spellChecker() { return *m_spell; }
-    HtmlSyntaxHighlighter &spellMarks() { return *m_spellMarks; }
-    TdlgSpellOptions &spellOptions() { return *m_dlgSpellOpt; }
+    EditorSpelling &spelling() { return *m_spelling; }
+    SpellChecker &spellChecker() { return m_spelling->checker(); }
+    HtmlSyntaxHighlighter &spellMarks() { return m_spelling->marks(); }
+    TdlgSpellOptions &spellOptions() { return m_spelling->optionsDialog(); }
     // The menu a right click on a marked word shows.
     QMenu *spellingMenu(int start, int length);
     void actFindExecute();
@@ -114,6 +116,8 @@ public:
     void calDateClick(const QDate &day);
     void navNamePrior();
     void navNameNext();
+    // The menu of tool bars (right click on the menu bar): both tool bars.
+    QMenu *createPopupMenu() override;
     // Brings the window to the front, restoring it when minimised or hidden.
     void showAndRaise();
     // The desktop session ends (SIGTERM, SIGHUP): the recovery file is written,
@@ -178,8 +182,8 @@ private:
     void scheduleRecovery();
     void offerRecovery();
     void storeJournalName();
-    // Reads the spelling options of the settings file and loads the dictionary.
-    void loadSpelling();
+    // Cut, Copy and Paste, which the spelling menu offers too.
+    QList<QAction *> clipboardActions() const;
     // Runs publishing work on a run over the current journal, logging into memLog.
     void runPublishing(const std::function<void(PublishRun &, SiteTransfer &)> &work);
 
@@ -213,11 +217,8 @@ private:
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QToolButton *m_stopButton = nullptr;
-    std::unique_ptr<SpellChecker> m_spell;
-    std::unique_ptr<Thesaurus> m_thesaurus;
-    HtmlSyntaxHighlighter *m_spellMarks = nullptr;
-    TdlgSpellOptions *m_dlgSpellOpt = nullptr;
-    QWebEngineView *m_preview = nullptr; // the web view, made at the first preview
+    EditorSpelling *m_spelling = nullptr; // owned by the editor, made at start-up
+    QWebEngineView *m_preview = nullptr;  // the web view, made at the first preview
     QUrl m_previewUrl;
     RecoveryWriter *m_recovery = nullptr;
     bool m_exitRequested = false;

@@ -71,7 +71,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wren"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Wren"));
+    // No display name: it would add " - Wren" to every window's own title.
     QApplication::setQuitOnLastWindowClosed(false);
 
     const QString executable = QApplication::applicationFilePath();

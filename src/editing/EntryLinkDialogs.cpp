@@ -1,5 +1,6 @@
 #include "EntryLinkDialogs.h"
 
+#include "base/DialogPlacement.h"
 #include "data/Statements.h"
 #include "editor/HtmlSyntaxHighlighter.h"
 
@@ -28,7 +29,8 @@ QTableWidget *listOf(const QStringList &headers)
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->horizontalHeader()->setStretchLastSection(true);
+    // The columns share the width: no horizontal scroll bar for columns that fit.
+    list->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     return list;
 }
 
@@ -60,7 +62,11 @@ TdlgEntries::TdlgEntries(Database &db, QWidget *parent) : QDialog(parent), tblJo
     auto *CancelBtn = new QPushButton(QStringLiteral("Cancel"));
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(calDate, &QCalendarWidget::clicked, this, [this](const QDate &day) { showDay(m_journal, day); });
+    // Keys, month arrows and the year box move the day as a click does.
+    connect(calDate, &QCalendarWidget::selectionChanged, this, [this] {
+        if (calDate->selectedDate() != m_day)
+            showDay(m_journal, calDate->selectedDate());
+    });
     connect(dbGrid, &QTableWidget::currentCellChanged, this, [this](int row) { showRow(row); });
     auto *left = new QVBoxLayout;
     left->addWidget(calDate);
@@ -75,7 +81,8 @@ TdlgEntries::TdlgEntries(Database &db, QWidget *parent) : QDialog(parent), tblJo
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(left);
     layout->addLayout(right, 1);
-    setFixedSize(720, 420);
+    DialogPlacement::fixSize(this, QSize(720, 420));
+    DialogPlacement::centreOnScreen(this);
     tblJot.setFilter(QStringLiteral("ID=0"));
     tblJot.open();
 }
@@ -83,6 +90,7 @@ TdlgEntries::TdlgEntries(Database &db, QWidget *parent) : QDialog(parent), tblJo
 void TdlgEntries::showDay(int journalId, const QDate &day)
 {
     m_journal = journalId;
+    m_day = day;
     calDate->setSelectedDate(day);
     tblJot.setFilter(Statements::entriesOfDayFilter(journalId, day));
     tblJot.refresh();
@@ -140,6 +148,14 @@ TfrmFind::TfrmFind(QWidget *parent) : QDialog(parent)
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void TfrmFind::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Each Find starts in the search text, ready to be typed over.
+    edFind->setFocus();
+    edFind->selectAll();
+}
+
 TfrmList::TfrmList(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmList"));
@@ -150,6 +166,10 @@ TfrmList::TfrmList(QWidget *parent) : QDialog(parent)
     marker = new HtmlSyntaxHighlighter(dbEntry->document());
     btnLink = new QPushButton(QStringLiteral("&Link"));
     btnOK = new QPushButton(QStringLiteral("&OK"));
+    // Enter and Escape both mean OK here: Link never becomes the default,
+    // not even after it has been used.
+    btnLink->setAutoDefault(false);
+    btnOK->setAutoDefault(false);
     btnOK->setDefault(true);
     connect(btnLink, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::reject);

@@ -41,6 +41,7 @@ public:
 private:
     void showRow(int row);
     int m_journal = 0;
+    QDate m_day;
 };
 
 // Find: the text to look for, where, and whether letter case counts.
@@ -52,6 +53,9 @@ public:
     QRadioButton *rbCurr, *rbAll;
     QCheckBox *chkCase;
     QPushButton *btnFind, *btnCancel;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };
 
 // Entry List: the hits of a Find, with the text of the selected one and the

@@ -12,6 +12,12 @@ EntryList::EntryList(Database &db, QObject *parent) : QObject(parent), m_db(db),
         setSaveEnabled(true);
     };
     m_jot.afterEdit = [this] { setSaveEnabled(true); };
+    m_jot.beforePost = [this] {
+        if (m_textPending) {
+            m_textPending = false;
+            m_jot.setValue(QStringLiteral("Entry"), m_textSource());
+        }
+    };
     m_jot.afterPost = [this] {
         setSaveEnabled(false);
         Q_EMIT settled();
@@ -90,21 +96,38 @@ QString EntryList::title() const
 
 QString EntryList::text() const
 {
+    if (m_textPending && m_textSource)
+        return m_textSource();
     return m_jot.value(QStringLiteral("Entry")).toString();
 }
 
 void EntryList::setTitle(const QString &title)
 {
-    if (m_jot.isEmpty() && m_jot.state() != TableHandle::State::Insert)
+    const bool starts = m_jot.isEmpty() && m_jot.state() != TableHandle::State::Insert;
+    if (starts)
         m_jot.insert(); // typing on a day without entries starts one
     m_jot.setValue(QStringLiteral("Title"), title);
+    if (starts)
+        Q_EMIT rowsChanged(); // the grid shows the new entry's row at once
 }
 
 void EntryList::setText(const QString &text)
 {
-    if (m_jot.isEmpty() && m_jot.state() != TableHandle::State::Insert)
+    m_textPending = false;
+    const bool starts = m_jot.isEmpty() && m_jot.state() != TableHandle::State::Insert;
+    if (starts)
         m_jot.insert();
     m_jot.setValue(QStringLiteral("Entry"), text);
+    if (starts)
+        Q_EMIT rowsChanged();
+}
+
+void EntryList::textEdited()
+{
+    if (m_textPending || !m_textSource)
+        return;
+    setText(m_textSource()); // the first key of an edit: the row starts editing
+    m_textPending = true;
 }
 
 void EntryList::newEntry(const QTime &now)
@@ -132,6 +155,7 @@ void EntryList::discard()
 {
     if (!hasPendingChange())
         return;
+    m_textPending = false;
     m_jot.cancel();
     Q_EMIT settled();
     Q_EMIT rowsChanged();
@@ -142,6 +166,7 @@ void EntryList::deleteCurrent()
 {
     if (m_jot.isEmpty())
         return;
+    m_textPending = false;
     m_jot.remove();
     Q_EMIT rowsChanged();
     Q_EMIT currentChanged();

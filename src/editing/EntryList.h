@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QTime>
 
+#include <functional>
+
 // The entries of the current journal on the selected day, as the main window
 // lists and edits them: the live result of the entry query with the rules of
 // new entries, storing and deleting.
@@ -42,6 +44,11 @@ public:
     QString text() const;
     void setTitle(const QString &title);
     void setText(const QString &text);
+    // The editor that holds the text being typed. After textEdited() the
+    // entry is editing and its text is read from the source only when it is
+    // needed (storing, text()), so a key press costs no copy of the text.
+    void setTextSource(std::function<QString()> source) { m_textSource = std::move(source); }
+    void textEdited();
 
     // New Entry: a row of the selected day with the time now, stored at once.
     void newEntry(const QTime &now);
@@ -75,4 +82,6 @@ private:
     QDate m_day;
     bool m_useLoginName = false;
     bool m_saveEnabled = false;
+    std::function<QString()> m_textSource;
+    bool m_textPending = false; // the source holds a text the row has not taken yet
 };

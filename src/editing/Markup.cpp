@@ -81,6 +81,10 @@ QString PurgeStatement(const PurgeRequest &request, int journalId, const QDate &
         const int days = request.days.trimmed().toInt(&ok);
         if (!ok)
             throw WrenError(QStringLiteral("'%1' is not a valid integer value").arg(request.days));
+        // A negative count would reach past today and take today's entries too.
+        if (days < 0)
+            throw WrenError(
+                QStringLiteral("'%1' days: the number of days must be 0 or more").arg(request.days.trimmed()));
         return Statements::purgeEntries(journalId, today.addDays(-days));
     }
     case PurgeRequest::Choice::After:

@@ -42,5 +42,6 @@ struct PurgeRequest {
 };
 
 // The DELETE statement for the request, or an empty text when nothing is
-// chosen. Throws WrenError when the day count is not a whole number.
+// chosen. Throws WrenError when the day count is not a whole number or is
+// below 0.
 QString PurgeStatement(const PurgeRequest &request, int journalId, const QDate &today);

@@ -1,5 +1,7 @@
 #include "TdlgPurge.h"
 
+#include "base/DialogPlacement.h"
+
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -50,7 +52,8 @@ TdlgPurge::TdlgPurge(QWidget *parent) : QDialog(parent)
     layout->addWidget(Label1);
     layout->addWidget(RadioGroup1);
     layout->addWidget(buttons);
-    setFixedWidth(380);
+    DialogPlacement::fixSize(this, QSize(380, layout->totalHeightForWidth(380)));
+    DialogPlacement::centreOnScreen(this);
 }
 
 PurgeRequest TdlgPurge::request() const

@@ -60,21 +60,6 @@ void HtmlSyntaxHighlighter::setSearchWord(const QString &word)
     rehighlight();
 }
 
-std::vector<std::pair<int, int>> HtmlSyntaxHighlighter::plainStretches(const QString &text,
-                                                                       const std::vector<THtmlHighlighter::Span> &spans)
-{
-    std::vector<std::pair<int, int>> plain;
-    int at = 0;
-    for (const auto &s : spans) {
-        if (s.start > at)
-            plain.emplace_back(at, s.start);
-        at = std::max(at, s.start + s.length);
-    }
-    if (at < text.size())
-        plain.emplace_back(at, static_cast<int>(text.size()));
-    return plain;
-}
-
 HtmlSyntaxHighlighter::LineStart HtmlSyntaxHighlighter::lineStart(int blockState)
 {
     if (blockState < 0)
@@ -93,16 +78,18 @@ void HtmlSyntaxHighlighter::highlightBlock(const QString &text)
     for (const auto &s : spans)
         setFormat(s.start, s.length, m_formats[s.cls]);
 
-    const auto plain = plainStretches(text, spans);
+    // The search marker gets the text wherever the scanner starts no region:
+    // plain text, attribute values, comments, script bodies and unknown tags
+    // alike. Every occurrence is marked, over the colouring beneath it.
     if (!m_searchWord.isEmpty()) {
-        QTextCharFormat mark;
-        mark.setBackground(Qt::yellow);
-        mark.setForeground(Qt::black);
-        for (const auto &[from, to] : plain) {
-            const QStringView stretch = QStringView(text).mid(from, to - from);
-            for (qsizetype at = stretch.indexOf(m_searchWord, 0, Qt::CaseInsensitive); at >= 0;
-                 at = stretch.indexOf(m_searchWord, at + m_searchWord.size(), Qt::CaseInsensitive))
-                setFormat(from + static_cast<int>(at), static_cast<int>(m_searchWord.size()), mark);
+        for (qsizetype at = text.indexOf(m_searchWord, 0, Qt::CaseInsensitive); at >= 0;
+             at = text.indexOf(m_searchWord, at + m_searchWord.size(), Qt::CaseInsensitive)) {
+            for (int k = static_cast<int>(at); k < at + m_searchWord.size(); ++k) {
+                QTextCharFormat f = format(k);
+                f.setBackground(Qt::yellow);
+                f.setForeground(Qt::black);
+                setFormat(k, 1, f);
+            }
         }
     }
     if (m_spellActive && m_spell) {

@@ -10,8 +10,8 @@
 
 // The HTML colouring of an editor, with two optional layers: live spelling (a
 // red wavy underline under the misspelt words a reader sees, drawn over the
-// colouring) and a search text marked black on yellow in any letter case in
-// the text the HTML scanner leaves alone. Each block keeps the scanner state at its end,
+// colouring) and a search text marked black on yellow in any letter case
+// wherever it stands, markup included. Each block keeps the scanner state at its end,
 // so typing re-colours a line and only the lines after it whose start changed.
 class HtmlSyntaxHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
@@ -32,9 +32,6 @@ protected:
     void highlightBlock(const QString &text) override;
 
 private:
-    // The plain stretches of a line: what no span of the scanner covers.
-    static std::vector<std::pair<int, int>> plainStretches(const QString &text,
-                                                           const std::vector<THtmlHighlighter::Span> &spans);
     // A block's state holds both the colouring state and the spelling state
     // at the end of its line.
     static constexpr int kSpellStateFactor = 4096;

@@ -7,12 +7,15 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 TdlgSpell::TdlgSpell(QPlainTextEdit *editor, SpellChecker &checker, QWidget *parent)
@@ -143,19 +146,25 @@ TdlgThesaurus::TdlgThesaurus(const Thesaurus &thesaurus, const SpellChecker *ste
     setWindowTitle(QStringLiteral("Thesaurus"));
     lblWord = new QLabel;
     lstMeanings = new QListWidget;
-    lstSynonyms = new QListWidget;
+    lstSynonyms = new QTreeWidget;
+    lstSynonyms->setColumnCount(2);
+    lstSynonyms->setHeaderLabels({QStringLiteral("Word"), QStringLiteral("Relation")});
+    lstSynonyms->setRootIsDecorated(false);
+    lstSynonyms->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    lstSynonyms->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    lstSynonyms->header()->setStretchLastSection(false);
     edReplace = new QLineEdit;
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Replace"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(lstMeanings, &QListWidget::currentRowChanged, this, [this](int row) {
-        lstSynonyms->clear();
-        if (row >= 0 && row < static_cast<int>(m_meanings.size()))
-            lstSynonyms->addItems(m_meanings[row].second);
+    connect(lstMeanings, &QListWidget::currentRowChanged, this, &TdlgThesaurus::showMeaning);
+    // The word only: the relation is never part of the replacement.
+    connect(lstSynonyms, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+        if (item)
+            edReplace->setText(item->text(0));
     });
-    connect(lstSynonyms, &QListWidget::currentTextChanged, edReplace, &QLineEdit::setText);
-    connect(lstSynonyms, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    connect(lstSynonyms, &QTreeWidget::itemDoubleClicked, this, &QDialog::accept);
     auto *lists = new QHBoxLayout;
     auto *left = new QVBoxLayout;
     left->addWidget(new QLabel(QStringLiteral("Meanings")));
@@ -183,13 +192,21 @@ bool TdlgThesaurus::lookUp(const QString &word)
     lstSynonyms->clear();
     edReplace->setText(word);
     lblWord->setText(QStringLiteral("Looked up: %1").arg(word));
-    for (const auto &m : m_thesaurus.lookup(word, m_stemmer)) {
-        m_meanings.emplace_back(m.definition, m.synonyms);
+    m_meanings = m_thesaurus.lookup(word, m_stemmer);
+    for (const auto &m : m_meanings)
         lstMeanings->addItem(m.definition);
-    }
     if (!m_meanings.empty())
         lstMeanings->setCurrentRow(0);
     return !m_meanings.empty();
+}
+
+void TdlgThesaurus::showMeaning(int row)
+{
+    lstSynonyms->clear();
+    if (row < 0 || row >= static_cast<int>(m_meanings.size()))
+        return;
+    for (const Thesaurus::Synonym &synonym : m_meanings[row].synonyms)
+        lstSynonyms->addTopLevelItem(new QTreeWidgetItem({synonym.word, synonym.relation}));
 }
 
 QString TdlgThesaurus::replacement() const
@@ -208,12 +225,9 @@ TdlgSpellOptions::TdlgSpellOptions(QWidget *parent) : QDialog(parent)
     edWord = new QLineEdit;
     btnAddWord = new QPushButton(QStringLiteral("&Add"));
     btnRemoveWord = new QPushButton(QStringLiteral("&Remove"));
-    connect(btnAddWord, &QPushButton::clicked, this, [this] {
-        const QString w = edWord->text().trimmed();
-        if (!w.isEmpty() && lstWords->findItems(w, Qt::MatchExactly).isEmpty())
-            lstWords->addItem(w);
-        edWord->clear();
-    });
+    btnAddWord->setAutoDefault(false);
+    edWord->installEventFilter(this);
+    connect(btnAddWord, &QPushButton::clicked, this, &TdlgSpellOptions::addWord);
     connect(btnRemoveWord, &QPushButton::clicked, this, [this] { qDeleteAll(lstWords->selectedItems()); });
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -230,4 +244,24 @@ TdlgSpellOptions::TdlgSpellOptions(QWidget *parent) : QDialog(parent)
     grid->addWidget(btnRemoveWord, 3, 2, Qt::AlignTop);
     grid->addWidget(buttons, 7, 0, 1, 3);
     resize(420, 360);
+}
+
+void TdlgSpellOptions::addWord()
+{
+    const QString w = edWord->text().trimmed();
+    if (!w.isEmpty() && lstWords->findItems(w, Qt::MatchExactly).isEmpty())
+        lstWords->addItem(w);
+    edWord->clear();
+}
+
+bool TdlgSpellOptions::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == edWord && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            addWord();
+            return true; // the dialog's OK never sees it
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

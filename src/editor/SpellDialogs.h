@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/Spelling.h"
+
 #include <QDialog>
 #include <QHash>
 
@@ -10,8 +12,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
-class SpellChecker;
-class Thesaurus;
+class QTreeWidget;
 
 // Spell Check: walks the misspelt words of the editor's text from the start,
 // selecting each, with Change, Change All, Ignore, Ignore All and Add.
@@ -40,7 +41,9 @@ private:
     int m_from = 0;
 };
 
-// Thesaurus: meanings and synonyms of a word; OK replaces the word.
+// Thesaurus: meanings and synonyms of a word; OK replaces the word. Each
+// synonym shows its relation ("similar term", "antonym") in a column of its
+// own; picking it puts the word alone into "Replace with".
 class TdlgThesaurus : public QDialog {
     Q_OBJECT
 public:
@@ -50,13 +53,16 @@ public:
     QString replacement() const;
 
     QLabel *lblWord;
-    QListWidget *lstMeanings, *lstSynonyms;
+    QListWidget *lstMeanings;
+    QTreeWidget *lstSynonyms; // columns: word, relation
     QLineEdit *edReplace;
 
 private:
+    void showMeaning(int row);
+
     const Thesaurus &m_thesaurus;
     const SpellChecker *m_stemmer;
-    std::vector<std::pair<QString, QStringList>> m_meanings;
+    std::vector<Thesaurus::Meaning> m_meanings;
 };
 
 // Spellchecker Configuration: language, what to ignore, the personal words.
@@ -64,9 +70,16 @@ class TdlgSpellOptions : public QDialog {
     Q_OBJECT
 public:
     explicit TdlgSpellOptions(QWidget *parent = nullptr);
+    // Adds the word typed in edWord to the list (once), and empties the box.
+    void addWord();
+
     QComboBox *cmbLanguage;
     QCheckBox *chkCaps, *chkDigits;
     QListWidget *lstWords;
     QLineEdit *edWord;
     QPushButton *btnAddWord, *btnRemoveWord;
+
+protected:
+    // Return in the word box adds the word instead of closing the dialog.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };

@@ -13,9 +13,20 @@
 
 namespace {
 
+// Letters, digits, apostrophes, and the combining marks of a decomposed
+// accent (e followed by U+0301), which belong to the letter before them.
 bool isWordChar(QChar c)
 {
-    return c.isLetterOrNumber() || c == u'\'' || c == QChar(0x2019);
+    return c.isLetterOrNumber() || c.isMark() || c == u'\'' || c == QChar(0x2019);
+}
+
+// The element name right after a "<" at i: letters and digits only.
+QString tagName(const QString &line, qsizetype i)
+{
+    qsizetype j = i + 1;
+    while (j < line.size() && j - i <= 12 && line[j].isLetterOrNumber())
+        ++j;
+    return line.mid(i + 1, j - i - 1).toLower();
 }
 
 // Position just after the first occurrence of needle (any case) from `from`, or -1.
@@ -23,6 +34,15 @@ qsizetype endOf(const QString &line, const QString &needle, qsizetype from)
 {
     const qsizetype at = line.indexOf(needle, from, Qt::CaseInsensitive);
     return at < 0 ? -1 : at + needle.size();
+}
+
+// The thesaurus writes a relation after the word: "fast (similar term)".
+Thesaurus::Synonym splitSynonym(const QString &text)
+{
+    const qsizetype open = text.lastIndexOf(QLatin1String(" ("));
+    if (open > 0 && text.endsWith(u')'))
+        return {text.left(open).trimmed(), text.mid(open + 2, text.size() - open - 3).trimmed()};
+    return {text.trimmed(), QString()};
 }
 
 } // namespace
@@ -77,9 +97,10 @@ std::vector<WordSpan> VisibleWords(const QString &line, HtmlTextState &state)
                     state = HtmlTextState::Comment;
                     i += 4;
                 } else {
-                    const QString name = line.mid(i + 1, 6).toLower();
-                    const bool script = name.startsWith(QLatin1String("script"));
-                    const bool style = name.startsWith(QLatin1String("style"));
+                    // Names are matched whole: <stylex> and <scripts> hold words a reader sees.
+                    const QString name = tagName(line, i);
+                    const bool script = name == QLatin1String("script");
+                    const bool style = name == QLatin1String("style");
                     state = HtmlTextState::Tag;
                     ++i;
                     // Skip the tag, then the element's body for script and style.
@@ -106,7 +127,7 @@ std::vector<WordSpan> VisibleWords(const QString &line, HtmlTextState &state)
                 while (j < n && j - i <= 10 && (line[j].isLetterOrNumber() || line[j] == u'#'))
                     ++j;
                 i = (j < n && line[j] == u';') ? j + 1 : i + 1;
-            } else if (isWordChar(c) && c != u'\'' && c != QChar(0x2019)) {
+            } else if (isWordChar(c) && !c.isMark() && c != u'\'' && c != QChar(0x2019)) {
                 qsizetype j = i;
                 while (j < n && isWordChar(line[j]))
                     ++j;
@@ -169,9 +190,11 @@ bool SpellChecker::isCorrect(const QString &word) const
         return true;
     if (m_options.ignoreCapitals && word.size() > 1 && word == word.toUpper() && word != word.toLower())
         return true;
-    if (m_ignored.contains(word) || m_personal.contains(word))
+    // Dictionaries and word lists hold composed letters: e + U+0301 is looked up as U+00E9.
+    QString plain = word.normalized(QString::NormalizationForm_C);
+    if (m_ignored.contains(plain) || m_personal.contains(plain) || m_ignored.contains(word) ||
+        m_personal.contains(word))
         return true;
-    QString plain = word;
     plain.replace(QChar(0x2019), u'\'');
     return Hunspell_spell(m_handle, plain.toUtf8().constData()) != 0;
 }
@@ -266,7 +289,7 @@ std::vector<Thesaurus::Meaning> Thesaurus::lookup(const QString &word, const Spe
             Meaning m;
             m.definition = QString::fromUtf8(entries[i].defn);
             for (int j = 0; j < entries[i].count; ++j)
-                m.synonyms << QString::fromUtf8(entries[i].psyns[j]);
+                m.synonyms.push_back(splitSynonym(QString::fromUtf8(entries[i].psyns[j])));
             meanings.push_back(std::move(m));
         }
         if (count > 0)

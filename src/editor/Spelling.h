@@ -53,6 +53,8 @@ public:
     // the file cannot be written.
     void addToPersonal(const QString &word);
     const QStringList &personalWords() const { return m_personal; }
+    // The words ignored for the rest of the run.
+    const QStringList &ignoredWords() const { return m_ignored; }
     // Replaces the personal word list (the configuration dialog edits it).
     void setPersonalWords(const QStringList &words);
     // The word's stems, for the thesaurus.
@@ -71,9 +73,15 @@ private:
 // Meanings and synonyms from MyThes.
 class Thesaurus {
 public:
+    // A word of a meaning and how it relates to the word looked up ("similar
+    // term", "antonym", ...; empty when the thesaurus gives none).
+    struct Synonym {
+        QString word;
+        QString relation;
+    };
     struct Meaning {
         QString definition;
-        QStringList synonyms;
+        std::vector<Synonym> synonyms;
     };
     explicit Thesaurus(const QString &language = QStringLiteral("en_US"),
                        const QString &directory = QStringLiteral("/usr/share/mythes"));

@@ -310,6 +310,8 @@ void TableHandle::post()
 {
     if (m_state != State::Edit && m_state != State::Insert)
         return;
+    if (beforePost)
+        beforePost();
     QSqlQuery query(m_db.connection());
     QStringList names;
     QStringList marks;
@@ -341,7 +343,7 @@ void TableHandle::post()
                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table, names.join(u','), marks.join(u',')));
         for (const QVariant &v : values)
             query.addBindValue(v);
-        m_db.run(query);
+        runStore(query);
         id = query.lastInsertId().toLongLong();
     } else {
         id = currentId();
@@ -353,7 +355,7 @@ void TableHandle::post()
             for (const QVariant &v : values)
                 query.addBindValue(v);
             query.addBindValue(id);
-            m_db.run(query);
+            runStore(query);
         }
     }
 
@@ -377,6 +379,27 @@ void TableHandle::post()
     m_bof = m_eof = false;
     if (afterPost)
         afterPost();
+}
+
+void TableHandle::runStore(QSqlQuery &query)
+{
+    try {
+        m_db.run(query);
+    } catch (const WrenError &error) {
+        // The engine names the rule it applied; the user reads which row and why.
+        QString reason = error.message();
+        static const QLatin1String kCheck("CHECK constraint failed: ");
+        static const QLatin1String kNotNull("NOT NULL constraint failed: ");
+        if (reason.startsWith(kCheck)) {
+            reason = reason.mid(kCheck.size());
+        } else if (reason.startsWith(kNotNull)) {
+            reason = reason.mid(kNotNull.size());
+            reason = reason.mid(reason.indexOf(u'.') + 1) + QStringLiteral(" is required");
+        }
+        const QString row = m_state == State::Insert ? QStringLiteral("A new row of %1").arg(m_table)
+                                                     : QStringLiteral("Row %1 of %2").arg(currentId()).arg(m_table);
+        throw WrenError(QStringLiteral("%1 was not stored: %2").arg(row, reason));
+    }
 }
 
 void TableHandle::remove()

@@ -2,6 +2,7 @@
 
 #include "engine/Database.h"
 
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
@@ -77,12 +78,16 @@ public:
 
     std::function<void()> afterInsert;
     std::function<void()> afterEdit;
+    // Runs when a pending row is about to be stored, and may still set its fields.
+    std::function<void()> beforePost;
     std::function<void()> afterPost;
     std::function<void()> beforeScroll;
     std::function<void()> afterScroll;
 
 private:
     void readRows();
+    // Runs an INSERT or UPDATE of post(); a refusal is reported in the program's words.
+    void runStore(QSqlQuery &query);
     void checkBrowseMode();
     void moveTo(int row);
     qlonglong currentId() const;

@@ -1,5 +1,7 @@
 #include "RecordControls.h"
 
+#include "data/Schema.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -31,9 +33,35 @@ RecordNavigator::RecordNavigator(const QStringList &hints, QWidget *parent) : QW
     layout->addStretch(1);
 }
 
+namespace {
+
+const Schema::Field *schemaField(const QString &table, const QString &field)
+{
+    for (const Schema::Field &f : Schema::table(table).fields) {
+        if (f.name.compare(field, Qt::CaseInsensitive) == 0)
+            return &f;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 FieldBinder::FieldBinder(TableHandle &table, std::function<void(const std::function<void()> &)> guard)
     : m_table(table), m_guard(std::move(guard))
 {
+    // A check box the user never touched still stores False, not an empty field.
+    m_table.beforePost = [this] {
+        for (const QString &field : std::as_const(m_checks)) {
+            if (m_table.value(field).isNull())
+                m_table.setValue(field, false);
+        }
+    };
+}
+
+void FieldBinder::limit(QLineEdit *edit, const QString &field)
+{
+    if (const Schema::Field *f = schemaField(m_table.tableName(), field); f && f->size > 0)
+        edit->setMaxLength(f->size);
 }
 
 void FieldBinder::change(const QString &field, const QVariant &value)
@@ -49,6 +77,7 @@ void FieldBinder::change(const QString &field, const QVariant &value)
 
 void FieldBinder::text(QLineEdit *edit, const QString &field)
 {
+    limit(edit, field);
     QObject::connect(edit, &QLineEdit::textEdited, edit, [this, field](const QString &t) { change(field, t); });
     m_fill.push_back([this, edit, field] { edit->setText(m_table.value(field).toString()); });
 }
@@ -79,12 +108,15 @@ void FieldBinder::memo(QPlainTextEdit *edit, const QString &field)
 
 void FieldBinder::check(QCheckBox *box, const QString &field)
 {
+    m_checks << field;
     QObject::connect(box, &QCheckBox::clicked, box, [this, field](bool on) { change(field, on); });
     m_fill.push_back([this, box, field] { box->setChecked(m_table.value(field).toBool()); });
 }
 
 void FieldBinder::comboText(QComboBox *combo, const QString &field)
 {
+    if (combo->lineEdit())
+        limit(combo->lineEdit(), field);
     QObject::connect(combo, &QComboBox::currentTextChanged, combo,
                      [this, field](const QString &t) { change(field, t); });
     m_fill.push_back([this, combo, field] { combo->setCurrentText(m_table.value(field).toString()); });

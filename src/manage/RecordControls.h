@@ -2,6 +2,7 @@
 
 #include "engine/TableHandle.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -32,6 +33,9 @@ private:
 
 // Ties controls to the fields of a table's current row: show() fills them,
 // and a change the user makes goes into the row, which starts editing it.
+// Text boxes take no more characters than their field holds, and the check
+// boxes' fields are stored False when left untouched. The binder owns the
+// table's beforePost hook.
 class FieldBinder {
 public:
     // Every change runs through guard, which reports a refused value.
@@ -50,9 +54,12 @@ public:
 
 private:
     void change(const QString &field, const QVariant &value);
+    // Caps a text box at its field's length.
+    void limit(QLineEdit *edit, const QString &field);
 
     TableHandle &m_table;
     std::function<void(const std::function<void()> &)> m_guard;
     std::vector<std::function<void()>> m_fill;
+    QStringList m_checks;
     bool m_showing = false;
 };

@@ -1,5 +1,7 @@
 #include "TdlgFileMan.h"
 
+#include "base/DialogPlacement.h"
+
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -26,7 +28,8 @@ TdlgFileMan::TdlgFileMan(QWidget *parent) : QDialog(parent)
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(lstFiles, 1);
     layout->addLayout(buttons);
-    setFixedSize(520, 300);
+    DialogPlacement::fixSize(this, QSize(520, 300));
+    DialogPlacement::centreOnScreen(this);
 
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -37,6 +40,12 @@ TdlgFileMan::TdlgFileMan(QWidget *parent) : QDialog(parent)
             QStringLiteral("All Files (*);;HTML Files (*.htm *.html);;Zip Files (*.zip);;Executables (*.exe);;"
                            "Images (*.gif *.jpg *.jpeg)")));
     });
+}
+
+void TdlgFileMan::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    lstFiles->setFocus(); // the list comes first: Delete works at once
 }
 
 void TdlgFileMan::setFiles(const QStringList &files)

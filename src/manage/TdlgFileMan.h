@@ -22,4 +22,7 @@ public:
 
     QListWidget *lstFiles;
     QPushButton *btnAdd, *btnDel, *btnOK, *btnCancel;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };

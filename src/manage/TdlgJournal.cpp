@@ -1,5 +1,6 @@
 #include "TdlgJournal.h"
 
+#include "base/DialogPlacement.h"
 #include "base/Prompt.h"
 #include "data/Statements.h"
 #include "base/WrenError.h"
@@ -17,6 +18,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -103,6 +106,7 @@ TdlgJournal::TdlgJournal(Database &db, QWidget *parent)
     layout->addWidget(pages, 1);
     layout->addLayout(bottom);
     resize(567, 443);
+    DialogPlacement::centreOnScreen(this);
 
     // Opened in this order, once, for the whole run.
     tblSites.open();
@@ -264,8 +268,16 @@ QWidget *TdlgJournal::uploadsPage()
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setMaximumWidth(220);
-    connect(DBGrid1, &QTableWidget::cellClicked, this, [this](int row) { selectUpload(row); });
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    DBGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Both columns whole, and room for the vertical scroll bar.
+    DBGrid1->setFixedWidth(99 + 100 + DBGrid1->frameWidth() * 2 +
+                           DBGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
+    // However the current line changes (click, keys), that upload becomes current.
+    connect(DBGrid1, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (!m_filling)
+            selectUpload(row);
+    });
 
     dbJournal = dropDown("Name of journal/wren for which you're defining a site");
     cmbSite = dropDown("FTP site or local directory to which this journal will be uploaded");
@@ -350,6 +362,8 @@ void TdlgJournal::showAll()
     fillLookup(cmbSite, tblSites);
     fillLookup(cmbJTemp, tblTemplate);
     fillLookup(cmbATemp, tblTemplate);
+    m_filling = true;
+    const auto filled = qScopeGuard([this] { m_filling = false; });
     DBGrid1->setRowCount(tblUploads.recordCount());
     for (int row = 0; row < tblUploads.recordCount(); ++row) {
         DBGrid1->setItem(row, 0,

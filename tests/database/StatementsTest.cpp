@@ -22,6 +22,11 @@ TEST(StatementTextTest, FindTextIsQuotedAndRaisedOnlyFromAToZ)
               QStringLiteral("WHERE a.Name=b.ID AND UPPER(a.Entry) LIKE '%IT''S%'"));
     EXPECT_EQ(S::findEntries(4, "it's", true).split('\n').at(2),
               QStringLiteral("WHERE a.Name=b.ID AND a.Name=4 AND a.Entry LIKE '%it''s%'"));
+    // Both ends of the range, and the characters just beside them, which stay.
+    EXPECT_EQ(S::findEntries(std::nullopt, "az`{AZ@[", false).split('\n').at(2),
+              QStringLiteral("WHERE a.Name=b.ID AND UPPER(a.Entry) LIKE '%AZ`{AZ@[%'"));
+    EXPECT_EQ(S::findEntries(std::nullopt, "quiz jazz", false).split('\n').at(2),
+              QStringLiteral("WHERE a.Name=b.ID AND UPPER(a.Entry) LIKE '%QUIZ JAZZ%'"));
     EXPECT_EQ(S::findEntries(std::nullopt, QStringLiteral(u"café"), false).split('\n').at(2),
               QStringLiteral(u"WHERE a.Name=b.ID AND UPPER(a.Entry) LIKE '%CAFé%'"));
     EXPECT_EQ(S::findEntries(), QStringLiteral("SELECT a.ID,b.Name,a.Author,a.eDate,a.eTime,a.Entry\nFROM Journal a, "

@@ -107,7 +107,7 @@ TEST_F(TableHandleTest, ARefusedStoreKeepsWhatWasTyped)
         jot.post();
         ADD_FAILURE() << "a row without its day must be refused";
     } catch (const WrenError &error) {
-        EXPECT_EQ(error.message(), QStringLiteral("NOT NULL constraint failed: Journal.eDate"));
+        EXPECT_EQ(error.message(), QStringLiteral("A new row of Journal was not stored: eDate is required"));
     }
     EXPECT_EQ(jot.state(), TableHandle::State::Insert);
     EXPECT_EQ(jot.value("Entry").toString(), QStringLiteral("A long entry nobody wants to lose"));

@@ -64,7 +64,8 @@ TEST(PurgeTest, StatementsForEachChoice)
     EXPECT_EQ(PurgeStatement(r, 1, today), "DELETE FROM Journal WHERE Name=1 AND eDate<'2026-03-31'");
     r.days = "7";
     EXPECT_EQ(PurgeStatement(r, 1, QDate(2026, 5, 10)), "DELETE FROM Journal WHERE Name=1 AND eDate<'2026-05-03'");
-    for (const char *bad : {"", "abc", "3.5", "7 days"}) {
+    // A count below 0 would reach past today and take today's entries.
+    for (const char *bad : {"", "abc", "3.5", "7 days", "-1", " -30"}) {
         r.days = bad;
         EXPECT_THROW(PurgeStatement(r, 1, today), WrenError) << bad;
     }

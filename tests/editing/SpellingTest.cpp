@@ -4,6 +4,8 @@
 #include "TestSupport.h"
 #include "editor/Spelling.h"
 
+#include <QTemporaryDir>
+
 namespace {
 
 QStringList wordsOf(const QStringList &lines)
@@ -17,6 +19,20 @@ QStringList wordsOf(const QStringList &lines)
 }
 
 } // namespace
+
+TEST(VisibleWordsTest, ElementNamesAreWholeAndAccentsStayInTheirWord)
+{
+    EXPECT_EQ(wordsOf({"<stylex>seen</stylex> <scripts>too</scripts>"}), QStringList({"seen", "too"}));
+    EXPECT_EQ(wordsOf({"<style type=\"text/css\">p{}</style>after"}), QStringList({"after"}));
+    const QString decomposed = QStringLiteral("caf") + QStringLiteral("e\u0301") + QStringLiteral(" au lait");
+    EXPECT_EQ(wordsOf({decomposed}), QStringList({QStringLiteral("cafe\u0301"), "au", "lait"}));
+    QTemporaryDir dir;
+    SpellChecker english({}, dir.filePath(QStringLiteral("Wren.words")));
+    if (english.isLoaded()) {
+        english.addToPersonal(QStringLiteral("caf\u00e9"));
+        EXPECT_TRUE(english.isCorrect(QStringLiteral("cafe\u0301"))) << "looked up as the composed word";
+    }
+}
 
 TEST(VisibleWordsTest, TagsEntitiesCommentsAndScriptsAreSkipped)
 {
@@ -74,8 +90,19 @@ TEST(ThesaurusTest, LooksUpInLowerCaseAndByStem)
     ASSERT_FALSE(happy.empty());
     bool glad = false;
     for (const auto &m : happy)
-        glad = glad || m.synonyms.contains(QStringLiteral("glad"));
+        for (const auto &synonym : m.synonyms)
+            glad = glad || synonym.word == QLatin1String("glad");
     EXPECT_TRUE(glad);
+
+    // The relation the thesaurus writes after a word is kept apart from it.
+    bool fast = false;
+    for (const auto &m : thesaurus.lookup(QStringLiteral("quick"))) {
+        for (const auto &synonym : m.synonyms) {
+            EXPECT_FALSE(synonym.word.contains(u'(')) << synonym.word.toStdString();
+            fast = fast || (synonym.word == QLatin1String("fast") && synonym.relation == QLatin1String("similar term"));
+        }
+    }
+    EXPECT_TRUE(fast) << "quick: fast (similar term)";
     SpellChecker stemmer({}, QString());
     EXPECT_FALSE(thesaurus.lookup(QStringLiteral("walked"), &stemmer).empty());
     EXPECT_TRUE(thesaurus.lookup(QStringLiteral("qwxzv")).empty());

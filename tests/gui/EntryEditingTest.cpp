@@ -6,8 +6,11 @@
 #include "editing/EntryRecovery.h"
 #include "app/TdlgOptions.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -307,4 +310,84 @@ TEST_F(EntryEditingTest, ATextInAnotherEncodingOpensReadableAndStaysAsStored)
     type(QStringLiteral("!"));
     action("actSave")->trigger();
     EXPECT_EQ(scalar(hexOf).toString(), QStringLiteral("4772FCDF650D0A9363616666E9942021"));
+}
+
+TEST_F(EntryEditingTest, TheCalendarMovedByKeysIsTheDayOfTheListAndOfNewEntries)
+{
+    auto *view = window->calDate->findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_NE(view, nullptr);
+    type(QStringLiteral("!")); // a pending change: the move asks about it
+    view->setFocus();
+    Prompt::setNextAnswer(QMessageBox::No);
+    const int shown = Prompt::shownCount();
+    QTest::keyClick(view, Qt::Key_Left);
+    EXPECT_EQ(Prompt::shownCount(), shown + 1) << "the unsaved-changes prompt, as for a click";
+    EXPECT_EQ(window->calDate->selectedDate(), kToday.addDays(-1));
+    EXPECT_EQ(window->selectedDay(), kToday.addDays(-1));
+    EXPECT_EQ(window->entries().count(), entriesOn(kToday.addDays(-1)));
+
+    // A month back with Page Up, then New Entry: the entry lands on the day shown.
+    QTest::keyClick(view, Qt::Key_PageUp);
+    const QDate shownDay = window->calDate->selectedDate();
+    ASSERT_EQ(shownDay, kToday.addDays(-1).addMonths(-1));
+    const int before = entriesOn(shownDay);
+    action("actNew")->trigger();
+    EXPECT_EQ(entriesOn(shownDay), before + 1);
+    EXPECT_EQ(entriesOn(kToday), 2) << "not on the last day clicked";
+
+    // The year box and the month arrows move the day too.
+    window->calDate->setCurrentPage(2025, shownDay.month());
+    window->calDate->setSelectedDate(QDate(2025, shownDay.month(), 3));
+    EXPECT_EQ(window->selectedDay(), QDate(2025, shownDay.month(), 3));
+}
+
+TEST_F(EntryEditingTest, JournalBrowsingAtTheEndsAsksNothingAndKeepsTheText)
+{
+    type(QStringLiteral(" kept"));
+    const int shown = Prompt::shownCount();
+    window->navNamePrior(); // the demo holds one journal: both ends at once
+    window->navNameNext();
+    EXPECT_EQ(Prompt::shownCount(), shown);
+    EXPECT_TRUE(window->entries().hasPendingChange());
+    EXPECT_TRUE(window->dbEntry->toPlainText().endsWith(QStringLiteral(" kept")));
+}
+
+TEST_F(EntryEditingTest, TypingOnAnEmptyDayShowsTheNewRowInTheGrid)
+{
+    window->calDateClick(kEmptyDay);
+    ASSERT_EQ(window->dbGrid->model()->rowCount(), 0);
+    type(QStringLiteral("A"));
+    EXPECT_EQ(window->dbGrid->model()->rowCount(), 1);
+    type(QStringLiteral("nd more"));
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("And more")) << "the row does not reset the text";
+    action("actSave")->trigger();
+    EXPECT_EQ(entriesOn(kEmptyDay), 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Entry FROM Journal WHERE eDate='%1'").arg(kEmptyDay.toString(Qt::ISODate)))
+                  .toString(),
+              QStringLiteral("And more"));
+}
+
+TEST_F(EntryEditingTest, RecolouringIsNoEditButEveryKeyReachesTheStore)
+{
+    ASSERT_FALSE(action("actSave")->isEnabled());
+    action("actLiveSpell")->toggle(); // re-colours the whole text
+    action("actLiveSpell")->toggle();
+    EXPECT_FALSE(window->entries().hasPendingChange());
+    type(QStringLiteral("ab"));
+    QTest::keyClick(window->dbEntry, Qt::Key_Backspace);
+    type(QStringLiteral("c"));
+    const qlonglong id = currentId();
+    action("actSave")->trigger();
+    EXPECT_TRUE(storedText(id).endsWith(QStringLiteral("ac"))) << storedText(id).toStdString();
+    EXPECT_FALSE(action("actSave")->isEnabled());
+    action("actLiveSpell")->toggle();
+    EXPECT_FALSE(window->entries().hasPendingChange()) << "a stored entry stays stored through re-colouring";
+}
+
+TEST_F(EntryEditingTest, ListsWhoseColumnsFitShowNoHorizontalScrollBar)
+{
+    window->resize(754, 568);
+    QApplication::processEvents();
+    EXPECT_FALSE(window->dbGrid->horizontalScrollBar()->isVisible());
+    EXPECT_LE(window->dbGrid->horizontalHeader()->length(), window->dbGrid->viewport()->width());
 }

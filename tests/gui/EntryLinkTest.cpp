@@ -4,12 +4,15 @@
 #include "editing/EntryLinkDialogs.h"
 #include "editing/EntryList.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -116,4 +119,69 @@ TEST_F(EntryLinkTest, LinksUseTheCurrentJournalsArchiveType)
     const qlonglong id = scalar(QStringLiteral("SELECT ID FROM Journal WHERE eDate='2002-07-21'")).toLongLong();
     EXPECT_EQ(window->dbEntry->toPlainText(),
               QStringLiteral("<a href=\"arc20020701.<$WrenExt>#WrenID%1\">then</a>").arg(id));
+}
+
+TEST_F(EntryLinkTest, EnterInTheResultsNeverLinksAndFindStartsInTheSearchText)
+{
+    window->dbEntry->setPlainText(QString());
+    find("boatmen", false, true, true); // Link used once
+    const QString linked = window->dbEntry->toPlainText();
+    ASSERT_FALSE(linked.isEmpty());
+
+    TfrmFind &f = window->findWindow();
+    TfrmList &l = window->listWindow();
+    QTimer::singleShot(0, window.get(), [&] {
+        EXPECT_EQ(f.focusWidget(), f.edFind) << "the search text has the focus again";
+        EXPECT_EQ(f.edFind->selectedText(), QStringLiteral("boatmen"));
+        f.accept();
+        QTimer::singleShot(0, window.get(), [&] {
+            l.btnLink->setFocus();
+            QTest::keyClick(&l, Qt::Key_Return);
+            if (l.isVisible())
+                l.reject(); // Enter left the window open: a fault, but end the run
+        });
+    });
+    action("actFind")->trigger();
+    EXPECT_EQ(l.result(), QDialog::Rejected) << "Enter is OK, which closes without linking";
+    EXPECT_EQ(window->dbEntry->toPlainText(), linked);
+}
+
+TEST_F(EntryLinkTest, TheLinkDialogsCalendarFollowsTheKeys)
+{
+    TdlgEntries &dlg = window->entriesDialog();
+    QTimer::singleShot(0, window.get(), [&] {
+        dlg.showDay(2, QDate(2002, 7, 23));
+        EXPECT_EQ(dlg.dbGrid->rowCount(), 0);
+        auto *view = dlg.calDate->findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
+        QTest::keyClick(view, Qt::Key_Right);
+        EXPECT_EQ(dlg.dbGrid->rowCount(), 2) << "the entries of 24 July";
+        EXPECT_EQ(dlg.dbEntry->toPlainText(), QStringLiteral("It's abc"));
+        dlg.reject();
+    });
+    action("actEntry")->trigger();
+}
+
+TEST_F(EntryLinkTest, TheSearchTextIsMarkedInsideMarkupToo)
+{
+    const QString text = QStringLiteral("<a title=\"the abc\">x</a> <!-- abc --> <foo abc> <script>abc</script>");
+    window->database().run(QStringLiteral("INSERT INTO Journal (Name, eDate, eTime, Entry) VALUES "
+                                          "(2, '2002-08-01', '09:00:00', '%1')")
+                               .arg(text));
+    const QStringList listed = find("ABC", false);
+    TfrmList &l = window->listWindow();
+    const int row = static_cast<int>(listed.indexOf(text));
+    ASSERT_GE(row, 0);
+    l.dbList->selectRow(row);
+    const QTextBlock block = l.dbEntry->document()->firstBlock();
+    ASSERT_EQ(block.text(), text);
+    QList<int> marked;
+    for (const QTextLayout::FormatRange &r : block.layout()->formats())
+        if (r.format.background().color() == QColor(Qt::yellow))
+            for (int k = r.start; k < r.start + r.length; ++k)
+                marked << k;
+    // Every occurrence: in the attribute value, the comment, the unknown tag and the script.
+    for (qsizetype at = text.indexOf(QLatin1String("abc")); at >= 0; at = text.indexOf(QLatin1String("abc"), at + 3))
+        for (int k = static_cast<int>(at); k < at + 3; ++k)
+            EXPECT_TRUE(marked.contains(k)) << "position " << k;
+    EXPECT_EQ(marked.size(), 12);
 }

@@ -336,3 +336,37 @@ TEST_F(WindowTest, PreviewShowsTheTextAsTyped)
     EXPECT_FALSE(window->memLog->toPlainText().contains(QStringLiteral("could not show the preview")));
 #endif
 }
+
+TEST_F(WindowTest, TheEditToolbarIsHiddenAndShownLikeTheMainOne)
+{
+    makeDemo();
+    ASSERT_TRUE(start());
+    window->show();
+    QMenu *bars = window->createPopupMenu(); // the window's child, gone with it
+    QAction *edit = nullptr;
+    QAction *main = nullptr;
+    for (QAction *a : bars->actions()) {
+        if (a->text() == QLatin1String("Edit Toolbar"))
+            edit = a;
+        if (a->text() == QLatin1String("Main Toolbar"))
+            main = a;
+    }
+    ASSERT_NE(edit, nullptr);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(edit->isChecked());
+    edit->trigger();
+    delete bars;
+    EXPECT_TRUE(window->actEditTB->isHidden());
+    action("actExit")->trigger();
+    EXPECT_FALSE(settings().editToolbar());
+    EXPECT_TRUE(settings().mainToolbar());
+
+    drop();
+    ASSERT_TRUE(start());
+    window->show();
+    EXPECT_TRUE(window->actEditTB->isHidden()) << "EditToolbar is read at start";
+    window->actEditTB->toggleViewAction()->trigger();
+    EXPECT_FALSE(window->actEditTB->isHidden());
+    action("actExit")->trigger();
+    EXPECT_TRUE(settings().editToolbar());
+}

@@ -8,14 +8,20 @@
 #include "manage/TdlgFileMan.h"
 #include "manage/TdlgJournal.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -292,4 +298,99 @@ TEST_F(ManagementTest, TheWindowShowsTheJournalAsTheDialogLeftIt)
     EXPECT_EQ(window->dbName->text(), QStringLiteral("Field Notes II"));
     EXPECT_EQ(window->entries().journal().arcType, QStringLiteral("Monthly"));
     EXPECT_EQ(window->entries().count(), 2);
+}
+
+TEST_F(ManagementTest, TheUploadsListFollowsTheKeyboardAndEditsLandInTheRowShown)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    whenShown([&] {
+        dlg.pages->setCurrentIndex(3);
+        dlg.DBGrid1->setFocus();
+        dlg.DBGrid1->setCurrentCell(0, 0);
+        EXPECT_EQ(dlg.DBGrid1->rowCount(), 2);
+        const qlonglong first = dlg.tblUploads.valueAt(0, QStringLiteral("ID")).toLongLong();
+        const qlonglong second = dlg.tblUploads.valueAt(1, QStringLiteral("ID")).toLongLong();
+        QTest::keyClicks(dlg.edJFile, QStringLiteral("-one"));
+        // Down moves to the second upload, storing the change of the first.
+        QTest::keyClick(dlg.DBGrid1, Qt::Key_Down);
+        EXPECT_EQ(dlg.DBGrid1->currentRow(), 1);
+        EXPECT_EQ(dlg.tblUploads.value(QStringLiteral("ID")).toLongLong(), second);
+        EXPECT_EQ(dlg.edJFile->text(), dlg.tblUploads.value(QStringLiteral("LogFile")).toString());
+        dlg.edJFile->clear();
+        QTest::keyClicks(dlg.edJFile, QStringLiteral("second.htm"));
+        dlg.btnSav->click();
+        EXPECT_TRUE(scalar(QStringLiteral("SELECT LogFile FROM Upload WHERE ID=%1").arg(first))
+                        .toString()
+                        .endsWith(QStringLiteral("-one")));
+        EXPECT_EQ(scalar(QStringLiteral("SELECT LogFile FROM Upload WHERE ID=%1").arg(second)).toString(),
+                  QStringLiteral("second.htm"));
+        // Up goes back and shows the first again.
+        QTest::keyClick(dlg.DBGrid1, Qt::Key_Up);
+        EXPECT_EQ(dlg.tblUploads.value(QStringLiteral("ID")).toLongLong(), first);
+        EXPECT_TRUE(dlg.edJFile->text().endsWith(QStringLiteral("-one")));
+        dlg.accept();
+    });
+    action("actJournals")->trigger();
+}
+
+TEST_F(ManagementTest, UntouchedCheckBoxesStoreFalseAndLongTextIsStoppedOrExplained)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    whenShown([&] {
+        dlg.btnAddClick(); // stored at once, the check boxes untouched
+        dlg.journalAction(RecordNavigator::Add);
+        QTest::keyClicks(dlg.edName, QStringLiteral("Boxes"));
+        dlg.journalAction(RecordNavigator::Save);
+        // A text box takes no more than its field holds.
+        QTest::keyClicks(dlg.dbArcExt, QStringLiteral("abcdefghijklmno"));
+        EXPECT_EQ(dlg.dbArcExt->text(), QStringLiteral("abcdefghij"));
+        EXPECT_EQ(dlg.edJFile->maxLength(), 250);
+        dlg.accept();
+    });
+    action("actJournals")->trigger();
+    const QString newest = QStringLiteral("(SELECT MAX(ID) FROM Upload)");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Upload WHERE ID=%1 AND Active=0 AND AutoArc=0").arg(newest))
+                  .toInt(),
+              1);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Names WHERE Name='Boxes' AND Reverse=0 AND ArcReverse=0")), 1);
+
+    // A value the field cannot hold, set past the text box, is refused in words.
+    whenShown([&] {
+        dlg.tblUploads.setValue(QStringLiteral("ArcExt"), QStringLiteral("x").repeated(11));
+        Prompt::setNextAnswer(QMessageBox::Ok);
+        dlg.btnSavClick();
+        EXPECT_TRUE(Prompt::lastText().contains(QStringLiteral("ArcExt is longer than 10 characters")))
+            << Prompt::lastText().toStdString();
+        EXPECT_FALSE(Prompt::lastText().contains(QStringLiteral("constraint"))) << Prompt::lastText().toStdString();
+        dlg.tblUploads.cancel();
+        dlg.reject();
+    });
+    action("actJournals")->trigger();
+}
+
+TEST_F(ManagementTest, TheUploadManagerOpensInItsListAndFixedDialogsCannotGrow)
+{
+    TdlgFileMan &dlg = window->fileManager();
+    window->pending().files = {QStringLiteral("/tmp/a.zip")};
+    whenShown([&] {
+        EXPECT_EQ(dlg.focusWidget(), dlg.lstFiles);
+        EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
+        EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
+        dlg.reject();
+    });
+    action("actFileMan")->trigger();
+    TdlgJournal &journal = window->journalDialog();
+    whenShown([&] {
+        // Centred on the screen, not over the main window.
+        EXPECT_LE((journal.frameGeometry().center() - journal.screen()->availableGeometry().center()).manhattanLength(),
+                  2);
+        // The Site column is shown whole.
+        journal.pages->setCurrentIndex(3);
+        QApplication::processEvents();
+        EXPECT_LE(journal.DBGrid1->horizontalHeader()->length(), journal.DBGrid1->viewport()->width());
+        EXPECT_FALSE(journal.DBGrid1->horizontalScrollBar()->isVisible());
+        EXPECT_GE(journal.DBGrid1->columnWidth(1), 100);
+        journal.reject();
+    });
+    action("actJournals")->trigger();
 }

@@ -7,6 +7,7 @@
 #include "publish/FormatDate.h"
 #include "publish/NameTables.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -14,6 +15,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -189,4 +193,24 @@ TEST_F(OptionsDialogTest, FirewallSettingsAreWrittenAsShown)
     EXPECT_EQ(settings.authentication(), QStringLiteral("User ID/Password"));
     EXPECT_EQ(settings.proxyUser(), QStringLiteral("me"));
     EXPECT_EQ(settings.proxyPassword(), QStringLiteral("secret"));
+}
+
+TEST_F(OptionsDialogTest, TheDialogHasASensibleFixedSizeAndShowsEveryMonthName)
+{
+    TdlgOptions &d = open();
+    d.show();
+    QApplication::processEvents();
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Wren Options"));
+    EXPECT_LT(d.width(), 800) << "the four name lists side by side";
+    EXPECT_EQ(d.minimumSize(), d.maximumSize()) << "fixed size";
+    EXPECT_FALSE(d.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_LE((d.frameGeometry().center() - d.screen()->availableGeometry().center()).manhattanLength(), 2)
+        << "centred on the screen";
+    // The lists show their names whole: the longest month without a scroll bar.
+    d.PageControl1->setCurrentIndex(2);
+    QApplication::processEvents();
+    ASSERT_EQ(d.lbLMon->count(), 12);
+    EXPECT_FALSE(d.lbLMon->verticalScrollBar()->isVisible());
+    EXPECT_GE(d.lbLMon->viewport()->width(), d.lbLMon->fontMetrics().horizontalAdvance(QStringLiteral("September")));
+    d.reject();
 }

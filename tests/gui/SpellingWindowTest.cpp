@@ -2,20 +2,25 @@
 // configuration dialogs in the main window, with the Debian dictionaries.
 
 #include "WindowFixture.h"
+#include "editor/EditorSpelling.h"
 #include "editor/SpellDialogs.h"
 #include "editor/HtmlSyntaxHighlighter.h"
 #include "editor/Spelling.h"
 #include "editing/EntryList.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QTreeWidget>
 
 namespace {
 
@@ -155,4 +160,85 @@ TEST_F(SpellingWindowTest, SpellingMarksLieOverTheHtmlColouring)
     EXPECT_TRUE(comment.fontItalic());
     EXPECT_NE(comment.underlineStyle(), QTextCharFormat::SpellCheckUnderline) << "comments are not spell checked";
     EXPECT_EQ(marked(), QStringList({"jornal"}));
+}
+
+TEST_F(SpellingWindowTest, TheThesaurusPutsTheWordOnlyAndShowsTheRelationApart)
+{
+    Thesaurus probe;
+    if (!probe.isLoaded())
+        GTEST_SKIP() << "mythes-en-us is not installed";
+    window->dbEntry->setPlainText(QStringLiteral("a quick walk"));
+    QTextCursor c = window->dbEntry->textCursor();
+    c.setPosition(4);
+    window->dbEntry->setTextCursor(c);
+    QTimer::singleShot(0, window.get(), [this] {
+        auto *dialog = window->findChild<TdlgThesaurus *>();
+        ASSERT_NE(dialog, nullptr);
+        // Pick "fast" of the meaning "speedy | fast (similar term)".
+        QTreeWidgetItem *fast = nullptr;
+        for (int m = 0; m < dialog->lstMeanings->count() && !fast; ++m) {
+            dialog->lstMeanings->setCurrentRow(m);
+            for (int i = 0; i < dialog->lstSynonyms->topLevelItemCount() && !fast; ++i)
+                if (dialog->lstSynonyms->topLevelItem(i)->text(0) == QLatin1String("fast"))
+                    fast = dialog->lstSynonyms->topLevelItem(i);
+        }
+        ASSERT_NE(fast, nullptr);
+        EXPECT_EQ(fast->text(1), QStringLiteral("similar term"));
+        dialog->lstSynonyms->setCurrentItem(fast);
+        EXPECT_EQ(dialog->edReplace->text(), QStringLiteral("fast"));
+        dialog->accept();
+    });
+    action("actThes")->trigger();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("a fast walk"));
+}
+
+TEST_F(SpellingWindowTest, SpellingIsInTheToolsMenuAndItsMenuOffersTheClipboard)
+{
+    EXPECT_EQ(action("actSpell")->shortcut(), QKeySequence(Qt::Key_F7));
+    EXPECT_EQ(action("actThes")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F7));
+    QMenu *tools = nullptr;
+    for (QAction *top : window->menuBar()->actions())
+        if (top->text() == QLatin1String("Tools"))
+            tools = top->menu();
+    ASSERT_NE(tools, nullptr);
+    EXPECT_TRUE(tools->actions().contains(action("actSpell")));
+    EXPECT_TRUE(tools->actions().contains(action("actThes")));
+
+    window->dbEntry->setPlainText(QStringLiteral("A jornal"));
+    QMenu *menu = window->spellingMenu(2, 6);
+    for (const char *name : {"actCut", "actCopy", "actPaste"})
+        EXPECT_TRUE(menu->actions().contains(action(name))) << name;
+    delete menu;
+
+    // The pointer below the end of the text is on no word: the editor menu.
+    window->resize(800, 600);
+    QApplication::processEvents();
+    QTextCursor end(window->dbEntry->document());
+    end.setPosition(5);
+    const QRect onWord = window->dbEntry->cursorRect(end);
+    EXPECT_EQ(window->spelling().wordAt(onWord.center()).second, 6);
+    EXPECT_EQ(window->spelling().wordAt(onWord.center() + QPoint(0, 200)).second, 0);
+    EXPECT_EQ(window->spelling().wordAt(onWord.center() + QPoint(300, 0)).second, 0);
+}
+
+TEST_F(SpellingWindowTest, ReturnInTheWordBoxAddsAndOkKeepsTheWordsIgnoredThisRun)
+{
+    window->dbEntry->setPlainText(QStringLiteral("Xyzzy Plugh"));
+    window->spellChecker().ignore(QStringLiteral("Plugh"));
+    window->spellMarks().rehighlight();
+    ASSERT_EQ(marked(), QStringList({"Xyzzy"}));
+    TdlgSpellOptions &d = window->spellOptions();
+    QTimer::singleShot(0, window.get(), [&] {
+        d.edWord->setText(QStringLiteral("Xyzzy"));
+        QTest::keyClick(d.edWord, Qt::Key_Return);
+        EXPECT_TRUE(d.isVisible()) << "Return adds the word, it does not close the dialog";
+        EXPECT_EQ(d.lstWords->count(), 1);
+        EXPECT_TRUE(d.edWord->text().isEmpty());
+        if (d.isVisible())
+            d.accept();
+    });
+    action("actSpellOpt")->trigger();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_TRUE(window->spellChecker().personalWords().contains(QStringLiteral("Xyzzy")));
+    EXPECT_EQ(marked(), QStringList()) << "Plugh stays ignored after OK";
 }

@@ -7,6 +7,8 @@
 #include "wren-demo/DemoJournal.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -32,6 +34,14 @@ protected:
     // Destroys the window without closing it, as a crash would leave things.
     void drop() { window.reset(); }
 
+    // Replaces the editor's text as a user would by selecting all and typing.
+    void typeEntry(const QString &text) const
+    {
+        QTextCursor cursor = window->dbEntry->textCursor();
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(text);
+        window->dbEntry->setTextCursor(cursor);
+    }
     QAction *action(const char *name) const { return window->actions()[QLatin1String(name)]; }
     // A value from the window's own connection.
     QVariant scalar(const QString &statement) const
