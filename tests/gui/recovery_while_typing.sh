@@ -79,4 +79,20 @@ WREN_DATA_DIR=$data xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c
 first=$(awk 'NR == 1 {print $2}' "$log")
 count=$(sqlite3 "$data/Journal.DAT" "SELECT COUNT(*) FROM Journal WHERE Entry LIKE '% $first %'")
 [ "$count" = 1 ] || { echo "the recovered text did not reach the entry table ($count)"; exit 1; }
-echo "text typed up to a second before each kill recovered"
+# A session that ends sends SIGTERM: the window closes without asking, writes
+# its placement and keeps the unsaved text for the next start.
+data=$work/dataterm
+"$demo" "$data" >/dev/null
+WREN_DATA_DIR=$data xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c "
+    '$wren' & pid=\$!
+    win=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Wren\$' | head -1)
+    xdotool windowfocus --sync \"\$win\"
+    sleep 1
+    xdotool type --delay 15 ' typed as the session ended'
+    kill -TERM \$pid
+    wait \$pid; echo \$? >'$work/term-status'
+"
+[ "$(cat "$work/term-status")" = 0 ] || { echo "SIGTERM: exit status $(cat "$work/term-status")"; exit 1; }
+grep -q "typed as the session ended" "$data/Recovery.json" || { echo "SIGTERM: the typed text was not kept"; exit 1; }
+grep -qi "^Width=" "$data/wren.INI" || { echo "SIGTERM: no placement written"; exit 1; }
+echo "text typed up to a second before each kill recovered; SIGTERM closed the window and kept the text"
