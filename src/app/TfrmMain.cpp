@@ -668,6 +668,8 @@ void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer
     m_activeTransfer = &transfer;
     m_progressLabel->clear();
     m_progressLabel->show();
+    m_progressBar->setRange(0, 1); // each run starts empty, not where the last one ended
+    m_progressBar->setValue(0);
     m_progressBar->show();
     m_stopButton->show();
     const auto restore = qScopeGuard([&] {
@@ -678,7 +680,8 @@ void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer
         m_stopButton->hide();
         m_progressLabel->hide();
         statusBar()->showMessage(
-            transfer.failures() == 0
+            transfer.stopRequested() ? QStringLiteral("Stopped")
+            : transfer.failures() == 0
                 ? QStringLiteral("Publishing done")
                 : QStringLiteral("Publishing done with %1 failure(s): see the log").arg(transfer.failures()),
             10000);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QProgressBar>
 #include <QTimer>
 
 namespace {
@@ -80,4 +81,16 @@ TEST_F(PublishingWindowTest, StopEndsTheRunBeforeTheNextFile)
     EXPECT_TRUE(window->memLog->toPlainText().contains(QStringLiteral("Stopped by the user")));
     EXPECT_LE(sentFiles().size(), 1) << "at most the file on its way when Stop came";
     EXPECT_TRUE(action("actPublish")->isEnabled());
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Stopped"));
+
+    // The next run's bar starts empty, not where this one ended.
+    int firstValue = -2;
+    QObject::connect(&stopper, &QTimer::timeout, window.get(), [&] {
+        if (window->isPublishing() && firstValue == -2)
+            firstValue = window->findChild<QProgressBar *>()->value();
+    });
+    stopper.start(0);
+    action("actPublish")->trigger();
+    stopper.stop();
+    EXPECT_EQ(firstValue, 0);
 }
