@@ -3,6 +3,7 @@
 # program with SIGKILL, starts it again, accepts the offer to put the text back,
 # saves, and checks that the typed text reached the entry table.
 set -euo pipefail
+. "$(dirname "$0")/window_steps.sh"
 wren=$1
 demo=$2
 
@@ -32,20 +33,7 @@ grep -q "Typed before the crash" "$work/data/Recovery.json" || { echo "recovery 
 
 # Again: the question box comes first, before the main window shows; Return
 # answers Yes. Ctrl+S then saves the entry.
-run "
-    '$wren' & pid=\$!
-    box=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Wren\$' | head -1)
-    xdotool windowfocus --sync \"\$box\"
-    sleep 0.5
-    xdotool key --clearmodifiers Return
-    sleep 1.5
-    win=\$(xdotool search --onlyvisible --name '^Wren\$' | head -1)
-    xdotool windowfocus --sync \"\$win\"
-    xdotool key --clearmodifiers ctrl+s
-    sleep 1
-    kill -9 \$pid
-    wait \$pid || true
-"
+take_recovery_offer_and_save "$wren"
 if [ -e "$work/data/Recovery.json" ]; then
     echo "the recovery file is still there after saving"
     exit 1

@@ -5,6 +5,7 @@
 # file; at the end a restart takes the offer and the text is in the editor's
 # entry once it is saved.
 set -euo pipefail
+. "$(dirname "$0")/window_steps.sh"
 wren=$1
 demo=$2
 kills=${3:-"1.3 2.6 4.4"}
@@ -62,20 +63,8 @@ if [ "$lost_total" -ne 0 ]; then
 fi
 
 # The last round's text comes back: Return answers Yes, Ctrl+S saves it.
-WREN_DATA_DIR=$data xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c "
-    '$wren' & pid=\$!
-    box=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Wren\$' | head -1)
-    xdotool windowfocus --sync \"\$box\"
-    sleep 0.5
-    xdotool key --clearmodifiers Return
-    sleep 1.5
-    win=\$(xdotool search --onlyvisible --name '^Wren\$' | head -1)
-    xdotool windowfocus --sync \"\$win\"
-    xdotool key --clearmodifiers ctrl+s
-    sleep 1
-    kill -9 \$pid
-    wait \$pid || true
-"
+export WREN_DATA_DIR=$data
+take_recovery_offer_and_save "$wren"
 first=$(awk 'NR == 1 {print $2}' "$log")
 count=$(sqlite3 "$data/Journal.DAT" "SELECT COUNT(*) FROM Journal WHERE Entry LIKE '% $first %'")
 [ "$count" = 1 ] || { echo "the recovered text did not reach the entry table ($count)"; exit 1; }
