@@ -49,6 +49,7 @@ const Command kCommands[] = {
     {"actThes", "Tools", "Thesaurus", "", "Shift+F7", ""},
     {"actSpellOpt", "Tools", "Spellchecker Configuration", "", "", ""},
     {"actCustomize", "Tools", "&Customize", "", "", ""},
+    {"actRestore", "File", "Restore from Backup ...", "Put the journals back as an earlier backup held them", "", ""},
     {"actExit", "File", "E&xit", "Exit from Wren", "", ""},
     {"actAbout", "Help", "About", "Display information about Wren", "", ""},
     {"actReadMe", "Help", "Read Me", "The readme file for Wren", "", ""},

@@ -95,6 +95,8 @@ public:
     // The address the last preview showed (tests).
     const QUrl &previewUrl() const { return m_previewUrl; }
     void actPurgeExecute();
+    // File, Restore from Backup: lists the backups and puts the chosen one back.
+    void actRestoreExecute();
     void actFileManExecute();
     void actLinkExecute();
     void actImgExecute();
@@ -114,6 +116,8 @@ public:
     void actExitExecute();
     void trayExit();
     void calDateClick(const QDate &day);
+    // Shows the days of the month on view that hold entries of the current journal in bold.
+    void markEntryDays();
     void navNamePrior();
     void navNameNext();
     // The menu of tool bars (right click on the menu bar): both tool bars.
@@ -177,6 +181,8 @@ private:
     // Runs a command behind the error boundary.
     void guard(const std::function<void()> &command);
     void journalChanged();
+    // The start-up backup, when none was taken today.
+    void backupIfDue();
     void showEntry();
     void log(const QString &line);
     void scheduleRecovery();
