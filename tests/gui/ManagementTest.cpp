@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -470,4 +471,40 @@ TEST_F(ManagementTest, StartTakesTheDaysBackupAndRestorePutsItBack)
     EXPECT_EQ(window->entries().count(), 2) << "the day's entries are listed again";
     EXPECT_TRUE(QFileInfo::exists(dataPath("Backups/" + today + "-2/Journal.DAT")))
         << "the replaced files are a backup of their own";
+}
+
+TEST_F(ManagementTest, NewFromDesignStoresTheTemplatesOfTheJournal)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    const int before = count(QStringLiteral("SELECT COUNT(*) FROM Templates"));
+    whenShown([&] {
+        dlg.pages->setCurrentIndex(1);
+        const QList<QAction *> items = dlg.btnDesign->menu()->actions();
+        auto item = [&](const QString &key) {
+            for (QAction *a : items)
+                if (a->data().toString() == key)
+                    return a;
+            return static_cast<QAction *>(nullptr);
+        };
+        ASSERT_NE(item("notebook"), nullptr);
+        ASSERT_NE(item("fieldnotes"), nullptr);
+        item("notebook")->trigger();
+        EXPECT_EQ(dlg.dbTmpName->text(), QStringLiteral("Field Notes page (Notebook)")) << "the page is shown";
+        EXPECT_TRUE(dlg.dbTemplate->toPlainText().contains("<h1>Field Notes</h1>"));
+        item("feed")->trigger();
+        EXPECT_EQ(dlg.dbTmpName->text(), QStringLiteral("Field Notes feed"));
+        dlg.reject(); // stored already, as Add and Save would
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), before + 3);
+    const QString index =
+        scalar(QStringLiteral("SELECT Template FROM Templates WHERE Name='Field Notes archive index (Notebook)'"))
+            .toString();
+    const qsizetype open = index.indexOf("<Wren>");
+    EXPECT_GT(open, 0);
+    EXPECT_GT(index.indexOf("<$WrenArchive"), open) << "the archive index needs its tag inside the block";
+    EXPECT_LT(index.indexOf("<$WrenArchive"), index.indexOf("</Wren>"));
+    EXPECT_TRUE(scalar(QStringLiteral("SELECT Template FROM Templates WHERE Name='Field Notes feed'"))
+                    .toString()
+                    .contains("<feed xmlns=\"http://www.w3.org/2005/Atom\""));
 }
