@@ -20,6 +20,8 @@ const Command kCommands[] = {
     {"actPreview", "Journal", "&Preview Entry", "Preview current entry in built-in browser", "", "preview"},
     {"actSave", "Journal", "&Save Entry", "Save changes to entry", "Ctrl+S", "save"},
     {"actDel", "Journal", "&Delete Entry", "Delete current entry", "Ctrl+D", "delete"},
+    {"actNewJournal", "Journal", "New &Journal ...",
+     "Create a journal with its site, templates, feed and uploads in one step", "", ""},
     {"actURL", "Insert", "HyperLink ...", "Insert URL (CTRL+L)", "Ctrl+L", "hyperlink"},
     {"actImg", "Insert", "Image ...", "Insert image (CTRL+M)", "Ctrl+M", "image"},
     {"actFile", "Insert", "File Link ...", "Insert file link", "", "filelink"},

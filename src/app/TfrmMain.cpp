@@ -16,6 +16,8 @@
 #include "editing/EntryLinkDialogs.h"
 #include "editor/EditorSpelling.h"
 #include "engine/Backup.h"
+#include "manage/JournalSetup.h"
+#include "manage/TdlgNewJournal.h"
 #include "manage/TdlgRestore.h"
 #include "editor/HtmlSyntaxHighlighter.h"
 #include "editor/SpellDialogs.h"
@@ -244,6 +246,8 @@ void TfrmMain::buildMenus()
     QMenu *journal = menuBar()->addMenu(QStringLiteral("Journal"));
     for (const char *name : {"actNew", "actPreview", "actSave", "actDel"})
         journal->addAction(a[QLatin1String(name)]);
+    journal->addSeparator();
+    journal->addAction(a["actNewJournal"]);
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
     for (const char *name : {"actJournals", "actOptions", "actPublish", "actArchive", "actPurge", "actBrowse", "-",
                              "actSpell", "actThes", "actSpellOpt"})
@@ -295,6 +299,7 @@ void TfrmMain::buildMenus()
     });
     on("actPurge", &TfrmMain::actPurgeExecute);
     on("actRestore", &TfrmMain::actRestoreExecute);
+    on("actNewJournal", &TfrmMain::actNewJournalExecute);
     on("actFileMan", &TfrmMain::actFileManExecute);
     on("actURL", &TfrmMain::actLinkExecute);
     on("actImg", &TfrmMain::actImgExecute);
@@ -418,6 +423,7 @@ bool TfrmMain::FormCreate()
             Prompt::inform(this, version.message);
         if (version.mustExit())
             return false;
+        m_freshStart = version.outcome == DataVersion::Outcome::FreshStart;
         DataVersion::createMissingTables(m_paths.dataDir);
         m_db.open(m_paths.dataDir, m_staging.path());
         backupIfDue();
@@ -471,6 +477,7 @@ bool TfrmMain::FormCreate()
     m_dlgPurge = new TdlgPurge(this);
     m_frmList = new TfrmList(this);
     m_frmFind = new TfrmFind(this);
+    m_dlgNewJournal = new TdlgNewJournal(this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
 
     m_spelling = new EditorSpelling(
@@ -1040,6 +1047,25 @@ void TfrmMain::backupIfDue()
         // The journal opens all the same; the next start tries again.
         log(QStringLiteral("Backup failed: ") + error.message());
     }
+}
+
+void TfrmMain::actNewJournalExecute()
+{
+    guard([&] {
+        promptUnsavedChanges();
+        storeJournalName();
+        m_dlgNewJournal->reset(m_entries->journal().author);
+        if (m_dlgNewJournal->exec() != QDialog::Accepted)
+            return;
+        const JournalAnswers answers = m_dlgNewJournal->answers();
+        const JournalCreated made = JournalSetup::create(m_db, answers);
+        m_tblNames->refresh();
+        m_tblNames->locate(made.journal);
+        journalChanged();
+        log(QStringLiteral("Created the journal %1 with its site, templates, feed and uploads").arg(answers.name));
+        if (Prompt::ask(this, QStringLiteral("The journal %1 is ready. Publish it now?").arg(answers.name)))
+            actPublishExecute();
+    });
 }
 
 void TfrmMain::actRestoreExecute()
