@@ -12,6 +12,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 const QDate kToday(2026, 12, 8);
@@ -137,4 +140,23 @@ TEST_F(BackupTest, ARestoreFromAFolderWithoutTablesChangesNothing)
     const QByteArray journal = readFile("Journal.DAT");
     EXPECT_THROW(Backup::restore(path("Backups/2026-12-01"), dir(), path("wren.INI"), root(), kToday), WrenError);
     EXPECT_EQ(readFile("Journal.DAT"), journal);
+}
+
+TEST_F(BackupTest, AWriterHoldingTheFileIsWaitedForNotCopiedHalfDone)
+{
+    const QString journal = path("Journal.DAT");
+    const int count = single(journal, "SELECT COUNT(*) FROM Journal").toInt();
+    Writer writer(journal);
+    ASSERT_EQ(writer.exec("BEGIN EXCLUSIVE"), SQLITE_OK); // no reader gets in until the commit
+    ASSERT_EQ(writer.exec("INSERT INTO Journal (Name, eDate, eTime, Entry) VALUES (1, '2026-12-09', '09:00:00', "
+                          "'committed while the backup waits')"),
+              SQLITE_OK);
+    std::thread commit([&writer] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        writer.exec("COMMIT");
+    });
+    const QString backup = Backup::write(dir(), path("wren.INI"), root(), kToday);
+    commit.join();
+    EXPECT_EQ(single(table(backup, "Journal.DAT"), "PRAGMA integrity_check"), QStringLiteral("ok"));
+    EXPECT_EQ(single(table(backup, "Journal.DAT"), "SELECT COUNT(*) FROM Journal").toInt(), count + 1);
 }
