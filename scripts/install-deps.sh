@@ -12,6 +12,8 @@ packages=(
     desktop-file-utils appstream lintian man-db
     # servers the transfer tests start on 127.0.0.1, and curl for the benchmark
     vsftpd python3-pyftpdlib dante-server microsocks curl util-linux
+    # the feed test reads the published Atom feed with a real feed parser
+    python3-feedparser
 )
 
 missing=()

@@ -15,6 +15,10 @@
 #include "editing/RecoveryWriter.h"
 #include "editing/EntryLinkDialogs.h"
 #include "editor/EditorSpelling.h"
+#include "engine/Backup.h"
+#include "manage/JournalSetup.h"
+#include "manage/TdlgNewJournal.h"
+#include "manage/TdlgRestore.h"
 #include "editor/HtmlSyntaxHighlighter.h"
 #include "editor/SpellDialogs.h"
 #include "editor/Spelling.h"
@@ -56,6 +60,7 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
+#include <QTextCharFormat>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -231,6 +236,8 @@ void TfrmMain::buildMenus()
     const MainActions &a = m_actions;
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
     m_mnuFile = file;
+    file->addAction(a["actRestore"]);
+    file->addSeparator();
     file->addAction(a["actExit"]);
     QMenu *edit = menuBar()->addMenu(QStringLiteral("Edit"));
     for (const char *name :
@@ -239,6 +246,8 @@ void TfrmMain::buildMenus()
     QMenu *journal = menuBar()->addMenu(QStringLiteral("Journal"));
     for (const char *name : {"actNew", "actPreview", "actSave", "actDel"})
         journal->addAction(a[QLatin1String(name)]);
+    journal->addSeparator();
+    journal->addAction(a["actNewJournal"]);
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
     for (const char *name : {"actJournals", "actOptions", "actPublish", "actArchive", "actPurge", "actBrowse", "-",
                              "actSpell", "actThes", "actSpellOpt"})
@@ -289,6 +298,8 @@ void TfrmMain::buildMenus()
             m_spelling->setLive(live);
     });
     on("actPurge", &TfrmMain::actPurgeExecute);
+    on("actRestore", &TfrmMain::actRestoreExecute);
+    on("actNewJournal", &TfrmMain::actNewJournalExecute);
     on("actFileMan", &TfrmMain::actFileManExecute);
     on("actURL", &TfrmMain::actLinkExecute);
     on("actImg", &TfrmMain::actImgExecute);
@@ -321,6 +332,10 @@ void TfrmMain::buildMenus()
     connect(calDate, &QCalendarWidget::clicked, this, [this](const QDate &day) {
         if (day == m_entries->day())
             calDateClick(day); // a click on the day shown runs the query again
+    });
+    connect(calDate, &QCalendarWidget::currentPageChanged, this, [this] {
+        if (m_started)
+            guard([&] { markEntryDays(); });
     });
     connect(dbName, &QLineEdit::textEdited, this, [this](const QString &text) {
         guard([&] {
@@ -408,8 +423,10 @@ bool TfrmMain::FormCreate()
             Prompt::inform(this, version.message);
         if (version.mustExit())
             return false;
+        m_freshStart = version.outcome == DataVersion::Outcome::FreshStart;
         DataVersion::createMissingTables(m_paths.dataDir);
         m_db.open(m_paths.dataDir, m_staging.path());
+        backupIfDue();
 
         m_tblNames = std::make_unique<TableHandle>(m_db, QStringLiteral("Names"));
         m_tblNames->open();
@@ -438,6 +455,7 @@ bool TfrmMain::FormCreate()
     connect(m_entries.get(), &EntryList::rowsChanged, this, [this] {
         m_grid->reload();
         showEntry();
+        guard([&] { markEntryDays(); }); // a store, a delete or a purge may change a day's mark
     });
     connect(m_entries.get(), &EntryList::settled, m_recovery, &RecoveryWriter::settled);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this] {
@@ -459,6 +477,7 @@ bool TfrmMain::FormCreate()
     m_dlgPurge = new TdlgPurge(this);
     m_frmList = new TfrmList(this);
     m_frmFind = new TfrmFind(this);
+    m_dlgNewJournal = new TdlgNewJournal(this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
 
     m_spelling = new EditorSpelling(
@@ -471,6 +490,7 @@ bool TfrmMain::FormCreate()
     applyToolbarLayout();
     m_started = true;
     showEntry();
+    guard([&] { markEntryDays(); });
     offerRecovery();
     dbEntry->setFocus(); // the user can start typing at once
     return true;
@@ -587,6 +607,24 @@ void TfrmMain::calDateClick(const QDate &day)
             calDate->setSelectedDate(day);
         m_entries->requery();
     });
+}
+
+void TfrmMain::markEntryDays()
+{
+    calDate->setDateTextFormat(QDate(), QTextCharFormat()); // drops every mark
+    const int journal = journalId();
+    if (journal == 0 || !m_db.isOpen())
+        return;
+    const QDate first(calDate->yearShown(), calDate->monthShown(), 1);
+    const QDate last = first.addMonths(1).addDays(-1);
+    QSqlQuery days = m_db.run(Statements::archiveDays(journal, first, last, false));
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    while (days.next()) {
+        const QDate day = days.value(0).toDate();
+        if (day.isValid())
+            calDate->setDateTextFormat(day, bold);
+    }
 }
 
 void TfrmMain::navNamePrior()
@@ -998,6 +1036,61 @@ void TfrmMain::actFileManExecute()
     m_dlgFileMan->setFiles(m_pending.files);
     if (m_dlgFileMan->exec() == QDialog::Accepted)
         m_pending.files = m_dlgFileMan->files();
+}
+
+void TfrmMain::backupIfDue()
+{
+    const QString root = Backup::defaultRoot(m_paths.dataDir);
+    const QDate today = QDate::currentDate();
+    if (!Backup::due(root, today))
+        return;
+    try {
+        log(QStringLiteral("Backup written to ") + Backup::write(m_paths.dataDir, m_paths.settingsFile, root, today));
+    } catch (const WrenError &error) {
+        // The journal opens all the same; the next start tries again.
+        log(QStringLiteral("Backup failed: ") + error.message());
+    }
+}
+
+void TfrmMain::actNewJournalExecute()
+{
+    guard([&] {
+        promptUnsavedChanges();
+        storeJournalName();
+        m_dlgNewJournal->reset(m_entries->journal().author);
+        if (m_dlgNewJournal->exec() != QDialog::Accepted)
+            return;
+        const JournalAnswers answers = m_dlgNewJournal->answers();
+        const JournalCreated made = JournalSetup::create(m_db, answers);
+        m_tblNames->refresh();
+        m_tblNames->locate(made.journal);
+        journalChanged();
+        log(QStringLiteral("Created the journal %1 with its site, templates, feed and uploads").arg(answers.name));
+        if (Prompt::ask(this, QStringLiteral("The journal %1 is ready. Publish it now?").arg(answers.name)))
+            actPublishExecute();
+    });
+}
+
+void TfrmMain::actRestoreExecute()
+{
+    guard([&] {
+        const QString root = Backup::defaultRoot(m_paths.dataDir);
+        TdlgRestore dialog(Backup::list(root), this);
+        if (dialog.exec() != QDialog::Accepted || dialog.chosen().path.isEmpty())
+            return;
+        const Backup::Info chosen = dialog.chosen();
+        if (!Prompt::confirm(this, QStringLiteral("Replace the journals with the backup of %1 (%2 entries)? The "
+                                                  "current files are kept as a backup of their own.")
+                                       .arg(chosen.name)
+                                       .arg(chosen.entries)))
+            return;
+        promptUnsavedChanges();
+        const QString before =
+            Backup::restore(chosen.path, m_paths.dataDir, m_paths.settingsFile, root, QDate::currentDate());
+        log(QStringLiteral("Restored the backup %1; the files replaced are in %2").arg(chosen.name, before));
+        m_tblNames->refresh();
+        journalChanged();
+    });
 }
 
 void TfrmMain::actPurgeExecute()

@@ -40,6 +40,7 @@ class TdlgJournal;
 class TdlgLink;
 class TdlgFileMan;
 class TdlgPurge;
+class TdlgNewJournal;
 class SpellChecker;
 class HtmlSyntaxHighlighter;
 class Thesaurus;
@@ -95,6 +96,14 @@ public:
     // The address the last preview showed (tests).
     const QUrl &previewUrl() const { return m_previewUrl; }
     void actPurgeExecute();
+    // Journal, New Journal: the assistant, then the rows it answers for, then
+    // the offer to publish.
+    void actNewJournalExecute();
+    // Whether this start found the data directory empty (and made its tables).
+    bool freshStart() const { return m_freshStart; }
+    TdlgNewJournal &newJournalDialog() { return *m_dlgNewJournal; }
+    // File, Restore from Backup: lists the backups and puts the chosen one back.
+    void actRestoreExecute();
     void actFileManExecute();
     void actLinkExecute();
     void actImgExecute();
@@ -114,6 +123,8 @@ public:
     void actExitExecute();
     void trayExit();
     void calDateClick(const QDate &day);
+    // Shows the days of the month on view that hold entries of the current journal in bold.
+    void markEntryDays();
     void navNamePrior();
     void navNameNext();
     // The menu of tool bars (right click on the menu bar): both tool bars.
@@ -177,6 +188,8 @@ private:
     // Runs a command behind the error boundary.
     void guard(const std::function<void()> &command);
     void journalChanged();
+    // The start-up backup, when none was taken today.
+    void backupIfDue();
     void showEntry();
     void log(const QString &line);
     void scheduleRecovery();
@@ -205,6 +218,8 @@ private:
     TdlgLink *m_dlgLink = nullptr;
     TdlgFileMan *m_dlgFileMan = nullptr;
     TdlgPurge *m_dlgPurge = nullptr;
+    TdlgNewJournal *m_dlgNewJournal = nullptr;
+    bool m_freshStart = false;
     TdlgEntries *m_dlgEntries = nullptr;
     TfrmFind *m_frmFind = nullptr;
     TfrmList *m_frmList = nullptr;

@@ -8,6 +8,7 @@
 #include "base/WrenError.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QDir>
 #include <QFileInfo>
 
@@ -115,6 +116,9 @@ int main(int argc, char *argv[])
         return 1; // the reason was shown; a script sees the failure
 
     window.show();
+    // A first start on an empty data directory offers the journal assistant at once.
+    if (window.freshStart())
+        QTimer::singleShot(0, &window, [&window] { window.actNewJournalExecute(); });
     QObject::connect(&window, &QObject::destroyed, &app, &QApplication::quit);
     app.setQuitOnLastWindowClosed(true);
     return app.exec();

@@ -5,6 +5,7 @@
 #include "data/Statements.h"
 #include "base/WrenError.h"
 #include "editor/HtmlSyntaxHighlighter.h"
+#include "publish/Designs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -188,6 +190,18 @@ QWidget *TdlgJournal::templatesPage()
         {"Previous Template", "Next Template", "Add Template", "Delete Template", "Edit Template", "Save Changes"});
     connect(navTemplate, &RecordNavigator::clicked, this, &TdlgJournal::templateAction);
     connect(btnTemp, &QPushButton::clicked, this, &TdlgJournal::chooseTemplateFile);
+    btnDesign = new QPushButton(QStringLiteral("New from design ..."));
+    btnDesign->setToolTip(QStringLiteral("Add the templates of a starter design for the current journal"));
+    auto *designs = new QMenu(btnDesign);
+    for (const Designs::Design &design : Designs::all()) {
+        QAction *item = designs->addAction(design.name, this, [this, key = design.key] { newFromDesign(key); });
+        item->setStatusTip(design.description);
+        item->setData(design.key);
+    }
+    designs->addSeparator();
+    designs->addAction(QStringLiteral("Atom feed"), this, [this] { newFromDesign(QStringLiteral("feed")); })
+        ->setData(QStringLiteral("feed"));
+    btnDesign->setMenu(designs);
     auto *grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Template Name")), 0, 0);
     grid->addWidget(dbTmpName, 0, 1);
@@ -197,7 +211,11 @@ QWidget *TdlgJournal::templatesPage()
     grid->addWidget(btnTemp, 1, 3);
     auto *layout = new QVBoxLayout(page);
     layout->addLayout(grid);
-    layout->addWidget(new QLabel(QStringLiteral("Template")));
+    auto *templateRow = new QHBoxLayout;
+    templateRow->addWidget(new QLabel(QStringLiteral("Template")));
+    templateRow->addStretch(1);
+    templateRow->addWidget(btnDesign);
+    layout->addLayout(templateRow);
     layout->addWidget(dbTemplate, 1);
     m_templates->text(dbTmpName, QStringLiteral("Name"));
     m_templates->text(edRemote, QStringLiteral("FileDir"));
@@ -417,6 +435,43 @@ void TdlgJournal::navigate(TableHandle &table, RecordNavigator::Button which)
 void TdlgJournal::siteAction(RecordNavigator::Button which)
 {
     navigate(tblSites, which);
+}
+
+void TdlgJournal::newFromDesign(const QString &key)
+{
+    guard([&] {
+        Designs::Names names;
+        names.title =
+            tblNames.isEmpty() ? QStringLiteral("My Journal") : tblNames.value(QStringLiteral("Name")).toString();
+        if (!tblNames.isEmpty()) {
+            names.author = tblNames.value(QStringLiteral("Author")).toString();
+            names.siteUrl = tblNames.value(QStringLiteral("WebSite")).toString();
+        }
+        auto add = [this](const QString &name, const QString &text) {
+            tblTemplate.insert();
+            tblTemplate.setValue(QStringLiteral("Name"), name.left(50));
+            tblTemplate.setValue(QStringLiteral("Template"), text);
+            tblTemplate.post();
+            return tblTemplate.value(QStringLiteral("ID")).toLongLong();
+        };
+        qlonglong first = 0;
+        if (key == QLatin1String("feed")) {
+            first = add(names.title + QStringLiteral(" feed"), Designs::feedTemplate(names));
+        } else {
+            const Designs::Templates made = Designs::templates(key, names);
+            if (made.page.isEmpty())
+                return;
+            QString design = key;
+            for (const Designs::Design &d : Designs::all())
+                if (d.key == key)
+                    design = d.name;
+            first = add(names.title + QStringLiteral(" page (") + design + u')', made.page);
+            add(names.title + QStringLiteral(" archive index (") + design + u')', made.archiveIndex);
+        }
+        tblTemplate.refresh();
+        tblTemplate.locate(first);
+    });
+    showAll();
 }
 
 void TdlgJournal::templateAction(RecordNavigator::Button which)

@@ -39,6 +39,10 @@ public:
     void btnDelClick();
     // Makes the upload in line row of the list current.
     void selectUpload(int row);
+    // Templates, "New from design ...": stores the page template and the
+    // archive index template of a starter design (key "feed": the Atom feed
+    // template) for the current journal, and shows the first of them.
+    void newFromDesign(const QString &key);
 
     // The fifteen lines of the format help.
     static QStringList formatHelp();
@@ -50,7 +54,7 @@ public:
     QLineEdit *dbSiteName, *DBEdit1, *DBEdit2, *DBEdit3, *DBEdit4;
     QCheckBox *dbFTP;
     QLineEdit *dbTmpName, *edRemote;
-    QPushButton *btnTemp;
+    QPushButton *btnTemp, *btnDesign;
     QPlainTextEdit *dbTemplate;
     QLineEdit *edName, *edDtFmt, *edTmFmt, *edArcDtFmt, *edURL, *edAuthor;
     QCheckBox *chkRev, *chkArcRev;

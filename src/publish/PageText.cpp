@@ -1,5 +1,9 @@
 #include "PageText.h"
 
+#include "base/ByteText.h"
+
+#include <QString>
+
 namespace PageText {
 
 qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qsizetype from)
@@ -66,6 +70,46 @@ QByteArray ReplaceExtTag(const QByteArray &text, const QByteArray &extension)
     }
     out += QByteArrayView(text).sliced(start);
     return out;
+}
+
+QByteArray EscapeXml(const QByteArray &text)
+{
+    const QString chars = ByteText::isUtf8(text) ? ByteText::decode(text) : ByteText::decodeWindows1252(text);
+    QString out;
+    out.reserve(chars.size() + chars.size() / 8);
+    for (const QChar c : chars) {
+        switch (c.unicode()) {
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        case '\'':
+            out += QLatin1String("&apos;");
+            break;
+        default:
+            if ((c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c.unicode() == 0xFFFE ||
+                c.unicode() == 0xFFFF)
+                break;
+            out += c;
+        }
+    }
+    return ByteText::encode(out);
+}
+
+std::optional<QByteArray> tagPicture(const QByteArray &token, const QByteArray &prefix)
+{
+    if (token.size() < prefix.size() + 1 || !token.endsWith('>') ||
+        findIgnoringCase(token.left(prefix.size()), prefix) != 0)
+        return std::nullopt;
+    return token.mid(prefix.size(), token.size() - prefix.size() - 1);
 }
 
 } // namespace PageText

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <optional>
+
 // The text rules of page generation. Pages, templates and entries are byte
 // strings (UTF-8 here), and tags are found on bytes.
 namespace PageText {
@@ -25,5 +27,15 @@ QByteArray InsertParagraphs(const QByteArray &text, bool autoinsert);
 // Replaces "<$WrenExt>" by the extension: the first occurrence in any letter
 // case, every later one only when spelt exactly so.
 QByteArray ReplaceExtTag(const QByteArray &text, const QByteArray &extension);
+
+// The text as UTF-8 character data of an XML document: "&", "<", ">", '"' and
+// "'" become entities, control characters that XML does not allow are left
+// out, and a text that is not UTF-8 is read as Windows-1252 (as the editor
+// shows it), so a feed stays well-formed whatever the entry holds.
+QByteArray EscapeXml(const QByteArray &text);
+
+// The picture of a tag of the form "<$WrenName=PICTURE>" whose name (with the
+// "=") is prefix, ignoring letter case; nothing when the token is not one.
+std::optional<QByteArray> tagPicture(const QByteArray &token, const QByteArray &prefix);
 
 } // namespace PageText

@@ -25,6 +25,7 @@ const QString kStoredDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 // One entry row of the page, its fields as page bytes.
 struct EntryRow {
     QDate day;
+    QDateTime local; // day and time of the entry, local time
     QByteArray id, author, title, entry, date, time, link;
 };
 
@@ -98,8 +99,7 @@ private:
     void writeEntryText(const EntryRow &e)
     {
         m_out.write("<a name=\"WrenID" + e.id + "\"></a>");
-        m_out.write(PageText::ReplaceExtTag(PageText::InsertParagraphs(e.entry, m_ctx.options.autoinsertTag),
-                                            ByteText::encode(m_page.upload.arcExt)));
+        m_out.write(processedText(e));
     }
 
     // The value of an entry tag, or fallback when the token is none.
@@ -120,7 +120,23 @@ private:
             return e.title;
         if (sameTag(token, "<$WrenLink>"))
             return e.link;
+        // The tags a feed needs: texts escaped for XML, and the entry's moment
+        // in UTC with a picture of its own.
+        if (sameTag(token, "<$WrenEntryXML>"))
+            return PageText::EscapeXml(processedText(e));
+        if (sameTag(token, "<$WrenTitleXML>"))
+            return PageText::EscapeXml(e.title);
+        if (sameTag(token, "<$WrenArcName>"))
+            return ByteText::encode(ArchivePeriod::ArchiveName(e.day, m_ctx.journal.arcType));
+        if (const std::optional<QByteArray> picture = PageText::tagPicture(token, "<$WrenUTC="))
+            return ByteText::encode(FormatDate(ByteText::decode(*picture), e.local.toUTC(), m_ctx.names));
         return fallback;
+    }
+
+    QByteArray processedText(const EntryRow &e) const
+    {
+        return PageText::ReplaceExtTag(PageText::InsertParagraphs(e.entry, m_ctx.options.autoinsertTag),
+                                       ByteText::encode(m_page.upload.arcExt));
     }
 
     // Handles the day header whose opening marker ends before r; returns where
@@ -279,6 +295,10 @@ QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageReques
     replaceFirst("<$WrenSysTime>", [&](const QByteArray &) {
         return ByteText::encode(FormatDate(m_ctx.journal.tmFormat, timeOnlyDay(), now.time(), m_ctx.names));
     });
+    replaceFirst("<$WrenSysUTC=", [&](const QByteArray &token) {
+        return ByteText::encode(
+            FormatDate(ByteText::decode(*PageText::tagPicture(token, "<$WrenSysUTC=")), now.toUTC(), m_ctx.names));
+    });
     replaceFirst("<$WrenArchive", [&](const QByteArray &token) {
         return BuildArchiveIndex(m_ctx, ByteText::encode(page.upload.arcExt), token);
     });
@@ -322,6 +342,7 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
         row.author = rows.bytes(fAuthor);
         row.title = rows.bytes(fTitle);
         row.entry = rows.bytes(fEntry);
+        row.local = QDateTime(row.day, time);
         row.date = ByteText::encode(FormatDate(j.dtFormat, row.day, m_ctx.names));
         row.time = ByteText::encode(FormatDate(j.tmFormat, timeOnlyDay(), time, m_ctx.names));
         row.link = ByteText::encode(ArchivePeriod::ArchiveName(row.day, j.arcType)) + '.' + ext + "#WrenID" + row.id;

@@ -7,15 +7,19 @@
 #include "editing/TdlgPurge.h"
 #include "manage/TdlgFileMan.h"
 #include "manage/TdlgJournal.h"
+#include "manage/TdlgRestore.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -215,7 +219,7 @@ TEST_F(ManagementTest, JournalDeletionAsksAndTakesEntriesAndUploads)
         Prompt::setNextAnswer(QMessageBox::Yes);
         dlg.journalAction(RecordNavigator::Delete);
         EXPECT_EQ(dlg.tblNames.recordCount(), 1);
-        EXPECT_EQ(dlg.DBGrid1->rowCount(), 1) << "the journal's upload left the list at once";
+        EXPECT_EQ(dlg.DBGrid1->rowCount(), 2) << "the journal's upload left the list at once";
         dlg.accept();
     });
     action("actJournals")->trigger();
@@ -223,7 +227,7 @@ TEST_F(ManagementTest, JournalDeletionAsksAndTakesEntriesAndUploads)
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=2")), 0);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Upload WHERE Journal=2")), 0);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Sites")), 1);
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), 3);
     EXPECT_EQ(window->journalId(), 1);
 }
 
@@ -234,14 +238,14 @@ TEST_F(ManagementTest, RecordEditingStoresDropsAndCancels)
         // Add then Next drops the untouched new template; Add then OK keeps it.
         dlg.templateAction(RecordNavigator::Add);
         dlg.templateAction(RecordNavigator::Next);
-        EXPECT_EQ(dlg.tblTemplate.recordCount(), 2);
+        EXPECT_EQ(dlg.tblTemplate.recordCount(), 3);
         dlg.templateAction(RecordNavigator::Add);
 
         // Two uploads added, each stored at once and listed with empty names.
         dlg.btnAddClick();
         dlg.btnAddClick();
-        EXPECT_EQ(dlg.DBGrid1->rowCount(), 4);
-        EXPECT_EQ(dlg.DBGrid1->item(3, 0)->text(), QString());
+        EXPECT_EQ(dlg.DBGrid1->rowCount(), 5);
+        EXPECT_EQ(dlg.DBGrid1->item(4, 0)->text(), QString());
 
         // A journal typed and saved stays; a change typed after it goes with Cancel.
         dlg.journalAction(RecordNavigator::Add);
@@ -251,8 +255,8 @@ TEST_F(ManagementTest, RecordEditingStoresDropsAndCancels)
         dlg.accept();
     });
     action("actJournals")->trigger();
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), 3);
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Upload")), 4);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), 4);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Upload")), 5);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Names WHERE Name='Third'")), 1);
 
     whenShown([&] {
@@ -282,7 +286,7 @@ TEST_F(ManagementTest, DeletingASiteAsksAndLeavesItsUploads)
         dlg.accept();
     });
     action("actJournals")->trigger();
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Upload")), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Upload")), 3);
 }
 
 TEST_F(ManagementTest, TheWindowShowsTheJournalAsTheDialogLeftIt)
@@ -307,7 +311,7 @@ TEST_F(ManagementTest, TheUploadsListFollowsTheKeyboardAndEditsLandInTheRowShown
         dlg.pages->setCurrentIndex(3);
         dlg.DBGrid1->setFocus();
         dlg.DBGrid1->setCurrentCell(0, 0);
-        EXPECT_EQ(dlg.DBGrid1->rowCount(), 2);
+        EXPECT_EQ(dlg.DBGrid1->rowCount(), 3);
         const qlonglong first = dlg.tblUploads.valueAt(0, QStringLiteral("ID")).toLongLong();
         const qlonglong second = dlg.tblUploads.valueAt(1, QStringLiteral("ID")).toLongLong();
         QTest::keyClicks(dlg.edJFile, QStringLiteral("-one"));
@@ -393,4 +397,114 @@ TEST_F(ManagementTest, TheUploadManagerOpensInItsListAndFixedDialogsCannotGrow)
         journal.reject();
     });
     action("actJournals")->trigger();
+}
+
+TEST_F(ManagementTest, CalendarMarksTheDaysWithEntriesOfTheJournalAndMonthShown)
+{
+    QCalendarWidget *cal = window->calDate;
+    auto bold = [cal](const QDate &day) { return cal->dateTextFormat(day).fontWeight() == QFont::Bold; };
+    const QDate empty = kToday.addDays(-4);
+    EXPECT_TRUE(bold(kToday));
+    EXPECT_FALSE(bold(empty));
+
+    // A stored entry marks its day; deleting the day's last entry clears it.
+    window->calDateClick(empty);
+    action("actNew")->trigger();
+    EXPECT_TRUE(bold(empty));
+    action("actDel")->trigger();
+    EXPECT_FALSE(bold(empty));
+
+    // Another month, then another journal: only the current journal's days count.
+    cal->setCurrentPage(2020, 1);
+    EXPECT_FALSE(bold(QDate(2020, 1, 1))) << "the entry belongs to the second journal";
+    EXPECT_FALSE(bold(kToday)) << "a month not shown carries no marks";
+    window->navNameNext();
+    ASSERT_EQ(window->journalId(), 2);
+    EXPECT_TRUE(bold(QDate(2020, 1, 1)));
+    cal->setCurrentPage(kToday.year(), kToday.month());
+    EXPECT_FALSE(bold(kToday));
+    window->navNamePrior();
+    EXPECT_TRUE(bold(kToday));
+
+    // A purge of every entry leaves the month bare.
+    whenShown([&] {
+        window->purgeDialog().rbAll->setChecked(true);
+        window->purgeDialog().accept();
+    });
+    action("actPurge")->trigger();
+    for (QDate day(kToday.year(), kToday.month(), 1); day.month() == kToday.month(); day = day.addDays(1))
+        EXPECT_FALSE(bold(day)) << day.toString(Qt::ISODate).toStdString();
+}
+
+TEST_F(ManagementTest, StartTakesTheDaysBackupAndRestorePutsItBack)
+{
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    EXPECT_TRUE(QFileInfo::exists(dataPath("Backups/" + today + "/Journal.DAT")));
+    EXPECT_TRUE(window->memLog->toPlainText().contains("Backup written to " + dataPath("Backups/" + today)));
+    const int all = count(QStringLiteral("SELECT COUNT(*) FROM Journal"));
+    drop();
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(window->memLog->toPlainText().contains("Backup written")) << "one a day";
+    window->calDateClick(kToday);
+    ASSERT_EQ(window->entries().count(), 2);
+
+    window->database().run(QStringLiteral("DELETE FROM Journal WHERE Name=1"));
+    window->calDateClick(kToday);
+    ASSERT_EQ(window->entries().count(), 0);
+
+    // Cancel in the list, then No to the question: nothing changes.
+    whenShown([] { qobject_cast<QDialog *>(QApplication::activeModalWidget())->reject(); });
+    action("actRestore")->trigger();
+    EXPECT_EQ(window->entries().count(), 0);
+
+    whenShown([] {
+        auto *dialog = qobject_cast<TdlgRestore *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->lstBackups->count(), 1);
+        EXPECT_TRUE(dialog->lstBackups->item(0)->text().contains("entries"));
+        dialog->accept();
+    });
+    Prompt::setNextAnswer(QMessageBox::Ok);
+    action("actRestore")->trigger();
+    EXPECT_EQ(Prompt::pendingAnswers(), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal")), all);
+    EXPECT_EQ(window->entries().count(), 2) << "the day's entries are listed again";
+    EXPECT_TRUE(QFileInfo::exists(dataPath("Backups/" + today + "-2/Journal.DAT")))
+        << "the replaced files are a backup of their own";
+}
+
+TEST_F(ManagementTest, NewFromDesignStoresTheTemplatesOfTheJournal)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    const int before = count(QStringLiteral("SELECT COUNT(*) FROM Templates"));
+    whenShown([&] {
+        dlg.pages->setCurrentIndex(1);
+        const QList<QAction *> items = dlg.btnDesign->menu()->actions();
+        auto item = [&](const QString &key) {
+            for (QAction *a : items)
+                if (a->data().toString() == key)
+                    return a;
+            return static_cast<QAction *>(nullptr);
+        };
+        ASSERT_NE(item("notebook"), nullptr);
+        ASSERT_NE(item("fieldnotes"), nullptr);
+        item("notebook")->trigger();
+        EXPECT_EQ(dlg.dbTmpName->text(), QStringLiteral("Field Notes page (Notebook)")) << "the page is shown";
+        EXPECT_TRUE(dlg.dbTemplate->toPlainText().contains("<h1>Field Notes</h1>"));
+        item("feed")->trigger();
+        EXPECT_EQ(dlg.dbTmpName->text(), QStringLiteral("Field Notes feed"));
+        dlg.reject(); // stored already, as Add and Save would
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), before + 3);
+    const QString index =
+        scalar(QStringLiteral("SELECT Template FROM Templates WHERE Name='Field Notes archive index (Notebook)'"))
+            .toString();
+    const qsizetype open = index.indexOf("<Wren>");
+    EXPECT_GT(open, 0);
+    EXPECT_GT(index.indexOf("<$WrenArchive"), open) << "the archive index needs its tag inside the block";
+    EXPECT_LT(index.indexOf("<$WrenArchive"), index.indexOf("</Wren>"));
+    EXPECT_TRUE(scalar(QStringLiteral("SELECT Template FROM Templates WHERE Name='Field Notes feed'"))
+                    .toString()
+                    .contains("<feed xmlns=\"http://www.w3.org/2005/Atom\""));
 }

@@ -6,7 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QTimeZone>
+
+#include <iostream>
+#include <limits>
 
 #include <sqlite3.h>
 
@@ -82,9 +89,30 @@ TEST_F(WrenPublishTest, PublishesArchivesForARange)
 {
     const ToolRun run = publish({"--archives", "2026-11-01", "2026-11-14"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(siteFiles(), QStringList({"arc20261101.html", "arc20261108.html", "archive.html"}));
+    // The feed upload writes one feed per week beside the pages, and its own index.
+    EXPECT_EQ(siteFiles(), QStringList({"arc20261101.html", "arc20261101.xml", "arc20261108.html", "arc20261108.xml",
+                                        "archive.html", "feeds.html"}));
+    EXPECT_TRUE(readFile("data/site/arc20261101.html").startsWith("<!DOCTYPE html>")) << "pages stay pages";
+    EXPECT_TRUE(readFile("data/site/archive.html").contains("arc20261101.html"));
     EXPECT_EQ(run.out.first(), QStringLiteral("Started Archival Process ..."));
     EXPECT_EQ(run.out.last(), QStringLiteral("Archival Process Completed!"));
+}
+
+TEST_F(WrenPublishTest, BackupWritesADayFolderAndPublishesNothing)
+{
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    ToolRun run = publish({"--backup", path("saved")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringList({"Backup written to " + path("saved/" + today)}));
+    EXPECT_TRUE(siteFiles().isEmpty()) << "nothing is published";
+    EXPECT_TRUE(QFileInfo::exists(path("saved/" + today + "/Journal.DAT")));
+    EXPECT_TRUE(QFileInfo::exists(path("saved/" + today + "/wren.INI")));
+    run = publish({"--backup", path("saved")});
+    EXPECT_EQ(run.out, QStringList({"Backup written to " + path("saved/" + today + "-2")}));
+
+    run = runTool(WREN_PUBLISH_BIN, {"--data-dir", path("tmp"), "--backup", path("saved")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, QStringLiteral("wren-publish: The data directory %1 holds no journal table").arg(path("tmp")));
 }
 
 TEST_F(WrenPublishTest, AFailedStepGivesStatusOne)
@@ -315,4 +343,72 @@ TEST_F(WrenPublishTest, WithoutDataDirItPublishesTheUsersDataFolder)
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.last(), QStringLiteral("Completed Publish Process ..."));
     EXPECT_TRUE(QFileInfo::exists(userData + "/site/index.html"));
+}
+
+// The demo's feed read by a real feed parser (Debian's python3-feedparser).
+TEST_F(WrenPublishTest, TheFeedParsesWithAFeedParser)
+{
+    if (!QFileInfo::exists("/usr/bin/python3") ||
+        QProcess::execute("/usr/bin/python3", {"-c", "import feedparser"}) != 0)
+        GTEST_SKIP() << "python3-feedparser is not installed (scripts/install-deps.sh)";
+    // A title and a text that would break a feed unescaped: markup, an
+    // ampersand, quotes, a control character and a byte that is not UTF-8.
+    {
+        Database db("feed");
+        db.open(path("data"));
+        db.run("INSERT INTO Journal (Name, eDate, eTime, Entry, Author, Title) VALUES (1, date('now', 'localtime'), "
+               "'23:59:00', CAST(X'3C623E4669736820262063686970733C2F623E0120A3353C2F703E' AS TEXT), 'Ellen', "
+               "'Fish & <chips> \"to go\"')");
+        db.close();
+    }
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin"); // entry times are local; the feed gives them in UTC
+    const ToolRun run = publish();
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_TRUE(siteFiles().contains("feed.xml"));
+
+    QProcess parser;
+    parser.start("/usr/bin/python3",
+                 {QStringLiteral(WREN_TEST_DATA) + "/../publish/read_feed.py", path("data/site/feed.xml")});
+    ASSERT_TRUE(parser.waitForFinished(60000));
+    const QByteArray json = parser.readAllStandardOutput();
+    ASSERT_EQ(parser.exitCode(), 0) << parser.readAllStandardError().toStdString();
+    const QJsonObject feed = QJsonDocument::fromJson(json).object();
+    std::cout << "feedparser: " << json.left(600).toStdString() << std::endl;
+    EXPECT_EQ(feed["xml"], QJsonValue(true)) << feed["xml"].toString().toStdString();
+    EXPECT_EQ(feed["bozo"], QJsonValue(false)) << feed["bozo_exception"].toString().toStdString();
+    EXPECT_EQ(feed["version"].toString(), QStringLiteral("atom10"));
+    EXPECT_EQ(feed["title"].toString(), QStringLiteral("Field Notes"));
+
+    const QJsonArray entries = feed["entries"].toArray();
+    const int onPage = readFile("data/site/index.html").count("<article class=\"entry\">");
+    ASSERT_GT(onPage, 1);
+    EXPECT_EQ(entries.size(), onPage) << "the feed holds the entries of the current page";
+    Database db("check");
+    db.open(path("data"));
+    const QTimeZone berlin("Europe/Berlin");
+    qint64 previous = std::numeric_limits<qint64>::max();
+    // feedparser shortens "file:///tmp" to "file://tmp"; the rest must match.
+    const QString base = "file://" + path("data/site/").mid(1);
+    for (const QJsonValue &value : entries) {
+        const QJsonObject e = value.toObject();
+        const QString link = e["link"].toString();
+        ASSERT_TRUE(link.startsWith(base + "arc")) << link.toStdString();
+        const QString id = link.section("#WrenID", 1);
+        const auto row = db.firstRow("SELECT Title, eDate, eTime FROM Journal WHERE ID=" + id);
+        ASSERT_TRUE(row.has_value()) << link.toStdString();
+        EXPECT_EQ(e["title"].toString(), row->value(0).toString());
+        EXPECT_EQ(e["id"].toString(), link);
+        const QDateTime local(QDate::fromString(row->value(1).toString(), Qt::ISODate),
+                              QTime::fromString(row->value(2).toString(), "HH:mm:ss"), berlin);
+        EXPECT_EQ(e["updated"].toInteger(), local.toSecsSinceEpoch()) << link.toStdString();
+        EXPECT_LE(e["updated"].toInteger(), previous) << "newest first, as the page";
+        previous = e["updated"].toInteger();
+        EXPECT_FALSE(e["content"].toString().isEmpty());
+    }
+    const QJsonObject first = entries.first().toObject();
+    EXPECT_EQ(first["title"].toString(), QStringLiteral("Fish & <chips> \"to go\""));
+    EXPECT_TRUE(first["content"].toString().contains(QStringLiteral("<b>Fish & chips</b>"))) << "escaped once";
+    EXPECT_TRUE(first["content"].toString().contains(QStringLiteral("\u00A35"))) << "a Windows-1252 byte";
 }

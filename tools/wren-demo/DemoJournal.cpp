@@ -4,6 +4,7 @@
 #include "data/DataVersion.h"
 #include "base/WrenError.h"
 #include "engine/Database.h"
+#include "publish/Designs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -205,6 +206,15 @@ QString archiveIndexTemplate()
 )html");
 }
 
+QString feedTemplate(const QString &siteDir)
+{
+    Designs::Names names;
+    names.title = QStringLiteral("Field Notes");
+    names.author = QStringLiteral("Ellen");
+    names.siteUrl = QStringLiteral("file://") + QDir(siteDir).filePath(QStringLiteral("index.html"));
+    return Designs::feedTemplate(names);
+}
+
 void create(const QString &dataDir, const QDate &today)
 {
     if (!QDir().mkpath(dataDir))
@@ -234,6 +244,8 @@ void create(const QString &dataDir, const QDate &today)
            {QStringLiteral("Field Notes page"), pageTemplate()});
     insert(db, QStringLiteral("INSERT INTO Templates (Name, Template) VALUES (?,?)"),
            {QStringLiteral("Field Notes archive index"), archiveIndexTemplate()});
+    insert(db, QStringLiteral("INSERT INTO Templates (Name, Template) VALUES (?,?)"),
+           {QStringLiteral("Field Notes feed"), feedTemplate(siteDir)});
     insert(db, QStringLiteral("INSERT INTO Sites (Name, FTP, Login, Password, Port, Active) VALUES (?,?,?,?,?,?)"),
            {QStringLiteral("Local copy"), QString(), QString(), QString(), 21, 0});
     insert(db,
@@ -241,6 +253,14 @@ void create(const QString &dataDir, const QDate &today)
                           "Active, ArcExt, AutoArc, LastArc, ImageDir) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"),
            {1, 1, 1, 2, QStringLiteral("index.html"), QStringLiteral("archive.html"), siteDir, 1,
             QStringLiteral("html"), 1, QVariant(), QString()});
+    // The feed: a second upload of the journal into the same folder, linking
+    // into the archive pages of the first. Its own archive extension and
+    // index keep its archives (one feed per period) off the pages.
+    insert(db,
+           QStringLiteral("INSERT INTO Upload (Journal, Site, Template, ArcTemplate, LogFile, ArcFile, Directory, "
+                          "Active, ArcExt, AutoArc, LastArc, ImageDir) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"),
+           {1, 1, 3, 2, QStringLiteral("feed.xml"), QStringLiteral("feeds.html"), siteDir, 1, QStringLiteral("xml"), 0,
+            QVariant(), QString()});
     for (const char *cookie : kCookies)
         insert(db, QStringLiteral("INSERT INTO Cookie (Cookie) VALUES (?)"), {QString::fromUtf8(cookie)});
 

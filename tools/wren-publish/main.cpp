@@ -12,6 +12,7 @@
 #include "base/StagingDirectory.h"
 #include "app/Startup.h"
 #include "base/WrenError.h"
+#include "engine/Backup.h"
 #include "engine/Database.h"
 #include "publish/PublishRun.h"
 #include "transfer/CurlFtpClient.h"
@@ -21,6 +22,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdlib>
@@ -69,6 +71,7 @@ struct Arguments {
     std::optional<std::pair<QDate, QDate>> archives;
     int timeoutSeconds = 120;
     bool traceFtp = false;
+    QString backupRoot; // --backup: write a backup there instead of publishing
 };
 
 // Reads the command line; a message on standard error and nothing when it is wrong.
@@ -90,6 +93,10 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
                                      "progress (default 120)."),
                       QStringLiteral("SECONDS")});
     parser.addOption({QStringLiteral("trace-ftp"), QStringLiteral("Print every FTP command sent on standard error.")});
+    parser.addOption({QStringLiteral("backup"),
+                      QStringLiteral("Write a backup of the table files and the settings file into DIR/YYYY-MM-DD "
+                                     "(the newest 14 are kept) instead of publishing."),
+                      QStringLiteral("DIR")});
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The last day of --archives."));
     if (!parser.parse(app.arguments())) {
         complain(parser.errorText() + QStringLiteral(" (see --help)"));
@@ -126,6 +133,8 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
         }
     }
     args.traceFtp = parser.isSet(QStringLiteral("trace-ftp"));
+    if (parser.isSet(QStringLiteral("backup")))
+        args.backupRoot = QDir(parser.value(QStringLiteral("backup"))).absolutePath();
     const QStringList rest = parser.positionalArguments();
     if (parser.isSet(QStringLiteral("archives"))) {
         const QDate from = QDate::fromString(parser.value(QStringLiteral("archives")), Qt::ISODate);
@@ -142,10 +151,26 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
     return args;
 }
 
+// A backup needs no lock: the online copy reads only committed rows, also
+// while a window writes into the same files.
+int backup(const Arguments &args)
+{
+    const QDir data(args.dataDir);
+    if (!QFileInfo::exists(data.filePath(QStringLiteral("Journal.DAT"))))
+        return fail(QStringLiteral("The data directory %1 holds no journal table").arg(args.dataDir));
+    out() << "Backup written to "
+          << Backup::write(args.dataDir, data.filePath(QStringLiteral("wren.INI")), args.backupRoot,
+                           QDate::currentDate())
+          << Qt::endl;
+    return 0;
+}
+
 int publish(const Arguments &args)
 {
     if (!QDir(args.dataDir).exists())
         return fail(QStringLiteral("The data directory %1 does not exist").arg(args.dataDir));
+    if (!args.backupRoot.isEmpty())
+        return backup(args);
     DataDirectoryLock lock(args.dataDir);
     if (!lock.isHeld())
         return fail(lock.reason());

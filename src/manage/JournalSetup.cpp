@@ -1,0 +1,176 @@
+#include "JournalSetup.h"
+
+#include "base/WrenError.h"
+#include "engine/Database.h"
+#include "engine/TableHandle.h"
+#include "publish/Designs.h"
+
+#include <QDir>
+#include <QSqlQuery>
+#include <QVariant>
+#include <QUrl>
+
+namespace JournalSetup {
+
+namespace {
+
+const QString kPage = QStringLiteral("index.html");
+const QString kArchive = QStringLiteral("archive.html");
+const QString kFeed = QStringLiteral("feed.xml");
+const QString kFeedArchive = QStringLiteral("feeds.html");
+
+qlonglong store(TableHandle &table, const QList<std::pair<QString, QVariant>> &values)
+{
+    table.insert();
+    for (const auto &[field, value] : values)
+        table.setValue(field, value);
+    table.post();
+    return table.value(QStringLiteral("ID")).toLongLong();
+}
+
+QString designName(const QString &key)
+{
+    for (const Designs::Design &d : Designs::all())
+        if (d.key == key)
+            return d.name;
+    return {};
+}
+
+} // namespace
+
+QString problem(const JournalAnswers &a)
+{
+    if (a.name.trimmed().isEmpty())
+        return QStringLiteral("Please give the journal a name.");
+    if (designName(a.design).isEmpty())
+        return QStringLiteral("Please choose a look for the journal.");
+    if (a.remote) {
+        if (a.host.trimmed().isEmpty())
+            return QStringLiteral("Please give the host name of the site.");
+        if (a.port < 1 || a.port > 65535)
+            return QStringLiteral("The port must be a number from 1 to 65535.");
+        return {};
+    }
+    if (a.folder.trimmed().isEmpty())
+        return QStringLiteral("Please choose the folder to publish into.");
+    if (QDir::isRelativePath(a.folder))
+        return QStringLiteral("Please choose the folder with its full path.");
+    return {};
+}
+
+QString siteHost(const JournalAnswers &a)
+{
+    QString host = a.host.trimmed();
+    const qsizetype scheme = host.indexOf(QLatin1String("://"));
+    if (scheme >= 0)
+        host = host.mid(scheme + 3); // the choice of protocol decides the scheme
+    return a.sftp ? QStringLiteral("sftp://") + host : host;
+}
+
+QString webSite(const JournalAnswers &a)
+{
+    if (!a.webSite.trimmed().isEmpty())
+        return a.webSite.trimmed();
+    if (a.remote)
+        return {};
+    return QUrl::fromLocalFile(QDir(a.folder).filePath(kPage)).toString();
+}
+
+JournalCreated create(Database &db, const JournalAnswers &a)
+{
+    const QString trouble = problem(a);
+    if (!trouble.isEmpty())
+        throw WrenError(trouble);
+    const QString directory = a.remote ? a.directory.trimmed() : QDir::cleanPath(a.folder);
+    if (!a.remote && !QDir().mkpath(directory))
+        throw WrenError(QStringLiteral("Cannot create the directory %1").arg(directory));
+
+    Designs::Names names;
+    names.title = a.name.trimmed();
+    names.author = a.author.trimmed();
+    names.page = kPage;
+    names.archive = kArchive;
+    names.feed = kFeed;
+    names.siteUrl = webSite(a);
+    const Designs::Templates look = Designs::templates(a.design, names);
+    const QString design = designName(a.design);
+
+    TableHandle sites(db, QStringLiteral("Sites")), templates(db, QStringLiteral("Templates")),
+        journals(db, QStringLiteral("Names")), uploads(db, QStringLiteral("Upload"));
+    for (TableHandle *t : {&sites, &templates, &journals, &uploads})
+        t->open();
+    JournalCreated made;
+    db.run(QStringLiteral("BEGIN"));
+    try {
+        made.journal = store(
+            journals, {{QStringLiteral("Name"), names.title.left(50)},
+                       {QStringLiteral("Reverse"), true},
+                       {QStringLiteral("DtFormat"), QStringLiteral("dddd, mmmm d, yyyy")},
+                       {QStringLiteral("TmFormat"), QStringLiteral("h:nn am/pm")},
+                       {QStringLiteral("ArcDtFormat"), QStringLiteral("mmm d, yyyy")},
+                       {QStringLiteral("ArcType"), a.monthly ? QStringLiteral("Monthly") : QStringLiteral("Weekly")},
+                       {QStringLiteral("ArcReverse"), true},
+                       {QStringLiteral("WebSite"), names.siteUrl},
+                       {QStringLiteral("Author"), names.author.left(30)}});
+        made.site =
+            store(sites, {{QStringLiteral("Name"),
+                           (a.remote ? siteHost(a) : QStringLiteral("Folder ") + QDir(directory).dirName()).left(50)},
+                          {QStringLiteral("FTP"), a.remote ? siteHost(a) : QString()},
+                          {QStringLiteral("Login"), a.remote ? a.login : QString()},
+                          {QStringLiteral("Password"), a.remote ? a.password : QString()},
+                          {QStringLiteral("Port"), a.remote ? a.port : 21},
+                          {QStringLiteral("Active"), a.remote}});
+        const QString prefix = names.title.left(25);
+        made.pageTemplate =
+            store(templates, {{QStringLiteral("Name"), (prefix + QStringLiteral(" page (") + design + u')').left(50)},
+                              {QStringLiteral("Template"), look.page}});
+        made.indexTemplate =
+            store(templates,
+                  {{QStringLiteral("Name"), (prefix + QStringLiteral(" archive index (") + design + u')').left(50)},
+                   {QStringLiteral("Template"), look.archiveIndex}});
+        made.feedTemplate = store(templates, {{QStringLiteral("Name"), (prefix + QStringLiteral(" feed")).left(50)},
+                                              {QStringLiteral("Template"), Designs::feedTemplate(names)}});
+        auto upload = [&](qlonglong page, const QString &file, const QString &arcFile, const QString &ext,
+                          bool autoArc) {
+            return store(uploads, {{QStringLiteral("Journal"), made.journal},
+                                   {QStringLiteral("Site"), made.site},
+                                   {QStringLiteral("Template"), page},
+                                   {QStringLiteral("ArcTemplate"), made.indexTemplate},
+                                   {QStringLiteral("LogFile"), file},
+                                   {QStringLiteral("ArcFile"), arcFile},
+                                   {QStringLiteral("Directory"), directory},
+                                   {QStringLiteral("Active"), true},
+                                   {QStringLiteral("ArcExt"), ext},
+                                   {QStringLiteral("AutoArc"), autoArc},
+                                   {QStringLiteral("ImageDir"), QString()}});
+        };
+        made.pageUpload = upload(made.pageTemplate, kPage, kArchive, QStringLiteral("html"), true);
+        // The feed's archives, when Publish Archives builds them, are one
+        // feed per period under names of their own, never over the pages.
+        made.feedUpload = upload(made.feedTemplate, kFeed, kFeedArchive, QStringLiteral("xml"), false);
+        if (!a.firstEntry.trimmed().isEmpty()) {
+            // As the editor stores it: lines end in CR LF.
+            QString text = a.firstEntry;
+            text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            text.replace(u'\n', QLatin1String("\r\n"));
+            QSqlQuery entry(db.connection());
+            entry.prepare(QStringLiteral(
+                "INSERT INTO Journal (Name, eDate, eTime, Entry, Author, Title) VALUES (?, ?, ?, ?, ?, '')"));
+            const QDateTime when = a.now.isValid() ? a.now : QDateTime::currentDateTime();
+            entry.addBindValue(made.journal);
+            entry.addBindValue(when.date().toString(QStringLiteral("yyyy-MM-dd")));
+            entry.addBindValue(when.time().toString(QStringLiteral("HH:mm:ss")));
+            entry.addBindValue(text);
+            entry.addBindValue(names.author.left(30));
+            db.run(entry);
+            made.entry = entry.lastInsertId().toLongLong();
+        }
+        db.run(QStringLiteral("COMMIT"));
+    } catch (...) {
+        db.run(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+    return made;
+}
+
+} // namespace JournalSetup

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class Database;
+
+// What the New Journal assistant asks.
+struct JournalAnswers {
+    QString name;
+    QString author;
+    bool monthly = false; // archive pages per month, else per week
+    bool remote = false;  // an FTP or SFTP site, else a local folder
+    QString folder;       // the local folder
+    bool sftp = false;    // the remote site speaks SFTP (host "sftp://...")
+    QString host, login, password, directory;
+    int port = 21;
+    QString webSite; // the journal's address on the web; may be empty
+    QString design = QStringLiteral("fieldnotes");
+    QString firstEntry; // stored as the journal's first entry when not empty
+    QDateTime now;      // the day and time of that entry
+};
+
+// The rows the assistant made.
+struct JournalCreated {
+    qlonglong journal = 0, site = 0, pageTemplate = 0, indexTemplate = 0, feedTemplate = 0, pageUpload = 0,
+              feedUpload = 0, entry = 0;
+};
+
+// A working journal in one step: the journal, its site, a page template, an
+// archive index template and a feed template from a starter design, and two
+// uploads (the pages, and the feed beside them), all ordinary rows stored
+// through the same table handles as Journal Management's, which shows and
+// edits them afterwards.
+namespace JournalSetup {
+
+// What stops the answers from making a journal, in words; empty when nothing.
+QString problem(const JournalAnswers &answers);
+
+// The site's host as stored: SFTP sites carry the "sftp://" scheme.
+QString siteHost(const JournalAnswers &answers);
+
+// The address the journal is browsed at: the answer, else for a local folder
+// the file address of its page.
+QString webSite(const JournalAnswers &answers);
+
+// Stores every row, in one transaction; a local folder is created when
+// missing. Throws WrenError (with the engine's message) and stores nothing
+// when a row is refused.
+JournalCreated create(Database &db, const JournalAnswers &answers);
+
+} // namespace JournalSetup

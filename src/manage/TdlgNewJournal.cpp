@@ -1,0 +1,201 @@
+#include "TdlgNewJournal.h"
+
+#include "base/DialogPlacement.h"
+#include "base/Prompt.h"
+#include "publish/Designs.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("dlgNewJournal"));
+    setWindowTitle(QStringLiteral("New Journal"));
+
+    edName = new QLineEdit;
+    edName->setMaxLength(50);
+    edName->setPlaceholderText(QStringLiteral("My Journal"));
+    edAuthor = new QLineEdit;
+    edAuthor->setMaxLength(30);
+    cmbArcType = new QComboBox;
+    cmbArcType->addItems({QStringLiteral("Weekly"), QStringLiteral("Monthly")});
+    cmbArcType->setToolTip(QStringLiteral("Older entries go to one archive page per week or per month"));
+    auto *about = new QFormLayout;
+    about->addRow(QStringLiteral("Journal name"), edName);
+    about->addRow(QStringLiteral("Author"), edAuthor);
+    about->addRow(QStringLiteral("Archive pages"), cmbArcType);
+
+    rbLocal = new QRadioButton(QStringLiteral("A folder on this computer"));
+    rbRemote = new QRadioButton(QStringLiteral("A web server (FTP or SFTP)"));
+    rbLocal->setChecked(true);
+    edFolder = new QLineEdit;
+    edFolder->setPlaceholderText(QStringLiteral("Full path of the folder"));
+    btnFolder = new QPushButton(QStringLiteral("..."));
+    btnFolder->setToolTip(QStringLiteral("Choose the folder"));
+    btnFolder->setMaximumWidth(30);
+    m_local = new QWidget;
+    auto *localRow = new QHBoxLayout(m_local);
+    localRow->setContentsMargins(24, 0, 0, 0);
+    localRow->addWidget(edFolder, 1);
+    localRow->addWidget(btnFolder);
+
+    cmbProtocol = new QComboBox;
+    cmbProtocol->addItems({QStringLiteral("FTP"), QStringLiteral("SFTP")});
+    edHost = new QLineEdit;
+    edHost->setPlaceholderText(QStringLiteral("ftp.example.org"));
+    edPort = new QSpinBox;
+    edPort->setRange(1, 65535);
+    edPort->setValue(21);
+    edLogin = new QLineEdit;
+    edPassword = new QLineEdit;
+    edPassword->setEchoMode(QLineEdit::Password);
+    edDirectory = new QLineEdit;
+    edDirectory->setPlaceholderText(QStringLiteral("/public_html/journal"));
+    m_remote = new QWidget;
+    auto *remote = new QFormLayout(m_remote);
+    remote->setContentsMargins(24, 0, 0, 0);
+    auto *hostRow = new QHBoxLayout;
+    hostRow->addWidget(cmbProtocol);
+    hostRow->addWidget(edHost, 1);
+    hostRow->addWidget(new QLabel(QStringLiteral("Port")));
+    hostRow->addWidget(edPort);
+    remote->addRow(QStringLiteral("Host"), hostRow);
+    remote->addRow(QStringLiteral("Login"), edLogin);
+    remote->addRow(QStringLiteral("Password"), edPassword);
+    remote->addRow(QStringLiteral("Directory"), edDirectory);
+    edWebSite = new QLineEdit;
+    edWebSite->setPlaceholderText(QStringLiteral("https://example.org/journal/ (optional)"));
+
+    auto *where = new QGroupBox(QStringLiteral("Publish to"));
+    auto *whereLayout = new QVBoxLayout(where);
+    whereLayout->addWidget(rbLocal);
+    whereLayout->addWidget(m_local);
+    whereLayout->addWidget(rbRemote);
+    whereLayout->addWidget(m_remote);
+    auto *webRow = new QFormLayout;
+    webRow->addRow(QStringLiteral("Web address"), edWebSite);
+    whereLayout->addLayout(webRow);
+
+    lstDesign = new QListWidget;
+    for (const Designs::Design &design : Designs::all()) {
+        auto *item = new QListWidgetItem(design.name + QStringLiteral(" \u2014 ") + design.description);
+        item->setData(Qt::UserRole, design.key);
+        lstDesign->addItem(item);
+    }
+    lstDesign->setMaximumHeight(lstDesign->sizeHintForRow(0) * (lstDesign->count() + 1));
+    auto *look = new QGroupBox(QStringLiteral("Look"));
+    auto *lookLayout = new QVBoxLayout(look);
+    lookLayout->addWidget(lstDesign);
+
+    edFirst = new QPlainTextEdit;
+    edFirst->setToolTip(QStringLiteral("Stored as the journal's first entry, so that there is a page to publish; "
+                                       "leave it empty for none"));
+    edFirst->setMaximumHeight(60);
+    auto *first = new QGroupBox(QStringLiteral("First entry"));
+    auto *firstLayout = new QVBoxLayout(first);
+    firstLayout->addWidget(edFirst);
+
+    btnCreate = new QPushButton(QStringLiteral("C&reate"));
+    btnCreate->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("&Cancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(new QLabel(QStringLiteral("Everything made here can be changed in Journal Management.")), 1);
+    buttons->addWidget(btnCreate);
+    buttons->addWidget(btnCancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(about);
+    layout->addWidget(where);
+    layout->addWidget(look);
+    layout->addWidget(first);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    setMinimumWidth(560);
+    DialogPlacement::fixSize(this);
+    DialogPlacement::centreOnScreen(this);
+
+    connect(btnCreate, &QPushButton::clicked, this, &TdlgNewJournal::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(rbLocal, &QRadioButton::toggled, this, &TdlgNewJournal::follow);
+    connect(cmbProtocol, &QComboBox::currentIndexChanged, this, [this](int index) {
+        // The usual port follows the protocol unless the user chose another.
+        if (edPort->value() == 21 || edPort->value() == 22)
+            edPort->setValue(index == 1 ? 22 : 21);
+    });
+    connect(btnFolder, &QPushButton::clicked, this, [this] {
+        const QString dir =
+            QFileDialog::getExistingDirectory(this, QStringLiteral("Folder for the journal"), edFolder->text());
+        if (!dir.isEmpty())
+            edFolder->setText(QDir::toNativeSeparators(dir));
+    });
+    reset();
+}
+
+void TdlgNewJournal::reset(const QString &author)
+{
+    edName->clear();
+    edAuthor->setText(author);
+    cmbArcType->setCurrentIndex(0);
+    rbLocal->setChecked(true);
+    edFolder->clear();
+    cmbProtocol->setCurrentIndex(0);
+    edHost->clear();
+    edPort->setValue(21);
+    edLogin->clear();
+    edPassword->clear();
+    edDirectory->clear();
+    edWebSite->clear();
+    lstDesign->setCurrentRow(0);
+    edFirst->setPlainText(QStringLiteral("Hello! This is where my journal begins."));
+    follow();
+    edName->setFocus();
+}
+
+void TdlgNewJournal::follow()
+{
+    m_local->setEnabled(rbLocal->isChecked());
+    m_remote->setEnabled(!rbLocal->isChecked());
+}
+
+JournalAnswers TdlgNewJournal::answers() const
+{
+    JournalAnswers a;
+    a.name = edName->text().trimmed();
+    a.author = edAuthor->text().trimmed();
+    a.monthly = cmbArcType->currentIndex() == 1;
+    a.remote = rbRemote->isChecked();
+    a.folder = QDir::fromNativeSeparators(edFolder->text().trimmed());
+    a.sftp = cmbProtocol->currentIndex() == 1;
+    a.host = edHost->text().trimmed();
+    a.port = edPort->value();
+    a.login = edLogin->text();
+    a.password = edPassword->text();
+    a.directory = edDirectory->text().trimmed();
+    a.webSite = edWebSite->text().trimmed();
+    a.firstEntry = edFirst->toPlainText();
+    a.now = QDateTime::currentDateTime();
+    if (QListWidgetItem *item = lstDesign->currentItem())
+        a.design = item->data(Qt::UserRole).toString();
+    return a;
+}
+
+void TdlgNewJournal::accept()
+{
+    const QString trouble = JournalSetup::problem(answers());
+    if (!trouble.isEmpty()) {
+        Prompt::inform(this, trouble);
+        return;
+    }
+    QDialog::accept();
+}

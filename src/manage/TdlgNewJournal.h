@@ -1,0 +1,46 @@
+#pragma once
+
+#include "manage/JournalSetup.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QWidget;
+
+// New Journal: one page of questions (name, author, archive period, where to
+// publish, a look) whose answers JournalSetup turns into rows. Create closes
+// the dialog only when the answers can make a journal; Cancel makes nothing.
+class TdlgNewJournal : public QDialog {
+    Q_OBJECT
+public:
+    explicit TdlgNewJournal(QWidget *parent = nullptr);
+
+    // Starts again from empty answers, the author proposed.
+    void reset(const QString &author = QString());
+    JournalAnswers answers() const;
+
+    void accept() override;
+
+    QLineEdit *edName, *edAuthor;
+    QComboBox *cmbArcType;
+    QRadioButton *rbLocal, *rbRemote;
+    QLineEdit *edFolder;
+    QPushButton *btnFolder;
+    QComboBox *cmbProtocol; // "FTP", "SFTP"
+    QLineEdit *edHost, *edLogin, *edPassword, *edDirectory;
+    QSpinBox *edPort;
+    QLineEdit *edWebSite;
+    QListWidget *lstDesign;
+    QPlainTextEdit *edFirst;
+    QPushButton *btnCreate, *btnCancel;
+
+private:
+    void follow();
+    QWidget *m_local = nullptr, *m_remote = nullptr;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// The starter designs that come with the program: each a page template and an
+// archive index template, plus the Atom feed template every design shares.
+// The texts are ordinary templates once made: the journal's name, author and
+// file names are written into them when they are made, nothing is looked up
+// later.
+namespace Designs {
+
+struct Design {
+    QString key;         // "fieldnotes"
+    QString name;        // "Field Notes"
+    QString description; // one line for a chooser
+};
+
+// What a design's texts name.
+struct Names {
+    QString title;                                    // the journal's name
+    QString author;                                   // the journal's author
+    QString page = QStringLiteral("index.html");      // the upload's LogFile
+    QString archive = QStringLiteral("archive.html"); // its ArcFile
+    QString feed = QStringLiteral("feed.xml");        // the feed upload's LogFile
+    QString pageExt = QStringLiteral("html");         // the pages' ArcExt, which the feed links to
+    QString siteUrl;                                  // the journal's WebSite, may be empty
+};
+
+struct Templates {
+    QString page;
+    QString archiveIndex;
+};
+
+QList<Design> all();
+
+// The two templates of a design; empty texts for an unknown key.
+Templates templates(const QString &key, const Names &names);
+
+// The Atom feed template: the entries of the current page, newest first when
+// the journal is in reverse order, each with its title, its link into the
+// archive pages, its time in UTC and its text. The feed's own upload needs an
+// archive extension and an archive file of its own ("xml", "feeds.html"):
+// publishing its archives then writes one feed per period beside the pages
+// instead of over them; its links name the pages' extension themselves.
+QString feedTemplate(const Names &names);
+
+// The folder address of a site for the feed's base: the web site up to and
+// including its last "/" ("http://example.org/notes/index.html" gives
+// "http://example.org/notes/"); a site without an address gives
+// "http://localhost/", so that every identifier of the feed is absolute.
+QString siteBase(const QString &webSite);
+
+} // namespace Designs

@@ -1,0 +1,159 @@
+// The New Journal assistant: from an empty data directory to a published
+// journal, rows as Journal Management would hold them, and Cancel making nothing.
+
+#include "WindowFixture.h"
+#include "editing/EntryList.h"
+#include "manage/TdlgNewJournal.h"
+#include "publish/Designs.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class NewJournalTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(start()) << "an empty data directory starts";
+        window->show();
+    }
+    void whenShown(const std::function<void()> &act) { QTimer::singleShot(0, window.get(), act); }
+    int count(const QString &table) const { return scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt(); }
+    QString site() const { return dataDir.filePath(QStringLiteral("public/journal")); }
+    QByteArray read(const QString &name) const
+    {
+        QFile f(QDir(site()).filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // The answers of a user: typed into the dialog's own fields.
+    void answer(TdlgNewJournal &dlg)
+    {
+        QTest::keyClicks(dlg.edName, QStringLiteral("Garden & Hill"));
+        dlg.edAuthor->clear();
+        QTest::keyClicks(dlg.edAuthor, QStringLiteral("Ann"));
+        dlg.cmbArcType->setCurrentIndex(1);
+        QTest::keyClicks(dlg.edFolder, site());
+        dlg.lstDesign->setCurrentRow(1);
+    }
+};
+
+} // namespace
+
+TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
+{
+    EXPECT_TRUE(window->freshStart()) << "the first start offers the assistant";
+    ASSERT_EQ(count("Names"), 0);
+    TdlgNewJournal &dlg = window->newJournalDialog();
+    whenShown([&] {
+        ASSERT_TRUE(dlg.isVisible());
+        // Without a folder the answers cannot make a journal: said, and the dialog stays.
+        QTest::keyClicks(dlg.edName, QStringLiteral("x"));
+        Prompt::setNextAnswer(QMessageBox::Ok);
+        dlg.btnCreate->click();
+        EXPECT_EQ(Prompt::lastText(), QStringLiteral("Please choose the folder to publish into."));
+        EXPECT_TRUE(dlg.isVisible());
+        dlg.edName->clear();
+        answer(dlg);
+        Prompt::setNextAnswer(QMessageBox::Yes); // publish now
+        dlg.btnCreate->click();
+    });
+    action("actNewJournal")->trigger();
+    EXPECT_EQ(Prompt::pendingAnswers(), 0);
+
+    // The rows, field by field, as Journal Management would have stored them.
+    EXPECT_EQ(count("Names"), 1);
+    const auto journal = window->database().firstRow("SELECT * FROM Names");
+    EXPECT_EQ(journal->value("Name").toString(), QStringLiteral("Garden & Hill"));
+    EXPECT_EQ(journal->value("Author").toString(), QStringLiteral("Ann"));
+    EXPECT_EQ(journal->value("ArcType").toString(), QStringLiteral("Monthly"));
+    EXPECT_EQ(journal->value("DtFormat").toString(), QStringLiteral("dddd, mmmm d, yyyy"));
+    EXPECT_TRUE(journal->value("Reverse").toBool());
+    EXPECT_EQ(journal->value("WebSite").toString(), "file://" + site() + "/index.html");
+    const auto siteRow = window->database().firstRow("SELECT * FROM Sites");
+    EXPECT_FALSE(siteRow->value("Active").toBool()) << "a local folder";
+    EXPECT_EQ(count("Sites"), 1);
+    Designs::Names names;
+    names.title = QStringLiteral("Garden & Hill");
+    names.author = QStringLiteral("Ann");
+    names.siteUrl = journal->value("WebSite").toString();
+    const Designs::Templates look = Designs::templates(QStringLiteral("notebook"), names);
+    EXPECT_EQ(scalar("SELECT Template FROM Templates WHERE Name='Garden & Hill page (Notebook)'").toString(),
+              look.page);
+    EXPECT_EQ(scalar("SELECT Template FROM Templates WHERE Name='Garden & Hill archive index (Notebook)'").toString(),
+              look.archiveIndex);
+    EXPECT_EQ(scalar("SELECT Template FROM Templates WHERE Name='Garden & Hill feed'").toString(),
+              Designs::feedTemplate(names));
+    EXPECT_EQ(count("Templates"), 3);
+    const QString uploads = "SELECT u.LogFile || '|' || u.ArcFile || '|' || u.ArcExt || '|' || u.Active || '|' || "
+                            "u.AutoArc || '|' || t.Name || '|' || a.Name || '|' || (u.Directory = '%1') || '|' || "
+                            "(u.Journal = n.ID) || '|' || (u.Site = s.ID) FROM Upload u, Templates t, Templates a, "
+                            "Names n, Sites s WHERE t.ID = u.Template AND a.ID = u.ArcTemplate ORDER BY u.ID";
+    QSqlQuery rows = window->database().run(uploads.arg(site()));
+    QStringList got;
+    while (rows.next())
+        got << rows.value(0).toString();
+    EXPECT_EQ(got, QStringList({"index.html|archive.html|html|1|1|Garden & Hill page (Notebook)|Garden & Hill archive "
+                                "index (Notebook)|1|1|1",
+                                "feed.xml|feeds.html|xml|1|0|Garden & Hill feed|Garden & Hill archive index "
+                                "(Notebook)|1|1|1"}));
+
+    // The window shows the new journal, its first entry, and the run wrote the site.
+    EXPECT_EQ(window->dbName->text(), QStringLiteral("Garden & Hill"));
+    EXPECT_EQ(window->entries().count(), 1);
+    const QByteArray page = read("index.html");
+    EXPECT_TRUE(page.contains("<h1>Garden &amp; Hill</h1>"));
+    EXPECT_TRUE(page.contains("Hello! This is where my journal begins."));
+    EXPECT_FALSE(page.contains("<$Wren")) << "every tag replaced";
+    EXPECT_FALSE(page.contains("<Wren>"));
+    EXPECT_TRUE(read("archive.html").contains("<a href=\"arc")) << "the archive index has its table";
+    const QByteArray feed = read("feed.xml");
+    EXPECT_TRUE(feed.startsWith("<?xml version=\"1.0\" encoding=\"utf-8\"?>"));
+    EXPECT_EQ(feed.count("<entry>"), 1);
+    EXPECT_TRUE(feed.contains("<title>Garden &amp; Hill</title>"));
+    EXPECT_FALSE(feed.contains("<$Wren"));
+}
+
+TEST_F(NewJournalTest, CancelMakesNothingAndAnSftpSiteKeepsItsScheme)
+{
+    TdlgNewJournal &dlg = window->newJournalDialog();
+    whenShown([&] {
+        answer(dlg);
+        dlg.reject();
+    });
+    action("actNewJournal")->trigger();
+    for (const char *table : {"Names", "Sites", "Templates", "Upload", "Journal"})
+        EXPECT_EQ(count(table), 0) << table;
+    EXPECT_FALSE(QFileInfo::exists(site())) << "not even the folder";
+
+    whenShown([&] {
+        EXPECT_TRUE(dlg.edName->text().isEmpty()) << "each showing starts afresh";
+        QTest::keyClicks(dlg.edName, QStringLiteral("Remote"));
+        dlg.rbRemote->setChecked(true);
+        dlg.cmbProtocol->setCurrentIndex(1);
+        EXPECT_EQ(dlg.edPort->value(), 22);
+        QTest::keyClicks(dlg.edHost, QStringLiteral("127.0.0.1"));
+        QTest::keyClicks(dlg.edLogin, QStringLiteral("ann"));
+        QTest::keyClicks(dlg.edPassword, QStringLiteral("secret"));
+        QTest::keyClicks(dlg.edDirectory, QStringLiteral("/srv/journal"));
+        Prompt::setNextAnswer(QMessageBox::No); // not now
+        dlg.btnCreate->click();
+    });
+    action("actNewJournal")->trigger();
+    const auto siteRow = window->database().firstRow("SELECT * FROM Sites");
+    ASSERT_TRUE(siteRow.has_value());
+    EXPECT_EQ(siteRow->value("FTP").toString(), QStringLiteral("sftp://127.0.0.1"));
+    EXPECT_EQ(siteRow->value("Port").toInt(), 22);
+    EXPECT_EQ(siteRow->value("Login").toString(), QStringLiteral("ann"));
+    EXPECT_TRUE(siteRow->value("Active").toBool());
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM Upload WHERE Directory='/srv/journal'").toInt(), 2);
+}
