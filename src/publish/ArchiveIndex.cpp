@@ -33,9 +33,24 @@ int monthStep(const QDate &d)
     return d.daysInMonth() - 1;
 }
 
+QByteArray buildArchiveIndex(PublishContext &ctx, const QByteArray &extension, int n);
+
 } // namespace
 
 QByteArray BuildArchiveIndex(PublishContext &ctx, const QByteArray &extension, const QByteArray &token)
+{
+    // The table depends on nothing else: the journal and its archive settings
+    // are the command's own.
+    const std::pair<QByteArray, int> key(extension, columnCount(token));
+    auto &built = ctx.reused.archiveIndexes;
+    if (const auto found = built.find(key); found != built.end())
+        return found->second;
+    return built.emplace(key, buildArchiveIndex(ctx, extension, key.second)).first->second;
+}
+
+namespace {
+
+QByteArray buildArchiveIndex(PublishContext &ctx, const QByteArray &extension, int n)
 {
     PageWriter pages(ctx);
     const std::optional<QDate> earliest = pages.FirstEntryDay();
@@ -46,7 +61,6 @@ QByteArray BuildArchiveIndex(PublishContext &ctx, const QByteArray &extension, c
     const bool weekly = ArchivePeriod::isWeekly(type);
     const QDate first = ArchivePeriod::PeriodStart(*earliest, type);
     const QDate last = ArchivePeriod::PeriodEnd(latest, type);
-    const int n = columnCount(token);
 
     std::vector<QDate> days;
     QSqlQuery rows = ctx.db.run(Statements::archiveDays(ctx.journal.id, first, last, ctx.journal.arcReverse));
@@ -102,3 +116,5 @@ QByteArray BuildArchiveIndex(PublishContext &ctx, const QByteArray &extension, c
     out += cells != 0 ? "</tr></table>" : "</table>";
     return out;
 }
+
+} // namespace

@@ -227,12 +227,18 @@ std::optional<QDate> PageWriter::validEntryDay(const QString &statement, bool ea
 
 std::optional<QDate> PageWriter::FirstEntryDay() const
 {
-    return validEntryDay(Statements::earliestEntryDay(m_ctx.journal.id), true);
+    auto &day = m_ctx.reused.firstEntryDay;
+    if (!day)
+        day = validEntryDay(Statements::earliestEntryDay(m_ctx.journal.id), true);
+    return *day;
 }
 
 std::optional<QDate> PageWriter::LastEntryDay() const
 {
-    return validEntryDay(Statements::latestEntryDayForArchives(m_ctx.journal.id), false);
+    auto &day = m_ctx.reused.lastEntryDay;
+    if (!day)
+        day = validEntryDay(Statements::latestEntryDayForArchives(m_ctx.journal.id), false);
+    return *day;
 }
 
 QByteArray PageWriter::archivePrev(const PageRequest &page)

@@ -12,6 +12,7 @@
 #include "publish/PageWriter.h"
 #include "transfer/SiteTransfer.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
@@ -144,23 +145,39 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
                                           .arg(pageName));
             continue;
         }
-        QFile file(QDir(m_ctx.stagingDir).filePath(pageName));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            m_ctx.transfer.logFailure(QStringLiteral("Cannot create %1: %2").arg(file.fileName(), file.errorString()));
-            continue;
-        }
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
         PageRequest page{upload, firstDay, lastDay, archiveMode};
-        if (!pages.WritePage(*text, page, file))
+        if (!pages.WritePage(*text, page, buffer))
             log(QStringLiteral("Template %1 has no <Wren> ... </Wren> block: %2 shows no entries")
                     .arg(upload.templateId)
                     .arg(pageName));
-        file.close();
-        if (file.error() != QFileDevice::NoError) {
-            m_ctx.transfer.logFailure(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
-            continue;
-        }
-        m_ctx.transfer.SendUpload(upload, pageName, !archiveMode, m_ctx.pending);
+        buffer.close();
+        sendPage(upload, pageName, bytes, !archiveMode);
     }
+}
+
+void PublishRun::sendPage(const UploadRow &upload, const QString &pageName, const QByteArray &bytes, bool sendPending)
+{
+    // A local site gets the page straight into its folder; an FTP site sends
+    // it from the staging directory.
+    if (!upload.siteActive) {
+        m_ctx.transfer.SendUpload(upload, pageName, sendPending, m_ctx.pending, &bytes);
+        return;
+    }
+    QFile file(QDir(m_ctx.stagingDir).filePath(pageName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_ctx.transfer.logFailure(QStringLiteral("Cannot create %1: %2").arg(file.fileName(), file.errorString()));
+        return;
+    }
+    file.write(bytes);
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        m_ctx.transfer.logFailure(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
+        return;
+    }
+    m_ctx.transfer.SendUpload(upload, pageName, sendPending, m_ctx.pending);
 }
 
 std::optional<std::pair<QDate, QDate>> PublishRun::archiveRange() const
@@ -270,11 +287,9 @@ void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
                                       .arg(upload.arcFile));
         return;
     }
-    QFile file(QDir(m_ctx.stagingDir).filePath(upload.arcFile));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_ctx.transfer.logFailure(QStringLiteral("Cannot create %1: %2").arg(file.fileName(), file.errorString()));
-        return;
-    }
+    QByteArray bytes;
+    QBuffer file(&bytes);
+    file.open(QIODevice::WriteOnly);
     const QByteArray &t = *text;
     const qsizetype b = PageText::findIgnoringCase(t, "<Wren>");
     const qsizetype e = PageText::findIgnoringCase(t, "</Wren>");
@@ -306,9 +321,5 @@ void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
         file.write(t.constData() + e + 7, t.size() - (e + 7));
     }
     file.close();
-    if (file.error() != QFileDevice::NoError) {
-        m_ctx.transfer.logFailure(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
-        return;
-    }
-    m_ctx.transfer.SendUpload(upload, upload.arcFile, false, m_ctx.pending);
+    sendPage(upload, upload.arcFile, bytes, false);
 }

@@ -48,6 +48,9 @@ private:
     // A plain file name: not empty, no directory part, not "." or "..".
     bool checkPageName(const QString &name);
     void writeArchiveIndexFile(const UploadRow &upload);
+    // Writes a built page to a local site, or to the staging directory and
+    // then an FTP site.
+    void sendPage(const UploadRow &upload, const QString &pageName, const QByteArray &bytes, bool sendPending);
     // The archive periods from s to e that hold entries of the journal.
     std::vector<std::pair<QDate, QDate>> periodsWithEntries(const QDate &s, const QDate &e) const;
     // How many files an archive run of one upload over start..end sends: its
