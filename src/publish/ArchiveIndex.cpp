@@ -11,6 +11,7 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -66,7 +67,10 @@ QByteArray buildArchiveIndex(PublishContext &ctx, const QByteArray &extension, i
     QSqlQuery rows = ctx.db.run(Statements::archiveDays(ctx.journal.id, first, last, ctx.journal.arcReverse));
     while (rows.next()) {
         // A day no calendar has (stored before dates were checked) lists no period.
-        const QDate day = QDate::fromString(rows.value(0).toString(), QStringLiteral("yyyy-MM-dd"));
+        const QString text = rows.value(0).toString();
+        const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+        const QDate day = ascii ? PageWriter::storedDay(QByteArrayView(text.toLatin1()))
+                                : QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (day.isValid())
             days.push_back(day);
     }

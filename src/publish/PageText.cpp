@@ -1,5 +1,8 @@
 #include "PageText.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace PageText {
 
 qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qsizetype from)
@@ -10,9 +13,22 @@ qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qs
     const char *t = text.constData();
     const char *p = pattern.constData();
     const char first = static_cast<char>(p[0] & ~0x20);
-    for (qsizetype i = std::max<qsizetype>(from, 0); i + n <= text.size(); ++i) {
-        if (static_cast<char>(t[i] & ~0x20) != first)
-            continue;
+    // The two bytes that match the first one; memchr finds the candidates.
+    const char lower = first, upper = static_cast<char>(first | 0x20);
+    const qsizetype last = text.size() - n;   // the last start that fits
+    qsizetype nextLower = -1, nextUpper = -1; // the next candidate of each, once looked up
+    auto next = [&](char c, qsizetype at) {
+        const void *hit = std::memchr(t + at, c, static_cast<size_t>(last + 1 - at));
+        return hit ? static_cast<const char *>(hit) - t : last + 1;
+    };
+    for (qsizetype i = std::max<qsizetype>(from, 0); i <= last; ++i) {
+        if (nextLower < i)
+            nextLower = next(lower, i);
+        if (nextUpper < i)
+            nextUpper = next(upper, i);
+        i = std::min(nextLower, nextUpper);
+        if (i > last)
+            break;
         qsizetype k = 1;
         while (k < n && static_cast<char>(t[i + k] & ~0x20) == static_cast<char>(p[k] & ~0x20))
             ++k;

@@ -42,6 +42,11 @@ public:
     // A stored day "yyyy-mm-dd", or an invalid date when the value is none
     // that a calendar has.
     static QDate storedDay(const QVariant &value);
+    // A stored day "yyyy-mm-dd" and a stored time "hh:nn:ss" as the bytes of
+    // the row, read as QDate::fromString and QTime::fromString read them with
+    // those pictures, without their cost for the usual shape.
+    static QDate storedDay(QByteArrayView text);
+    static QTime storedTime(QByteArrayView text);
 
 private:
     std::optional<QDate> validEntryDay(const QString &statement, bool earliest) const;

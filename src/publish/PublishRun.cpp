@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 #include <vector>
@@ -116,8 +117,13 @@ void PublishRun::planEntryFiles()
 void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate &lastDay, int uploadId)
 {
     const int j = m_ctx.journal.id;
-    const std::vector<UploadRow> uploads =
-        uploadsOf(m_ctx.db, archiveMode ? Statements::activeUploads(j, uploadId) : Statements::activeUploads(j));
+    std::vector<UploadRow> uploads;
+    if (!archiveMode)
+        uploads = uploadsOf(m_ctx.db, Statements::activeUploads(j));
+    else if (const auto read = m_archiveUploads.find(uploadId); read != m_archiveUploads.end())
+        uploads = read->second;
+    else
+        uploads = uploadsOf(m_ctx.db, Statements::activeUploads(j, uploadId));
     PageWriter pages(m_ctx);
     for (const UploadRow &upload : uploads) {
         if (m_ctx.transfer.stopRequested())
@@ -234,6 +240,9 @@ void PublishRun::BuildArchives(int uploadId, const QDate &start, const QDate &en
     const QDate e = end > last ? last : end;
     log(QStringLiteral("Started Archival Process ..."));
 
+    m_archiveUploads.clear();
+    m_archiveUploads.emplace(uploadId, uploadsOf(m_ctx.db, Statements::activeUploads(j, uploadId)));
+    const auto forget = qScopeGuard([this] { m_archiveUploads.clear(); });
     for (UploadRow upload : uploadsOf(m_ctx.db, Statements::activeUpload(uploadId, j))) {
         upload.id = uploadId;
         for (const auto &[p, q] : periodsWithEntries(s, e)) {

@@ -5,6 +5,7 @@
 #include <QDate>
 
 #include <optional>
+#include <map>
 #include <vector>
 #include <utility>
 
@@ -60,4 +61,7 @@ private:
     void planEntryFiles();
 
     PublishContext &m_ctx;
+    // While BuildArchives runs: the upload rows its pages are built for, read
+    // once instead of once per page.
+    std::map<int, std::vector<UploadRow>> m_archiveUploads;
 };
