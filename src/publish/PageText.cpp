@@ -5,7 +5,7 @@
 
 namespace PageText {
 
-qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qsizetype from)
+qsizetype findIgnoringCase(const QByteArray &text, QByteArrayView pattern, qsizetype from)
 {
     const qsizetype n = pattern.size();
     if (n == 0)
@@ -38,12 +38,12 @@ qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qs
     return -1;
 }
 
-qsizetype findExact(const QByteArray &text, const QByteArray &pattern, qsizetype from)
+qsizetype findExact(const QByteArray &text, QByteArrayView pattern, qsizetype from)
 {
     return text.indexOf(pattern, std::max<qsizetype>(from, 0));
 }
 
-bool sameTag(const QByteArray &token, const QByteArray &tag)
+bool sameTag(const QByteArray &token, QByteArrayView tag)
 {
     return token.size() == tag.size() && findIgnoringCase(token, tag) == 0;
 }
