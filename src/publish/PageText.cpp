@@ -48,15 +48,35 @@ bool sameTag(const QByteArray &token, QByteArrayView tag)
     return token.size() == tag.size() && findIgnoringCase(token, tag) == 0;
 }
 
+namespace {
+
+// The next CR LF at or after from, or -1.
+qsizetype nextLineBreak(const QByteArray &text, qsizetype from)
+{
+    const char *t = text.constData();
+    const qsizetype size = text.size();
+    while (from + 1 < size) {
+        const void *cr = std::memchr(t + from, '\r', static_cast<size_t>(size - 1 - from));
+        if (!cr)
+            return -1;
+        const qsizetype at = static_cast<const char *>(cr) - t;
+        if (t[at + 1] == '\n')
+            return at;
+        from = at + 1;
+    }
+    return -1;
+}
+
+} // namespace
+
 QByteArray InsertParagraphs(const QByteArray &text, bool autoinsert)
 {
-    static const QByteArray crlf("\r\n");
-    if (!autoinsert || findExact(text, crlf) < 0 || findIgnoringCase(text, "</p>") >= 0)
+    if (!autoinsert || nextLineBreak(text, 0) < 0 || findIgnoringCase(text, "</p>") >= 0)
         return text;
     QByteArray out;
     out.reserve(text.size() + text.size() / 8);
     qsizetype start = 0;
-    for (qsizetype c = findExact(text, crlf); c >= 0; c = findExact(text, crlf, start)) {
+    for (qsizetype c = nextLineBreak(text, 0); c >= 0; c = nextLineBreak(text, start)) {
         out += "<p>";
         out += QByteArrayView(text).sliced(start, c - start);
         out += "</p>";

@@ -257,6 +257,10 @@ void PublishRun::BuildArchives(int uploadId, const QDate &start, const QDate &en
 
 std::vector<std::pair<QDate, QDate>> PublishRun::periodsWithEntries(const QDate &s, const QDate &e) const
 {
+    // Counting the files to send and sending them walk the same range.
+    const auto known = m_periods.find({s, e});
+    if (known != m_periods.end())
+        return known->second;
     std::vector<std::pair<QDate, QDate>> periods;
     const bool weekly = ArchivePeriod::isWeekly(m_ctx.journal.arcType);
     QDate p = s;
@@ -268,6 +272,7 @@ std::vector<std::pair<QDate, QDate>> PublishRun::periodsWithEntries(const QDate 
         p = q.addDays(1);
         q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
     } while (p <= e);
+    m_periods.emplace(std::make_pair(s, e), periods);
     return periods;
 }
 

@@ -64,4 +64,6 @@ private:
     // While BuildArchives runs: the upload rows its pages are built for, read
     // once instead of once per page.
     std::map<int, std::vector<UploadRow>> m_archiveUploads;
+    // The archive periods with entries, by the range asked for.
+    mutable std::map<std::pair<QDate, QDate>, std::vector<std::pair<QDate, QDate>>> m_periods;
 };

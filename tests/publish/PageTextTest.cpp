@@ -122,3 +122,11 @@ TEST(PageTextTest, CaseBlindSearchFindsWhatAPlainScanFinds)
         }
     }
 }
+
+TEST(PageTextTest, ParagraphsBreakOnlyAtCarriageReturnAndLineFeed)
+{
+    EXPECT_EQ(InsertParagraphs("a\rb\r\nc\r", true), QByteArray("<p>a\rb</p>c\r")) << "a lone CR is text";
+    EXPECT_EQ(InsertParagraphs("\r\r\n\r\n", true), QByteArray("<p>\r</p><p></p>"));
+    EXPECT_EQ(InsertParagraphs("x\r", true), QByteArray("x\r")) << "no CR LF: unchanged";
+    EXPECT_EQ(InsertParagraphs("x\n\r", true), QByteArray("x\n\r"));
+}
