@@ -49,6 +49,18 @@ QByteArray BuildArchiveIndex(PublishContext &ctx, const QByteArray &extension, c
     return built.emplace(key, buildArchiveIndex(ctx, extension, key.second)).first->second;
 }
 
+bool ArchiveIndexHoldsBlockMarker(PublishContext &ctx, const QByteArray &extension, const QByteArray &token)
+{
+    const std::pair<QByteArray, int> key(extension, columnCount(token));
+    auto &known = ctx.reused.archiveIndexMarkers;
+    if (const auto found = known.find(key); found != known.end())
+        return found->second;
+    const QByteArray table = BuildArchiveIndex(ctx, extension, token);
+    const bool holds =
+        PageText::findIgnoringCase(table, "<Wren>") >= 0 || PageText::findIgnoringCase(table, "</Wren>") >= 0;
+    return known.emplace(key, holds).first->second;
+}
+
 namespace {
 
 QByteArray buildArchiveIndex(PublishContext &ctx, const QByteArray &extension, int n)

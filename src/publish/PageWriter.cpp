@@ -299,8 +299,15 @@ QByteArray PageWriter::archiveNext(const PageRequest &page)
 
 QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageRequest &page)
 {
+    IndexPlace index;
+    return expandGlobalTags(text, page, index);
+}
+
+QByteArray PageWriter::expandGlobalTags(const QByteArray &text, const PageRequest &page, IndexPlace &index)
+{
     QByteArray t = text;
-    auto replaceFirst = [&t](const QByteArray &pattern, const std::function<QByteArray(const QByteArray &)> &value) {
+    qsizetype replacedAt = -1, replacedSize = 0;
+    auto replaceFirst = [&](const QByteArray &pattern, const std::function<QByteArray(const QByteArray &)> &value) {
         const qsizetype at = PageText::findIgnoringCase(t, pattern);
         if (at < 0)
             return;
@@ -308,7 +315,10 @@ QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageReques
         if (gt < 0)
             return;
         const QByteArray token = t.mid(at, gt + 1 - at);
-        t.replace(at, token.size(), value(token));
+        const QByteArray replacement = value(token);
+        t.replace(at, token.size(), replacement);
+        replacedAt = at;
+        replacedSize = replacement.size();
     };
     const QDateTime now = m_ctx.clock.now();
     replaceFirst("<$WrenArchivePrev>", [&](const QByteArray &) { return archivePrev(page); });
@@ -322,17 +332,43 @@ QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageReques
     replaceFirst("<$WrenSysTime>", [&](const QByteArray &) {
         return ByteText::encode(FormatDate(m_ctx.journal.tmFormat, timeOnlyDay(), now.time(), m_ctx.names));
     });
+    replacedAt = -1;
+    QByteArray indexToken;
     replaceFirst("<$WrenArchive", [&](const QByteArray &token) {
+        indexToken = token;
         return BuildArchiveIndex(m_ctx, ByteText::encode(page.upload.arcExt), token);
     });
+    index.at = replacedAt; // the archive index is the last tag replaced
+    index.size = replacedSize;
+    index.holdsBlockMarker =
+        replacedAt < 0 || ArchiveIndexHoldsBlockMarker(m_ctx, ByteText::encode(page.upload.arcExt), indexToken);
     return t;
 }
 
+namespace {
+
+// The first "<Wren>" or "</Wren>" (any letter case) in a page, searched
+// around the archive index table when the page has one that holds neither:
+// the table starts with "<table" and ends with ">", so no marker can begin
+// before it and end inside, or begin inside and end after it.
+qsizetype findBlockMarker(const QByteArray &t, QByteArrayView marker, qsizetype indexAt, qsizetype indexSize,
+                          bool indexHoldsMarker)
+{
+    if (indexAt < 0 || indexSize == 0 || indexHoldsMarker)
+        return PageText::findIgnoringCase(t, marker);
+    const QByteArray head = QByteArray::fromRawData(t.constData(), indexAt);
+    const qsizetype inHead = PageText::findIgnoringCase(head, marker);
+    return inHead >= 0 ? inHead : PageText::findIgnoringCase(t, marker, indexAt + indexSize);
+}
+
+} // namespace
+
 bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &page, QIODevice &out)
 {
-    const QByteArray t = ExpandGlobalTags(templateText, page);
-    const qsizetype b = PageText::findIgnoringCase(t, "<Wren>");
-    const qsizetype e = PageText::findIgnoringCase(t, "</Wren>");
+    IndexPlace index;
+    const QByteArray t = expandGlobalTags(templateText, page, index);
+    const qsizetype b = findBlockMarker(t, "<Wren>", index.at, index.size, index.holdsBlockMarker);
+    const qsizetype e = findBlockMarker(t, "</Wren>", index.at, index.size, index.holdsBlockMarker);
     if (b < 0 || e < b + 6) {
         out.write(t);
         return false;

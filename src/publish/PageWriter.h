@@ -49,6 +49,13 @@ public:
     static QTime storedTime(QByteArrayView text);
 
 private:
+    // Where ExpandGlobalTags put the archive index table, when it did.
+    struct IndexPlace {
+        qsizetype at = -1;
+        qsizetype size = 0;
+        bool holdsBlockMarker = true;
+    };
+    QByteArray expandGlobalTags(const QByteArray &text, const PageRequest &page, IndexPlace &index);
     std::optional<QDate> validEntryDay(const QString &statement, bool earliest) const;
     QByteArray archivePrev(const PageRequest &page);
     QByteArray archiveNext(const PageRequest &page);

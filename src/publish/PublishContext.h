@@ -37,6 +37,8 @@ struct PublishContext {
     struct Reused {
         std::optional<std::optional<QDate>> firstEntryDay, lastEntryDay;
         std::map<std::pair<QByteArray, int>, QByteArray> archiveIndexes;
+        // Whether such a table holds "<Wren>" or "</Wren>" in any letter case.
+        std::map<std::pair<QByteArray, int>, bool> archiveIndexMarkers;
     };
     Reused reused{};
 };
