@@ -11,6 +11,7 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -33,9 +34,36 @@ int monthStep(const QDate &d)
     return d.daysInMonth() - 1;
 }
 
+QByteArray buildArchiveIndex(PublishContext &ctx, const QByteArray &extension, int n);
+
 } // namespace
 
 QByteArray BuildArchiveIndex(PublishContext &ctx, const QByteArray &extension, const QByteArray &token)
+{
+    // The table depends on nothing else: the journal and its archive settings
+    // are the command's own.
+    const std::pair<QByteArray, int> key(extension, columnCount(token));
+    auto &built = ctx.reused.archiveIndexes;
+    if (const auto found = built.find(key); found != built.end())
+        return found->second;
+    return built.emplace(key, buildArchiveIndex(ctx, extension, key.second)).first->second;
+}
+
+bool ArchiveIndexHoldsBlockMarker(PublishContext &ctx, const QByteArray &extension, const QByteArray &token)
+{
+    const std::pair<QByteArray, int> key(extension, columnCount(token));
+    auto &known = ctx.reused.archiveIndexMarkers;
+    if (const auto found = known.find(key); found != known.end())
+        return found->second;
+    const QByteArray table = BuildArchiveIndex(ctx, extension, token);
+    const bool holds =
+        PageText::findIgnoringCase(table, "<Wren>") >= 0 || PageText::findIgnoringCase(table, "</Wren>") >= 0;
+    return known.emplace(key, holds).first->second;
+}
+
+namespace {
+
+QByteArray buildArchiveIndex(PublishContext &ctx, const QByteArray &extension, int n)
 {
     PageWriter pages(ctx);
     const std::optional<QDate> earliest = pages.FirstEntryDay();
@@ -46,13 +74,15 @@ QByteArray BuildArchiveIndex(PublishContext &ctx, const QByteArray &extension, c
     const bool weekly = ArchivePeriod::isWeekly(type);
     const QDate first = ArchivePeriod::PeriodStart(*earliest, type);
     const QDate last = ArchivePeriod::PeriodEnd(latest, type);
-    const int n = columnCount(token);
 
     std::vector<QDate> days;
     QSqlQuery rows = ctx.db.run(Statements::archiveDays(ctx.journal.id, first, last, ctx.journal.arcReverse));
     while (rows.next()) {
         // A day no calendar has (stored before dates were checked) lists no period.
-        const QDate day = QDate::fromString(rows.value(0).toString(), QStringLiteral("yyyy-MM-dd"));
+        const QString text = rows.value(0).toString();
+        const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+        const QDate day = ascii ? PageWriter::storedDay(QByteArrayView(text.toLatin1()))
+                                : QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (day.isValid())
             days.push_back(day);
     }
@@ -102,3 +132,5 @@ QByteArray BuildArchiveIndex(PublishContext &ctx, const QByteArray &extension, c
     out += cells != 0 ? "</tr></table>" : "</table>";
     return out;
 }
+
+} // namespace

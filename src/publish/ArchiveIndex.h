@@ -11,3 +11,7 @@
 // one column, and 0 or less never closes a row early. Empty for a journal
 // without entries.
 QByteArray BuildArchiveIndex(PublishContext &context, const QByteArray &extension, const QByteArray &token);
+
+// True when that table holds "<Wren>" or "</Wren>" in any letter case (only
+// an extension or a date format that writes them can put them there).
+bool ArchiveIndexHoldsBlockMarker(PublishContext &context, const QByteArray &extension, const QByteArray &token);

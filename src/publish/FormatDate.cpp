@@ -18,7 +18,9 @@ QString separatorOf(const QString &format, const QString &fallback)
 
 QString number(int value, int digits)
 {
-    return QStringLiteral("%1").arg(value, digits, 10, QLatin1Char('0'));
+    if (value < 0) // the sign goes ahead of the zeros
+        return QStringLiteral("%1").arg(value, digits, 10, QLatin1Char('0'));
+    return QString::number(value).rightJustified(digits, QLatin1Char('0'));
 }
 
 bool startsWithIgnoringCase(const QString &text, qsizetype at, QLatin1String what)

@@ -4,9 +4,12 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <cstring>
+
 namespace PageText {
 
-qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qsizetype from)
+qsizetype findIgnoringCase(const QByteArray &text, QByteArrayView pattern, qsizetype from)
 {
     const qsizetype n = pattern.size();
     if (n == 0)
@@ -14,9 +17,22 @@ qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qs
     const char *t = text.constData();
     const char *p = pattern.constData();
     const char first = static_cast<char>(p[0] & ~0x20);
-    for (qsizetype i = std::max<qsizetype>(from, 0); i + n <= text.size(); ++i) {
-        if (static_cast<char>(t[i] & ~0x20) != first)
-            continue;
+    // The two bytes that match the first one; memchr finds the candidates.
+    const char lower = first, upper = static_cast<char>(first | 0x20);
+    const qsizetype last = text.size() - n;   // the last start that fits
+    qsizetype nextLower = -1, nextUpper = -1; // the next candidate of each, once looked up
+    auto next = [&](char c, qsizetype at) {
+        const void *hit = std::memchr(t + at, c, static_cast<size_t>(last + 1 - at));
+        return hit ? static_cast<const char *>(hit) - t : last + 1;
+    };
+    for (qsizetype i = std::max<qsizetype>(from, 0); i <= last; ++i) {
+        if (nextLower < i)
+            nextLower = next(lower, i);
+        if (nextUpper < i)
+            nextUpper = next(upper, i);
+        i = std::min(nextLower, nextUpper);
+        if (i > last)
+            break;
         qsizetype k = 1;
         while (k < n && static_cast<char>(t[i + k] & ~0x20) == static_cast<char>(p[k] & ~0x20))
             ++k;
@@ -26,25 +42,45 @@ qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qs
     return -1;
 }
 
-qsizetype findExact(const QByteArray &text, const QByteArray &pattern, qsizetype from)
+qsizetype findExact(const QByteArray &text, QByteArrayView pattern, qsizetype from)
 {
     return text.indexOf(pattern, std::max<qsizetype>(from, 0));
 }
 
-bool sameTag(const QByteArray &token, const QByteArray &tag)
+bool sameTag(const QByteArray &token, QByteArrayView tag)
 {
     return token.size() == tag.size() && findIgnoringCase(token, tag) == 0;
 }
 
+namespace {
+
+// The next CR LF at or after from, or -1.
+qsizetype nextLineBreak(const QByteArray &text, qsizetype from)
+{
+    const char *t = text.constData();
+    const qsizetype size = text.size();
+    while (from + 1 < size) {
+        const void *cr = std::memchr(t + from, '\r', static_cast<size_t>(size - 1 - from));
+        if (!cr)
+            return -1;
+        const qsizetype at = static_cast<const char *>(cr) - t;
+        if (t[at + 1] == '\n')
+            return at;
+        from = at + 1;
+    }
+    return -1;
+}
+
+} // namespace
+
 QByteArray InsertParagraphs(const QByteArray &text, bool autoinsert)
 {
-    static const QByteArray crlf("\r\n");
-    if (!autoinsert || findExact(text, crlf) < 0 || findIgnoringCase(text, "</p>") >= 0)
+    if (!autoinsert || nextLineBreak(text, 0) < 0 || findIgnoringCase(text, "</p>") >= 0)
         return text;
     QByteArray out;
     out.reserve(text.size() + text.size() / 8);
     qsizetype start = 0;
-    for (qsizetype c = findExact(text, crlf); c >= 0; c = findExact(text, crlf, start)) {
+    for (qsizetype c = nextLineBreak(text, 0); c >= 0; c = nextLineBreak(text, start)) {
         out += "<p>";
         out += QByteArrayView(text).sliced(start, c - start);
         out += "</p>";

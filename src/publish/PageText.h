@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <optional>
 
@@ -11,12 +12,12 @@ namespace PageText {
 // The first occurrence of pattern in text at or after from, or -1. Two bytes
 // match when they are equal after clearing their 0x20 bit, so ASCII letters
 // match in either case.
-qsizetype findIgnoringCase(const QByteArray &text, const QByteArray &pattern, qsizetype from = 0);
+qsizetype findIgnoringCase(const QByteArray &text, QByteArrayView pattern, qsizetype from = 0);
 // The same, bytes compared as they are.
-qsizetype findExact(const QByteArray &text, const QByteArray &pattern, qsizetype from = 0);
+qsizetype findExact(const QByteArray &text, QByteArrayView pattern, qsizetype from = 0);
 
 // True when token equals tag ignoring ASCII letter case.
-bool sameTag(const QByteArray &token, const QByteArray &tag);
+bool sameTag(const QByteArray &token, QByteArrayView tag);
 
 // Turns every line that ends in CR LF into a paragraph ("<p>line</p>", the
 // line break dropped) and leaves the text after the last line break unwrapped.

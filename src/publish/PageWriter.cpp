@@ -222,6 +222,43 @@ QDate PageWriter::storedDay(const QVariant &value)
     return text.size() == 10 ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd")) : QDate();
 }
 
+namespace {
+
+// The value of the two or four digits at text[at], or -1 when one is no digit.
+int digits(QByteArrayView text, qsizetype at, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = at; i < at + count; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+QDate PageWriter::storedDay(QByteArrayView text)
+{
+    if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
+        const int y = digits(text, 0, 4), m = digits(text, 5, 2), d = digits(text, 8, 2);
+        if (y >= 1 && m >= 0 && d >= 0)
+            return QDate(y, m, d); // invalid when the calendar has no such day
+    }
+    return QDate::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd"));
+}
+
+QTime PageWriter::storedTime(QByteArrayView text)
+{
+    if (text.size() == 8 && text[2] == ':' && text[5] == ':') {
+        const int h = digits(text, 0, 2), m = digits(text, 3, 2), sec = digits(text, 6, 2);
+        if (h >= 0 && m >= 0 && sec >= 0)
+            return QTime(h, m, sec); // invalid past 23:59:59
+    }
+    return QTime::fromString(QString::fromLatin1(text), QStringLiteral("HH:mm:ss"));
+}
+
 std::optional<QDate> PageWriter::validEntryDay(const QString &statement, bool earliest) const
 {
     const auto row = m_ctx.db.firstRow(statement);
@@ -243,12 +280,18 @@ std::optional<QDate> PageWriter::validEntryDay(const QString &statement, bool ea
 
 std::optional<QDate> PageWriter::FirstEntryDay() const
 {
-    return validEntryDay(Statements::earliestEntryDay(m_ctx.journal.id), true);
+    auto &day = m_ctx.reused.firstEntryDay;
+    if (!day)
+        day = validEntryDay(Statements::earliestEntryDay(m_ctx.journal.id), true);
+    return *day;
 }
 
 std::optional<QDate> PageWriter::LastEntryDay() const
 {
-    return validEntryDay(Statements::latestEntryDayForArchives(m_ctx.journal.id), false);
+    auto &day = m_ctx.reused.lastEntryDay;
+    if (!day)
+        day = validEntryDay(Statements::latestEntryDayForArchives(m_ctx.journal.id), false);
+    return *day;
 }
 
 QByteArray PageWriter::archivePrev(const PageRequest &page)
@@ -272,8 +315,15 @@ QByteArray PageWriter::archiveNext(const PageRequest &page)
 
 QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageRequest &page)
 {
+    IndexPlace index;
+    return expandGlobalTags(text, page, index);
+}
+
+QByteArray PageWriter::expandGlobalTags(const QByteArray &text, const PageRequest &page, IndexPlace &index)
+{
     QByteArray t = text;
-    auto replaceFirst = [&t](const QByteArray &pattern, const std::function<QByteArray(const QByteArray &)> &value) {
+    qsizetype replacedAt = -1, replacedSize = 0;
+    auto replaceFirst = [&](const QByteArray &pattern, const std::function<QByteArray(const QByteArray &)> &value) {
         const qsizetype at = PageText::findIgnoringCase(t, pattern);
         if (at < 0)
             return;
@@ -281,7 +331,10 @@ QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageReques
         if (gt < 0)
             return;
         const QByteArray token = t.mid(at, gt + 1 - at);
-        t.replace(at, token.size(), value(token));
+        const QByteArray replacement = value(token);
+        t.replace(at, token.size(), replacement);
+        replacedAt = at;
+        replacedSize = replacement.size();
     };
     const QDateTime now = m_ctx.clock.now();
     replaceFirst("<$WrenArchivePrev>", [&](const QByteArray &) { return archivePrev(page); });
@@ -299,17 +352,43 @@ QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageReques
         return ByteText::encode(
             FormatDate(ByteText::decode(*PageText::tagPicture(token, "<$WrenSysUTC=")), now.toUTC(), m_ctx.names));
     });
+    replacedAt = -1;
+    QByteArray indexToken;
     replaceFirst("<$WrenArchive", [&](const QByteArray &token) {
+        indexToken = token;
         return BuildArchiveIndex(m_ctx, ByteText::encode(page.upload.arcExt), token);
     });
+    index.at = replacedAt; // the archive index is the last tag replaced
+    index.size = replacedSize;
+    index.holdsBlockMarker =
+        replacedAt < 0 || ArchiveIndexHoldsBlockMarker(m_ctx, ByteText::encode(page.upload.arcExt), indexToken);
     return t;
 }
 
+namespace {
+
+// The first "<Wren>" or "</Wren>" (any letter case) in a page, searched
+// around the archive index table when the page has one that holds neither:
+// the table starts with "<table" and ends with ">", so no marker can begin
+// before it and end inside, or begin inside and end after it.
+qsizetype findBlockMarker(const QByteArray &t, QByteArrayView marker, qsizetype indexAt, qsizetype indexSize,
+                          bool indexHoldsMarker)
+{
+    if (indexAt < 0 || indexSize == 0 || indexHoldsMarker)
+        return PageText::findIgnoringCase(t, marker);
+    const QByteArray head = QByteArray::fromRawData(t.constData(), indexAt);
+    const qsizetype inHead = PageText::findIgnoringCase(head, marker);
+    return inHead >= 0 ? inHead : PageText::findIgnoringCase(t, marker, indexAt + indexSize);
+}
+
+} // namespace
+
 bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &page, QIODevice &out)
 {
-    const QByteArray t = ExpandGlobalTags(templateText, page);
-    const qsizetype b = PageText::findIgnoringCase(t, "<Wren>");
-    const qsizetype e = PageText::findIgnoringCase(t, "</Wren>");
+    IndexPlace index;
+    const QByteArray t = expandGlobalTags(templateText, page, index);
+    const qsizetype b = findBlockMarker(t, "<Wren>", index.at, index.size, index.holdsBlockMarker);
+    const qsizetype e = findBlockMarker(t, "</Wren>", index.at, index.size, index.holdsBlockMarker);
     if (b < 0 || e < b + 6) {
         out.write(t);
         return false;
@@ -328,8 +407,8 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
         EntryRow row;
         row.id = rows.bytes(fId);
         const QByteArray storedDay = rows.bytes(fDate), storedTime = rows.bytes(fTime);
-        row.day = QDate::fromString(QString::fromLatin1(storedDay), QStringLiteral("yyyy-MM-dd"));
-        const QTime time = QTime::fromString(QString::fromLatin1(storedTime), QStringLiteral("HH:mm:ss"));
+        row.day = PageWriter::storedDay(QByteArrayView(storedDay));
+        const QTime time = PageWriter::storedTime(QByteArrayView(storedTime));
         if (!row.day.isValid() || !time.isValid()) {
             // A row stored before dates were checked: the page goes on without it.
             if (m_ctx.transfer.firstReport(QStringLiteral("impossible-day-") + QString::fromLatin1(row.id)))

@@ -42,8 +42,20 @@ public:
     // A stored day "yyyy-mm-dd", or an invalid date when the value is none
     // that a calendar has.
     static QDate storedDay(const QVariant &value);
+    // A stored day "yyyy-mm-dd" and a stored time "hh:nn:ss" as the bytes of
+    // the row, read as QDate::fromString and QTime::fromString read them with
+    // those pictures, without their cost for the usual shape.
+    static QDate storedDay(QByteArrayView text);
+    static QTime storedTime(QByteArrayView text);
 
 private:
+    // Where ExpandGlobalTags put the archive index table, when it did.
+    struct IndexPlace {
+        qsizetype at = -1;
+        qsizetype size = 0;
+        bool holdsBlockMarker = true;
+    };
+    QByteArray expandGlobalTags(const QByteArray &text, const PageRequest &page, IndexPlace &index);
     std::optional<QDate> validEntryDay(const QString &statement, bool earliest) const;
     QByteArray archivePrev(const PageRequest &page);
     QByteArray archiveNext(const PageRequest &page);

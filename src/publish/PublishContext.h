@@ -4,7 +4,13 @@
 #include "publish/NameTables.h"
 #include "publish/PublishTypes.h"
 
+#include <QByteArray>
+#include <QDate>
 #include <QString>
+
+#include <map>
+#include <optional>
+#include <utility>
 
 class Database;
 class Settings;
@@ -24,6 +30,17 @@ struct PublishContext {
     SiteTransfer &transfer;  // log lines and failures go through it
     PendingLists &pending;
     LogSink log;
+
+    // What a command reads of the journal again and again and that does not
+    // change while it runs: its first and last entry day, and the archive
+    // index tables built so far, by extension and column count.
+    struct Reused {
+        std::optional<std::optional<QDate>> firstEntryDay, lastEntryDay;
+        std::map<std::pair<QByteArray, int>, QByteArray> archiveIndexes;
+        // Whether such a table holds "<Wren>" or "</Wren>" in any letter case.
+        std::map<std::pair<QByteArray, int>, bool> archiveIndexMarkers;
+    };
+    Reused reused{};
 };
 
 // The values one page build works with.

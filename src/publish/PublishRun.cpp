@@ -12,8 +12,10 @@
 #include "publish/PageWriter.h"
 #include "transfer/SiteTransfer.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 #include <vector>
@@ -115,8 +117,13 @@ void PublishRun::planEntryFiles()
 void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate &lastDay, int uploadId)
 {
     const int j = m_ctx.journal.id;
-    const std::vector<UploadRow> uploads =
-        uploadsOf(m_ctx.db, archiveMode ? Statements::activeUploads(j, uploadId) : Statements::activeUploads(j));
+    std::vector<UploadRow> uploads;
+    if (!archiveMode)
+        uploads = uploadsOf(m_ctx.db, Statements::activeUploads(j));
+    else if (const auto read = m_archiveUploads.find(uploadId); read != m_archiveUploads.end())
+        uploads = read->second;
+    else
+        uploads = uploadsOf(m_ctx.db, Statements::activeUploads(j, uploadId));
     PageWriter pages(m_ctx);
     for (const UploadRow &upload : uploads) {
         if (m_ctx.transfer.stopRequested())
@@ -144,23 +151,39 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
                                           .arg(pageName));
             continue;
         }
-        QFile file(QDir(m_ctx.stagingDir).filePath(pageName));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            m_ctx.transfer.logFailure(QStringLiteral("Cannot create %1: %2").arg(file.fileName(), file.errorString()));
-            continue;
-        }
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
         PageRequest page{upload, firstDay, lastDay, archiveMode};
-        if (!pages.WritePage(*text, page, file))
+        if (!pages.WritePage(*text, page, buffer))
             log(QStringLiteral("Template %1 has no <Wren> ... </Wren> block: %2 shows no entries")
                     .arg(upload.templateId)
                     .arg(pageName));
-        file.close();
-        if (file.error() != QFileDevice::NoError) {
-            m_ctx.transfer.logFailure(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
-            continue;
-        }
-        m_ctx.transfer.SendUpload(upload, pageName, !archiveMode, m_ctx.pending);
+        buffer.close();
+        sendPage(upload, pageName, bytes, !archiveMode);
     }
+}
+
+void PublishRun::sendPage(const UploadRow &upload, const QString &pageName, const QByteArray &bytes, bool sendPending)
+{
+    // A local site gets the page straight into its folder; an FTP site sends
+    // it from the staging directory.
+    if (!upload.siteActive) {
+        m_ctx.transfer.SendUpload(upload, pageName, sendPending, m_ctx.pending, &bytes);
+        return;
+    }
+    QFile file(QDir(m_ctx.stagingDir).filePath(pageName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_ctx.transfer.logFailure(QStringLiteral("Cannot create %1: %2").arg(file.fileName(), file.errorString()));
+        return;
+    }
+    file.write(bytes);
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        m_ctx.transfer.logFailure(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
+        return;
+    }
+    m_ctx.transfer.SendUpload(upload, pageName, sendPending, m_ctx.pending);
 }
 
 std::optional<std::pair<QDate, QDate>> PublishRun::archiveRange() const
@@ -217,6 +240,9 @@ void PublishRun::BuildArchives(int uploadId, const QDate &start, const QDate &en
     const QDate e = end > last ? last : end;
     log(QStringLiteral("Started Archival Process ..."));
 
+    m_archiveUploads.clear();
+    m_archiveUploads.emplace(uploadId, uploadsOf(m_ctx.db, Statements::activeUploads(j, uploadId)));
+    const auto forget = qScopeGuard([this] { m_archiveUploads.clear(); });
     for (UploadRow upload : uploadsOf(m_ctx.db, Statements::activeUpload(uploadId, j))) {
         upload.id = uploadId;
         for (const auto &[p, q] : periodsWithEntries(s, e)) {
@@ -231,6 +257,10 @@ void PublishRun::BuildArchives(int uploadId, const QDate &start, const QDate &en
 
 std::vector<std::pair<QDate, QDate>> PublishRun::periodsWithEntries(const QDate &s, const QDate &e) const
 {
+    // Counting the files to send and sending them walk the same range.
+    const auto known = m_periods.find({s, e});
+    if (known != m_periods.end())
+        return known->second;
     std::vector<std::pair<QDate, QDate>> periods;
     const bool weekly = ArchivePeriod::isWeekly(m_ctx.journal.arcType);
     QDate p = s;
@@ -242,6 +272,7 @@ std::vector<std::pair<QDate, QDate>> PublishRun::periodsWithEntries(const QDate 
         p = q.addDays(1);
         q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
     } while (p <= e);
+    m_periods.emplace(std::make_pair(s, e), periods);
     return periods;
 }
 
@@ -270,11 +301,9 @@ void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
                                       .arg(upload.arcFile));
         return;
     }
-    QFile file(QDir(m_ctx.stagingDir).filePath(upload.arcFile));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_ctx.transfer.logFailure(QStringLiteral("Cannot create %1: %2").arg(file.fileName(), file.errorString()));
-        return;
-    }
+    QByteArray bytes;
+    QBuffer file(&bytes);
+    file.open(QIODevice::WriteOnly);
     const QByteArray &t = *text;
     const qsizetype b = PageText::findIgnoringCase(t, "<Wren>");
     const qsizetype e = PageText::findIgnoringCase(t, "</Wren>");
@@ -306,9 +335,5 @@ void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
         file.write(t.constData() + e + 7, t.size() - (e + 7));
     }
     file.close();
-    if (file.error() != QFileDevice::NoError) {
-        m_ctx.transfer.logFailure(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
-        return;
-    }
-    m_ctx.transfer.SendUpload(upload, upload.arcFile, false, m_ctx.pending);
+    sendPage(upload, upload.arcFile, bytes, false);
 }

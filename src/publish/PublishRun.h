@@ -5,6 +5,7 @@
 #include <QDate>
 
 #include <optional>
+#include <map>
 #include <vector>
 #include <utility>
 
@@ -48,6 +49,9 @@ private:
     // A plain file name: not empty, no directory part, not "." or "..".
     bool checkPageName(const QString &name);
     void writeArchiveIndexFile(const UploadRow &upload);
+    // Writes a built page to a local site, or to the staging directory and
+    // then an FTP site.
+    void sendPage(const UploadRow &upload, const QString &pageName, const QByteArray &bytes, bool sendPending);
     // The archive periods from s to e that hold entries of the journal.
     std::vector<std::pair<QDate, QDate>> periodsWithEntries(const QDate &s, const QDate &e) const;
     // How many files an archive run of one upload over start..end sends: its
@@ -57,4 +61,9 @@ private:
     void planEntryFiles();
 
     PublishContext &m_ctx;
+    // While BuildArchives runs: the upload rows its pages are built for, read
+    // once instead of once per page.
+    std::map<int, std::vector<UploadRow>> m_archiveUploads;
+    // The archive periods with entries, by the range asked for.
+    mutable std::map<std::pair<QDate, QDate>, std::vector<std::pair<QDate, QDate>>> m_periods;
 };

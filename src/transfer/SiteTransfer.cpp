@@ -120,14 +120,21 @@ bool SiteTransfer::ChangeSiteDir(bool ftp, const QString &directory)
     return true;
 }
 
-void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &destinationDir,
-                            const QString &destinationName)
+bool SiteTransfer::beginFile(const QString &destinationName)
 {
     if (m_stopRequested)
-        return;
+        return false;
     ++m_sent;
     if (progress)
         progress(m_sent, std::max(m_planned, m_sent), destinationName);
+    return true;
+}
+
+void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &destinationDir,
+                            const QString &destinationName)
+{
+    if (!beginFile(destinationName))
+        return;
     if (ftp) {
         log(QStringLiteral("Transferring file ") + source);
         if (!m_ftp) {
@@ -153,6 +160,12 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
         logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + in.errorString());
         return;
     }
+    copyToDirectory(source, bytes, destinationDir, destinationName);
+}
+
+void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &bytes, const QString &destinationDir,
+                                   const QString &destinationName)
+{
     const QString destination = withDelimiter(destinationDir) + destinationName;
     // Temporary files a killed run left in this folder go before anything is written.
     if (!m_cleanedDirs.contains(destinationDir)) {
@@ -178,7 +191,7 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
 }
 
 void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending,
-                              const PendingLists &pending)
+                              const PendingLists &pending, const QByteArray *page)
 {
     if (m_stopRequested)
         return;
@@ -207,7 +220,16 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
         if (useImageDir)
             ChangeSiteDir(ftp, upload.directory);
     }
-    SendFile(ftp, QDir(m_stagingDir).filePath(pageName), destination, pageName);
+    const QString source = QDir(m_stagingDir).filePath(pageName);
+    if (ftp || !page) {
+        SendFile(ftp, source, destination, pageName);
+        return;
+    }
+    // A local site gets the page straight from memory: the log reads as for a copy.
+    if (!beginFile(pageName))
+        return;
+    log(QStringLiteral("Copying file ") + source);
+    copyToDirectory(source, *page, destination, pageName);
 }
 
 void SiteTransfer::EndSession(bool logLine)

@@ -44,7 +44,10 @@ public:
     void SendFile(bool ftp, const QString &source, const QString &destinationDir, const QString &destinationName);
     // The whole transfer of one upload: connect, enter Directory, the pending
     // files and images when asked, then the page from the staging directory.
-    void SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending, const PendingLists &pending);
+    // A local site takes the page's bytes from page when given, and the page
+    // then need not be in the staging directory.
+    void SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending, const PendingLists &pending,
+                    const QByteArray *page = nullptr);
     // Closes an open FTP session, logging "Exiting site " and the host when asked.
     void EndSession(bool log);
     // Writes the log line for a failed FTP step.
@@ -78,6 +81,11 @@ public:
 
 private:
     void log(const QString &line) { m_log(line); }
+    // Counts a file about to go and reports progress; false once stopped.
+    bool beginFile(const QString &destinationName);
+    // Writes the bytes to the local folder, unless it holds them already.
+    void copyToDirectory(const QString &source, const QByteArray &bytes, const QString &destinationDir,
+                         const QString &destinationName);
 
     QString m_stagingDir;
     LogSink m_log;

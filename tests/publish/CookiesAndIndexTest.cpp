@@ -3,7 +3,10 @@
 #include "base/Settings.h"
 #include "publish/ArchiveIndex.h"
 #include "publish/Cookies.h"
+#include "publish/PageWriter.h"
 #include "transfer/SiteTransfer.h"
+
+#include <QBuffer>
 
 class CookiesTest : public DataDirTest {
 protected:
@@ -116,4 +119,49 @@ TEST_F(ArchiveIndexTest, ZeroColumnsKeepOneRowAndThePlainTagOneCellARow)
 TEST_F(ArchiveIndexTest, AJournalWithoutEntriesHasNoIndex)
 {
     EXPECT_EQ(index("<$WrenArchive=3>"), QByteArray());
+}
+
+// The block markers of a page are looked for around the archive index table;
+// where the table could hold one, or is empty and joins the text on both
+// sides, the page must read as if the whole expanded text were searched.
+TEST_F(ArchiveIndexTest, BlockMarkersAreFoundAsInTheWholeExpandedPage)
+{
+    auto page = [&](const QByteArray &templateText, const QString &extension, bool *found) {
+        SiteTransfer transfer(dir(), [](const QString &) {});
+        PendingLists pending;
+        PublishContext ctx{m_db,
+                           settings,
+                           PublishOptions(),
+                           Clock::system(),
+                           NameTables::fromLocale(),
+                           dir(),
+                           *JournalSettings::load(m_db, 1),
+                           transfer,
+                           pending,
+                           [](const QString &) {}};
+        PageRequest request;
+        request.upload.arcExt = extension;
+        request.firstDay = QDate(2002, 7, 1);
+        request.lastDay = QDate(2002, 9, 1);
+        QByteArray out;
+        QBuffer buffer(&out);
+        buffer.open(QIODevice::WriteOnly);
+        *found = PageWriter(ctx).WritePage(templateText, request, buffer);
+        return out;
+    };
+    bool found = false;
+    EXPECT_EQ(page("<Wr<$WrenArchive>en>[x]</Wren>!", "htm", &found), QByteArray("!"))
+        << "an empty table joins the two halves of the marker";
+    EXPECT_TRUE(found);
+
+    entriesInWeeks(2);
+    const QByteArray withMarker = page("<$WrenArchive><Wren>[x]</Wren>!", "h<wren>", &found);
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(withMarker.startsWith("<table border=\"0\" width=\"100%\"><tr><td><a href=\"arc20020721.h\">"))
+        << "the page is cut at the marker inside the table: " << withMarker.toStdString();
+    EXPECT_EQ(withMarker.count("[x]"), 2) << "once per entry";
+
+    const QByteArray plain = page("<$WrenArchive=2><Wren>[x]</Wren>!", "htm", &found);
+    EXPECT_TRUE(found);
+    EXPECT_EQ(plain, index("<$WrenArchive=2>") + "[x][x]!");
 }

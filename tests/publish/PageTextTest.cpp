@@ -2,6 +2,7 @@
 
 #include "publish/ArchivePeriod.h"
 #include "publish/PageText.h"
+#include "publish/PageWriter.h"
 
 using namespace PageText;
 using namespace ArchivePeriod;
@@ -59,4 +60,73 @@ TEST(ArchivePeriodTest, MonthsEndOnTheirLastDay)
     EXPECT_EQ(PeriodEnd(QDate(1900, 2, 1), "Monthly"), QDate(1900, 2, 28));
     EXPECT_EQ(PeriodStart(QDate(2002, 3, 1), "Monthly"), QDate(2002, 3, 1));
     EXPECT_EQ(PeriodEnd(QDate(2002, 12, 31), "Monthly"), QDate(2002, 12, 31));
+}
+
+// Stored days and times are read without Qt's date parser; every shape must
+// read as that parser reads it with the same picture.
+TEST(StoredDayTest, ReadsAsTheDateParserReads)
+{
+    QStringList days{"2002-07-24", "2000-02-29", "1900-02-29",  "2002-02-30",  "2002-13-01", "2002-00-10",
+                     "2002-01-00", "0000-01-01", "0001-01-01",  "9999-12-31",  "2002-7-24",  "2002-07-4",
+                     "02-07-2002", "2002/07/24", " 2002-07-24", "2002-07-24 ", "20020724",   "",
+                     "abcd-ef-gh", "2002-07-2x", "+002-07-24",  "-002-07-24"};
+    for (QDate d(1899, 12, 25); d <= QDate(1900, 3, 5); d = d.addDays(1))
+        days << d.toString(Qt::ISODate);
+    for (int m = 1; m <= 12; ++m)
+        for (int d = 27; d <= 32; ++d)
+            days << QStringLiteral("2024-%1-%2").arg(m, 2, 10, QLatin1Char('0')).arg(d, 2, 10, QLatin1Char('0'));
+    for (const QString &text : days)
+        EXPECT_EQ(PageWriter::storedDay(QByteArrayView(text.toLatin1())),
+                  QDate::fromString(text, QStringLiteral("yyyy-MM-dd")))
+            << text.toStdString();
+
+    const QStringList times{"00:00:00",   "23:59:59", "24:00:00", "12:60:00", "12:00:60", "7:30:00", "07:30",
+                            "07:30:00.5", "07-30-00", "",         "ab:cd:ef", " 7:30:00", "12:3x:00"};
+    for (const QString &text : times)
+        EXPECT_EQ(PageWriter::storedTime(QByteArrayView(text.toLatin1())),
+                  QTime::fromString(text, QStringLiteral("HH:mm:ss")))
+            << text.toStdString();
+}
+
+// The case-blind search against a plain byte-by-byte one, on texts full of
+// near misses: the letters of the pattern in both cases and the bytes that
+// differ from them only in the 0x20 bit.
+TEST(PageTextTest, CaseBlindSearchFindsWhatAPlainScanFinds)
+{
+    auto plain = [](const QByteArray &text, const QByteArray &pattern, qsizetype from) -> qsizetype {
+        for (qsizetype i = std::max<qsizetype>(from, 0); i + pattern.size() <= text.size(); ++i) {
+            qsizetype k = 0;
+            while (k < pattern.size() && (text[i + k] & ~0x20) == (pattern[k] & ~0x20))
+                ++k;
+            if (k == pattern.size())
+                return i;
+        }
+        return -1;
+    };
+    const QByteArray alphabet("<<\x1c$wWrReEnN>\x1e x");
+    quint32 seed = 12345;
+    auto random = [&seed](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 16) % static_cast<quint32>(n));
+    };
+    for (const QByteArray &pattern :
+         {QByteArray("<$Wren"), QByteArray("<Wren>"), QByteArray("w"), QByteArray("</p>")}) {
+        for (int round = 0; round < 400; ++round) {
+            QByteArray text;
+            const int size = random(40);
+            for (int i = 0; i < size; ++i)
+                text += alphabet[random(static_cast<int>(alphabet.size()))];
+            const qsizetype from = random(8);
+            ASSERT_EQ(findIgnoringCase(text, pattern, from), plain(text, pattern, from))
+                << text.toStdString() << " / " << pattern.toStdString() << " from " << from;
+        }
+    }
+}
+
+TEST(PageTextTest, ParagraphsBreakOnlyAtCarriageReturnAndLineFeed)
+{
+    EXPECT_EQ(InsertParagraphs("a\rb\r\nc\r", true), QByteArray("<p>a\rb</p>c\r")) << "a lone CR is text";
+    EXPECT_EQ(InsertParagraphs("\r\r\n\r\n", true), QByteArray("<p>\r</p><p></p>"));
+    EXPECT_EQ(InsertParagraphs("x\r", true), QByteArray("x\r")) << "no CR LF: unchanged";
+    EXPECT_EQ(InsertParagraphs("x\n\r", true), QByteArray("x\n\r"));
 }

@@ -84,6 +84,42 @@ TEST_F(LocalTransferTest, AnFtpSiteWithoutAnFtpClientFailsThatUploadOnly)
     EXPECT_GT(transfer.failures(), 0);
 }
 
+TEST_F(LocalTransferTest, APageFromMemoryIsWrittenOnceAndLoggedAsACopy)
+{
+    UploadRow upload;
+    upload.directory = path("site");
+    writeFile("site/.index.html.wrentmp-AbC123", "left by a killed run");
+    writeFile("site/.notes.wrentmp-x", "not ours");
+    const QByteArray page = "<html>page</html>";
+    transfer.SendUpload(upload, "index.html", false, PendingLists(), &page);
+    EXPECT_EQ(readFile("site/index.html"), page);
+    EXPECT_TRUE(QDir(path("staging")).isEmpty()) << "a local site needs no staging file";
+    EXPECT_EQ(QDir(path("site")).entryList(QDir::Files | QDir::Hidden), QStringList({".notes.wrentmp-x", "index.html"}))
+        << "the abandoned temporary file is gone, the other one stays";
+    const QStringList once{"Changing directory to " + path("site") + '/', "Copying file " + path("staging/index.html"),
+                           "Copy completed ..."};
+    EXPECT_EQ(log, once) << "the same lines as a copy from the staging directory";
+
+    QFile target(path("site/index.html"));
+    ASSERT_TRUE(target.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(target.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime));
+    target.close();
+    const QDateTime before = QFileInfo(path("site/index.html")).lastModified();
+    transfer.SendUpload(upload, "index.html", false, PendingLists(), &page);
+    EXPECT_EQ(QFileInfo(path("site/index.html")).lastModified(), before) << "an unchanged page keeps its time";
+    EXPECT_EQ(log.mid(3), once);
+
+    const QByteArray changed = "<html>PAGE</html>";
+    transfer.SendUpload(upload, "index.html", false, PendingLists(), &changed);
+    EXPECT_EQ(readFile("site/index.html"), changed);
+    EXPECT_EQ(transfer.failures(), 0);
+
+    transfer.requestStop();
+    const QByteArray late = "late";
+    transfer.SendUpload(upload, "late.html", false, PendingLists(), &late);
+    EXPECT_FALSE(QFile::exists(path("site/late.html"))) << "nothing goes after a stop";
+}
+
 TEST(CountLevelsTest, CountsSlashesExceptForOneCharacter)
 {
     EXPECT_EQ(SiteTransfer::CountLevels("/"), 0);
