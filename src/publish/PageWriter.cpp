@@ -36,9 +36,23 @@ class Occurrences {
 public:
     Occurrences(const QByteArray &text, const QByteArray &pattern)
     {
-        for (qsizetype at = PageText::findIgnoringCase(text, pattern); at >= 0;
-             at = PageText::findIgnoringCase(text, pattern, at + pattern.size()))
-            m_positions.push_back(at);
+        // One pass over the text: repeated searches would each look for the
+        // first byte's other case to the end of the text.
+        const qsizetype n = pattern.size();
+        const char *t = text.constData();
+        const char *p = pattern.constData();
+        const char first = static_cast<char>(p[0] & ~0x20);
+        for (qsizetype i = 0; i + n <= text.size(); ++i) {
+            if (static_cast<char>(t[i] & ~0x20) != first)
+                continue;
+            qsizetype k = 1;
+            while (k < n && static_cast<char>(t[i + k] & ~0x20) == static_cast<char>(p[k] & ~0x20))
+                ++k;
+            if (k == n) {
+                m_positions.push_back(i);
+                i += n - 1; // the patterns cannot overlap themselves
+            }
+        }
     }
     void rewind() { m_next = 0; }
     // The first occurrence at or after from, or -1; from never goes back
