@@ -9,7 +9,7 @@ packages=(
     googletest libgtest-dev
     xvfb xauth xdotool
     # servers the transfer tests start on 127.0.0.1, and curl for the benchmark
-    vsftpd python3-pyftpdlib dante-server microsocks curl util-linux
+    vsftpd python3-pyftpdlib dante-server microsocks openssh-server openssl curl util-linux
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "base/AtomicFile.h"
 #include "base/WrenError.h"
 #include "transfer/FtpClient.h"
+#include "transfer/KnownHosts.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,13 +72,27 @@ bool SiteTransfer::ConnectSite(const QString &host, const QString &login, int po
             m_ftp->disconnect();
         }
         log(QStringLiteral("Connecting to Site ") + host);
-        m_ftp->connectTo(host, login, port, password);
+        try {
+            m_ftp->connectTo(host, login, port, password);
+        } catch (const HostKeyFailure &failure) {
+            if (failure.changed || !m_knownHosts || !trustNewHost || !trustNewHost(failure))
+                throw;
+            m_knownHosts->add(failure.host, failure.port, failure.kind, failure.fingerprint);
+            log(QStringLiteral("Trusting the new host key of %1 port %2 (%3): %4")
+                    .arg(failure.host)
+                    .arg(failure.port)
+                    .arg(failure.kind, failure.fingerprint));
+            m_ftp->connectTo(host, login, port, password);
+        }
         log(QStringLiteral("Connected"));
         if (const QString note = m_ftp->connectNote(); !note.isEmpty())
             log(note);
         return true;
     } catch (const FtpFailure &failure) {
         ReportFtpError(failure.message());
+        return false;
+    } catch (const WrenError &error) {
+        ReportFtpError(error.message());
         return false;
     }
 }

@@ -8,6 +8,8 @@
 #include <functional>
 
 class FtpClient;
+class HostKeyFailure;
+class KnownHosts;
 
 // The files and images that entries refer to, sent with the next publish.
 struct PendingLists {
@@ -57,6 +59,13 @@ public:
     // Called before each file goes: the files begun so far, the files planned
     // (never fewer than begun) and the file's name.
     std::function<void(int sent, int planned, const QString &name)> progress;
+    // The trusted host keys and certificates, where a newly trusted one is stored.
+    void setKnownHosts(KnownHosts *knownHosts) { m_knownHosts = knownHosts; }
+    // Asked when a site shows a host key or certificate that is not known yet
+    // (never for one that changed): true trusts and stores it, and the connect
+    // is tried again.
+    std::function<bool(const HostKeyFailure &)> trustNewHost;
+
     // Asks the run to stop before the next file (logged once); the rest is not sent.
     void requestStop();
     bool stopRequested() const { return m_stopRequested; }
@@ -72,6 +81,7 @@ private:
     QString m_stagingDir;
     LogSink m_log;
     FtpClient *m_ftp;
+    KnownHosts *m_knownHosts = nullptr;
     int m_failures = 0;
     int m_planned = 0;
     int m_sent = 0;

@@ -103,7 +103,8 @@ TEST_F(FtpTransferTest, TwoUploadsOnOneHostShareTheSession)
     EXPECT_EQ(commands.count(QStringLiteral("USER anonymous")), 1);
     EXPECT_TRUE(commands.contains(QStringLiteral("CWD /www/log")));
     EXPECT_TRUE(commands.contains(QStringLiteral("CWD /www")));
-    EXPECT_TRUE(commands.contains(QStringLiteral("STOR index.html")));
+    EXPECT_TRUE(commands.contains(QStringLiteral("STOR .index.html.wren-part")));
+    EXPECT_TRUE(commands.contains(QStringLiteral("RNTO index.html")));
     EXPECT_TRUE(commands.contains(QStringLiteral("TYPE I")));
     EXPECT_TRUE(commands.contains(QStringLiteral("SYST")));
     EXPECT_TRUE(commands.filter(QStringLiteral("PORT ")).size() == 2) << "active mode by default";
@@ -120,12 +121,13 @@ TEST_F(FtpTransferTest, PassiveModeCountsFromTheNextFile)
     transfer->SendUpload(site(server.port(), QStringLiteral("/www")), QStringLiteral("a.html"), false, none);
     setFirewall(true);
     transfer->SendUpload(site(server.port(), QStringLiteral("/www")), QStringLiteral("b.html"), false, none);
-    const QStringList commands = without(server.commands(), {"USER", "PWD", "TYPE", "SYST", "CDUP", "CWD"});
+    const QStringList commands =
+        without(server.commands(), {"USER", "PWD", "TYPE", "SYST", "CDUP", "CWD", "SIZE", "RNFR", "RNTO"});
     EXPECT_EQ(commands.size(), 4) << commands.join(u'|').toStdString();
     EXPECT_TRUE(commands.value(0).startsWith(QStringLiteral("PORT ")));
-    EXPECT_EQ(commands.value(1), QStringLiteral("STOR a.html"));
+    EXPECT_EQ(commands.value(1), QStringLiteral("STOR .a.html.wren-part"));
     EXPECT_EQ(commands.value(2), QStringLiteral("PASV"));
-    EXPECT_EQ(commands.value(3), QStringLiteral("STOR b.html"));
+    EXPECT_EQ(commands.value(3), QStringLiteral("STOR .b.html.wren-part"));
     EXPECT_EQ(read(server.root() + "/www/b.html"), "b");
 }
 
@@ -170,8 +172,8 @@ TEST_F(FtpTransferTest, AMissingDirectoryStopsTheUploadAndARefusedFileOnlyItself
     EXPECT_EQ(lines.last(), QStringLiteral("Error changing directory!"));
     EXPECT_TRUE(server.commands().filter(QStringLiteral("STOR")).isEmpty());
 
-    // "log" is a directory on the server: storing a file of that name is
-    // refused, and the files after it still go.
+    // "log" is a directory on the server: a file cannot take its name, the
+    // temporary file goes again, and the files after it still go.
     lines.clear();
     QTemporaryDir pics;
     PendingLists pending;
@@ -182,10 +184,12 @@ TEST_F(FtpTransferTest, AMissingDirectoryStopsTheUploadAndARefusedFileOnlyItself
         pending.files << f.fileName();
     }
     transfer->SendUpload(site(server.port(), QStringLiteral("/www")), QStringLiteral("index.html"), true, pending);
-    EXPECT_EQ(lines.filter(QStringLiteral("Error in FTP process - 553 ")).size(), 1) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("Error in FTP process - 550 ")).size(), 1) << lines.join('\n').toStdString();
     EXPECT_EQ(read(server.root() + "/www/notes.txt"), "notes.txt");
     EXPECT_EQ(read(server.root() + "/www/index.html"), "page");
-    EXPECT_TRUE(server.commands().contains(QStringLiteral("STOR log")));
+    EXPECT_TRUE(server.commands().contains(QStringLiteral("RNTO log")));
+    EXPECT_TRUE(server.commands().contains(QStringLiteral("DELE .log.wren-part")));
+    EXPECT_FALSE(QFile::exists(server.root() + "/www/.log.wren-part"));
 }
 
 TEST_F(FtpTransferTest, ImagesGoToTheImageDirectoryOnlyWhenThereAreAny)
@@ -207,8 +211,9 @@ TEST_F(FtpTransferTest, ImagesGoToTheImageDirectoryOnlyWhenThereAreAny)
     pending.images << image.fileName();
     const qsizetype before = server.commands().size();
     transfer->SendUpload(upload, QStringLiteral("index.html"), true, pending);
-    const QStringList after = without(server.commands().mid(before), {"PWD", "CDUP", "PORT", "TYPE"});
-    EXPECT_EQ(after, QStringList({"CWD /www/log", "STOR a.gif", "CWD /www", "STOR index.html"}));
+    const QStringList after =
+        without(server.commands().mid(before), {"PWD", "CDUP", "PORT", "TYPE", "SIZE", "RNFR", "STOR"});
+    EXPECT_EQ(after, QStringList({"CWD /www/log", "RNTO a.gif", "CWD /www", "RNTO index.html"}));
     EXPECT_EQ(read(server.root() + "/www/log/a.gif"), "GIF89a");
 }
 
@@ -361,19 +366,30 @@ TEST_F(FtpTransferTest, AStalledTransferTimesOutAndTheRunGoesOn)
 
 TEST(FtpErrorText, NetworkFailuresMapOntoTheirLogTexts)
 {
-    EXPECT_EQ(CurlFtpClient::describe(7, 111, {}, "Failed to connect", true, "h"), "Connection refused");
-    EXPECT_EQ(CurlFtpClient::describe(7, 110, {}, "Failed to connect", true, "h"), "Timed out");
-    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Connection timed out after 120000 ms", true, "h"),
-              "Connect timed out.");
-    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Operation too slow", false, "h"), "Timed out");
-    EXPECT_EQ(CurlFtpClient::describe(7, 104, {}, "Recv failure: Connection reset by peer", false, "h"),
+    EXPECT_EQ(CurlFtpClient::describe(7, 111, {}, "Failed to connect", true), "Connection refused");
+    EXPECT_EQ(CurlFtpClient::describe(7, 110, {}, "Failed to connect", true), "Timed out");
+    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Connection timed out after 120000 ms", true), "Connect timed out.");
+    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Operation too slow", false), "Timed out");
+    EXPECT_EQ(CurlFtpClient::describe(7, 104, {}, "Recv failure: Connection reset by peer", false),
               "Recv failure: Connection reset by peer");
-    EXPECT_EQ(CurlFtpClient::describe(25, 0, "553 Could not create file.", "Failed FTP upload: 553", false, "h"),
+    EXPECT_EQ(CurlFtpClient::describe(25, 0, "553 Could not create file.", "Failed FTP upload: 553", false),
               "553 Could not create file.");
-    EXPECT_EQ(CurlFtpClient::describe(67, 0, "230 ok", "Access denied: 530", false, "h"), "Access denied: 530")
+    EXPECT_EQ(CurlFtpClient::describe(67, 0, "230 ok", "Access denied: 530", false), "Access denied: 530")
         << "a reply that is no error is not taken for the reason";
-    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "User was rejected by the SOCKS5 server (1 1).", true, "h"),
+    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "User was rejected by the SOCKS5 server (1 1).", true),
               "User was rejected by the SOCKS5 server (1 1).");
+    // libcurl takes a "421" for a time-out, and words its proxies' refusals
+    // with bare codes.
+    EXPECT_EQ(CurlFtpClient::describe(28, 0, "421 Too many users, try later.", "", true),
+              "421 Too many users, try later.");
+    EXPECT_EQ(CurlFtpClient::describe(18, 0, "552 Quota exceeded.", "server did not report OK, got 552", false),
+              "552 Quota exceeded.");
+    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "Can't complete SOCKS5 connection to 10.0.0.1:21. (2)", true),
+              "Can't complete SOCKS5 connection to 10.0.0.1:21. (2): the proxy answered connection not allowed by "
+              "ruleset");
+    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "Can't complete SOCKS4 connection to 0.0.0.0:0. (93)", true),
+              "Can't complete SOCKS4 connection to 0.0.0.0:0. (93): the proxy answered request rejected: the user "
+              "ID was refused");
 }
 
 TEST_F(FtpTransferTest, EverySocksVersionCarriesTheSession)
@@ -427,7 +443,7 @@ TEST_F(FtpTransferTest, EverySocksVersionCarriesTheSession)
 
     // Every file went through passive data connections.
     const QStringList commands = server.commands();
-    EXPECT_EQ(commands.filter(QStringLiteral("STOR index.html")).size(), 7);
+    EXPECT_EQ(commands.filter(QStringLiteral("STOR .index.html.wren-part")).size(), 7);
     EXPECT_EQ(commands.filter(QStringLiteral("PASV")).size(), 7);
     EXPECT_TRUE(commands.filter(QStringLiteral("PORT")).isEmpty());
 }

@@ -1,6 +1,7 @@
 // wren-publish: publishes a journal without a window, for cron jobs and scripts.
 //
 //   wren-publish [--data-dir DIR] [--journal ID] [--archives FROM TO] [--timeout SECONDS] [--trace-ftp]
+//                [--accept-new-host]
 //
 // Log lines go to standard output, messages to standard error. Exit status 0
 // when no step failed, 1 when a step logged a failure, 2 when the command
@@ -15,6 +16,7 @@
 #include "publish/PublishRun.h"
 #include "transfer/CurlFtpClient.h"
 #include "transfer/Firewall.h"
+#include "transfer/KnownHosts.h"
 #include "transfer/SiteTransfer.h"
 
 #include <QCommandLineParser>
@@ -48,6 +50,7 @@ struct Arguments {
     std::optional<std::pair<QDate, QDate>> archives;
     int timeoutSeconds = 120;
     bool traceFtp = false;
+    bool acceptNewHost = false;
 };
 
 // Reads the command line; a message on standard error and nothing when it is wrong.
@@ -68,6 +71,9 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
                                      "progress (default 120)."),
                       QStringLiteral("SECONDS")});
     parser.addOption({QStringLiteral("trace-ftp"), QStringLiteral("Print every FTP command sent on standard error.")});
+    parser.addOption({QStringLiteral("accept-new-host"),
+                      QStringLiteral("Trust and store the key of a site not seen before (a changed key is still "
+                                     "refused).")});
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The last day of --archives."));
     if (!parser.parse(app.arguments())) {
         err() << parser.errorText() << Qt::endl;
@@ -97,6 +103,7 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
         }
     }
     args.traceFtp = parser.isSet(QStringLiteral("trace-ftp"));
+    args.acceptNewHost = parser.isSet(QStringLiteral("accept-new-host"));
     const QStringList rest = parser.positionalArguments();
     if (parser.isSet(QStringLiteral("archives"))) {
         const QDate from = QDate::fromString(parser.value(QStringLiteral("archives")), Qt::ISODate);
@@ -147,7 +154,11 @@ int publish(const Arguments &args)
     ftp.setTimeouts(args.timeoutSeconds, args.timeoutSeconds);
     if (args.traceFtp)
         ftp.setTrace([](const QString &line) { err() << "> " << line << Qt::endl; });
+    KnownHosts knownHosts(QDir(args.dataDir).filePath(QStringLiteral("Wren.hosts")));
+    ftp.setKnownHosts(&knownHosts);
     SiteTransfer transfer(staging.path(), log, &ftp);
+    transfer.setKnownHosts(&knownHosts);
+    transfer.trustNewHost = [&args](const HostKeyFailure &) { return args.acceptNewHost; };
     PendingLists pending;
     PublishContext ctx{db,
                        settings,
