@@ -468,7 +468,7 @@ void CurlFtpClient::fail(int code)
     // into the login directory.
     const bool sessionIntact = code == CURLE_UPLOAD_FAILED || code == CURLE_QUOTE_ERROR ||
                                code == CURLE_REMOTE_ACCESS_DENIED || code == CURLE_READ_ERROR ||
-                               code == CURLE_REMOTE_FILE_NOT_FOUND ||
+                               code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_REMOTE_DISK_FULL ||
                                (code == CURLE_PARTIAL_FILE && isReplyText(m_lastReply));
     if (connecting || !sessionIntact)
         resetHandle();

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 
 #include <csignal>
 #include <thread>
@@ -494,4 +495,140 @@ TEST(FtpHostNames, AnUnknownHostIsNamedAsSuch)
     EXPECT_TRUE(out.contains(QStringLiteral("Connecting to Site no-such-host.invalid\nError in FTP process - Host not "
                                             "found\nCould not connect to site no-such-host.invalid\n")))
         << out.toStdString();
+}
+
+TEST_F(FtpTransferTest, ErrorRepliesAreLoggedInTheServersWords)
+{
+    // A greeting that turns the client away.
+    GreetingServer busy;
+    ASSERT_TRUE(busy.start(QStringLiteral("421 Too many users, try later.")));
+    stage(QStringLiteral("index.html"), "new page");
+    transfer->SendUpload(site(busy.port(), "/www"), "index.html", true, none);
+    EXPECT_EQ(lines.value(1), QStringLiteral("Error in FTP process - 421 Too many users, try later."));
+
+    // A store refused for want of space, and a quota found full after the
+    // data: the old page stays whole, nothing half-sent is left behind, and
+    // the session goes on with the next file.
+    for (const QString &mode : {QStringLiteral("full"), QStringLiteral("quota")}) {
+        SCOPED_TRACE(mode.toStdString());
+        PyFtpd server;
+        ASSERT_TRUE(server.start(mode));
+        const QString www = server.home(QStringLiteral("alice")) + QStringLiteral("/www");
+        QFile old(www + QStringLiteral("/index.html"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old page");
+        old.close();
+        QTemporaryDir files;
+        PendingLists pending;
+        pending.files << bigFile(files, 1000);
+        lines.clear();
+        transfer->SendUpload(site(server.port(), "/www", "alice", "apass"), "index.html", true, pending);
+        transfer->EndSession(false);
+        const QString reply = mode == u"full" ? QStringLiteral("452 Insufficient storage space.")
+                                              : QStringLiteral("552 Requested file action aborted (quota).");
+        EXPECT_EQ(lines.filter(QStringLiteral("Error in FTP process - ")),
+                  QStringList({"Error in FTP process - " + reply, "Error in FTP process - " + reply}))
+            << lines.join('\n').toStdString();
+        EXPECT_EQ(lines.filter(QStringLiteral("Connecting to Site ")).size(), 1);
+        EXPECT_EQ(read(www + "/index.html"), "old page");
+        EXPECT_EQ(QDir(www).entryList(QDir::Files | QDir::Hidden), QStringList{"index.html"});
+    }
+}
+
+TEST_F(FtpTransferTest, AConnectNobodyAnswersRunsOutItsLimit)
+{
+    FullQueueServer server;
+    ASSERT_TRUE(server.start());
+    ftp.setTimeouts(2, 2);
+    stage(QStringLiteral("index.html"), "x");
+    QElapsedTimer timer;
+    timer.start();
+    transfer->SendUpload(site(server.port(), "/www"), "index.html", true, none);
+    EXPECT_LT(timer.elapsed(), 6000);
+    EXPECT_EQ(lines, QStringList({"Connecting to Site 127.0.0.1", "Error in FTP process - Connect timed out.",
+                                  "Could not connect to site 127.0.0.1"}));
+}
+
+TEST_F(FtpTransferTest, AFailedStoreLeavesTheOldFileWhole)
+{
+    for (const bool kill : {false, true}) {
+        SCOPED_TRACE(kill ? "killed" : "stopped");
+        Vsftpd server;
+        ASSERT_TRUE(server.start(50000));
+        ftp.setTimeouts(10, 2);
+        QTemporaryDir files;
+        PendingLists pending;
+        pending.files << bigFile(files, 2 * 1024 * 1024);
+        const QString old = server.root() + QStringLiteral("/www/big.bin");
+        QFile file(old);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the old file");
+        file.close();
+        stage(QStringLiteral("index.html"), "x");
+        lines.clear();
+        WhenSending fault(lines, pending.files.first(), 300, [&server, kill] {
+            if (kill) {
+                server.signalSessions(SIGKILL);
+                ::kill(static_cast<pid_t>(server.pid()), SIGKILL);
+            } else {
+                server.signalSessions(SIGSTOP);
+            }
+        });
+        ftp.setIdle([&fault] { fault(); });
+        transfer->SendUpload(site(server.port(), "/www"), "index.html", true, pending);
+        ftp.setIdle({});
+        server.signalSessions(SIGCONT);
+        std::printf("%s mid-file: %s\n", kill ? "killed" : "stopped",
+                    qPrintable(lines.filter(QStringLiteral("Error in FTP process")).join(QStringLiteral(" / "))));
+        EXPECT_EQ(read(old), "the old file");
+        EXPECT_FALSE(QFile::exists(server.root() + "/www/index.html"));
+    }
+}
+
+TEST(FtpTestServers, NothingTheFixtureStartedOutlivesIt)
+{
+    QList<qint64> started;
+    {
+        Vsftpd server;
+        ASSERT_TRUE(server.start());
+        CurlFtpClient ftp;
+        ftp.connectTo(QStringLiteral("127.0.0.1"), QStringLiteral("anonymous"), server.port(), QStringLiteral("x"));
+        started = server.descendants();
+        ASSERT_FALSE(started.isEmpty()) << "the session runs in a process of its own";
+        started << server.pid();
+    }
+    QThread::msleep(200);
+    for (const qint64 pid : started) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        const bool alive = stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+        EXPECT_FALSE(alive) << "process " << pid << " is still running";
+    }
+}
+
+// The password never reaches the trace of wren-publish.
+TEST(FtpTrace, ThePasswordIsMasked)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start());
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral(WREN_DEMO_BIN), {data}), 0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"),
+                                {data + QStringLiteral("/Sites.DAT"),
+                                 QStringLiteral("UPDATE Sites SET FTP='127.0.0.1', Port=%1, Login='alice', "
+                                                "Password='apass', Active=1")
+                                     .arg(server.port())}),
+              0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"), {data + QStringLiteral("/Upload.DAT"),
+                                                            QStringLiteral("UPDATE Upload SET Directory='/www'")}),
+              0);
+    QProcess run;
+    run.start(QStringLiteral(WREN_PUBLISH_BIN), {QStringLiteral("--data-dir"), data, QStringLiteral("--trace-ftp")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString trace = QString::fromUtf8(run.readAllStandardError());
+    EXPECT_EQ(run.exitCode(), 0) << trace.toStdString();
+    EXPECT_TRUE(trace.contains(QStringLiteral("> USER alice"))) << trace.toStdString();
+    EXPECT_TRUE(trace.contains(QStringLiteral("> PASS ****")));
+    EXPECT_FALSE(trace.contains(QStringLiteral("apass")));
+    EXPECT_TRUE(QFile::exists(server.home(QStringLiteral("alice")) + QStringLiteral("/www/index.html")));
 }
