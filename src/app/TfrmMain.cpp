@@ -1,5 +1,6 @@
 #include "TfrmMain.h"
 
+#include "base/PrivateFiles.h"
 #include "base/Prompt.h"
 #include "app/TdlgAbout.h"
 #include "app/TdlgCustomize.h"
@@ -389,6 +390,7 @@ bool TfrmMain::FormCreate()
 
     try {
         m_staging = StagingDirectory::prepare(m_paths.tempBase);
+        const PrivateFiles privateFiles = PrivateFiles::of(m_paths.dataDir, m_settings.path());
         const DataVersion::Result version = DataVersion::check(m_settings, m_paths.dataDir);
         if (!version.message.isEmpty())
             Prompt::inform(this, version.message);
@@ -396,6 +398,8 @@ bool TfrmMain::FormCreate()
             return false;
         DataVersion::createMissingTables(m_paths.dataDir);
         m_db.open(m_paths.dataDir, m_staging.path());
+        for (const QString &line : privateFiles.secure())
+            log(line);
 
         m_tblNames = std::make_unique<TableHandle>(m_db, QStringLiteral("Names"));
         m_tblNames->open();

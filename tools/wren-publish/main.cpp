@@ -8,6 +8,7 @@
 // could not run.
 #include "base/DataDirectory.h"
 #include "base/DataDirectoryLock.h"
+#include "base/PrivateFiles.h"
 #include "base/Settings.h"
 #include "base/StagingDirectory.h"
 #include "app/Startup.h"
@@ -136,6 +137,7 @@ int publish(const Arguments &args)
     } removeAtExit{staging};
 
     Database db(QStringLiteral("wren-publish"));
+    const PrivateFiles privateFiles = PrivateFiles::of(args.dataDir, settings.path());
     const Startup::Result started = Startup::openDataDirectory(settings, args.dataDir, staging.path(), db);
     if (started.version.mustExit())
         return fail(started.version.message);
@@ -149,6 +151,8 @@ int publish(const Arguments &args)
                                  : QStringLiteral("The data directory holds no journal"));
 
     auto log = [](const QString &line) { out() << line << Qt::endl; };
+    for (const QString &line : privateFiles.secure())
+        log(line);
     CurlFtpClient ftp;
     ftp.setFirewall(LoadFirewall(settings));
     ftp.setTimeouts(args.timeoutSeconds, args.timeoutSeconds);
