@@ -24,6 +24,7 @@
 #include "publish/EntryPreview.h"
 #include "publish/TdlgArchive.h"
 #include "transfer/CurlFtpClient.h"
+#include "transfer/KnownHosts.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -410,6 +411,8 @@ bool TfrmMain::FormCreate()
         m_entries->requery();
         m_firewall = LoadFirewall(m_settings);
         m_ftp->setFirewall(m_firewall);
+        m_knownHosts = std::make_unique<KnownHosts>(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.hosts")));
+        m_ftp->setKnownHosts(m_knownHosts.get());
     } catch (const WrenError &error) {
         Prompt::inform(this, error.message());
         return false;
@@ -613,6 +616,10 @@ void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer
 {
     auto sink = [this](const QString &line) { log(line); };
     SiteTransfer transfer(m_staging.path(), sink, m_ftp.get());
+    transfer.setKnownHosts(m_knownHosts.get());
+    transfer.trustNewHost = [this](const HostKeyFailure &failure) {
+        return Prompt::ask(this, SiteTransfer::trustQuestion(failure), QStringLiteral("Unknown Site Key"));
+    };
     transfer.progress = [this](int sent, int planned, const QString &name) {
         m_progressBar->setRange(0, planned);
         m_progressBar->setValue(sent - 1);

@@ -18,6 +18,7 @@
 
 class EntryGridModel;
 class CurlFtpClient;
+class KnownHosts;
 class EntryList;
 class QLabel;
 class QProgressBar;
@@ -200,6 +201,7 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     QAction *mnuTrayClose = nullptr;
     std::unique_ptr<CurlFtpClient> m_ftp;     // the one FTP session, kept between runs
+    std::unique_ptr<KnownHosts> m_knownHosts; // the trusted site keys, Wren.hosts
     SiteTransfer *m_activeTransfer = nullptr; // set while a publish or archive run works
     bool m_closeAfterRun = false;
     QLabel *m_progressLabel = nullptr;

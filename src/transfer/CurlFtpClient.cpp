@@ -332,6 +332,13 @@ void CurlFtpClient::applySecurity()
         curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
         curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+        // Servers that want each data connection to resume the control
+        // connection's TLS session (vsftpd's default) refuse now and then the
+        // data connections of libcurl 7.88 under TLS 1.3, whose session
+        // tickets arrive late ("522 SSL connection failed: session reuse
+        // required"); TLS 1.2 resumes every time.
+        curl_easy_setopt(h, CURLOPT_SSLVERSION,
+                         static_cast<long>(CURL_SSLVERSION_TLSv1_2) | static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
         // The name is checked with the chain in onVerify, so that a
         // certificate the user trusted by its fingerprint passes whole.
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);

@@ -49,6 +49,16 @@ void SiteTransfer::ReportFtpError(const QString &message)
     logFailure(QStringLiteral("Error in FTP process - ") + message);
 }
 
+QString SiteTransfer::trustQuestion(const HostKeyFailure &failure)
+{
+    return QStringLiteral("The site %1 port %2 (%3) shows a key that Wren does not know yet. Its fingerprint is\n\n"
+                          "%4\n\nTrust this key for the site? Wren stores it and refuses the site if its key "
+                          "changes later.")
+        .arg(failure.host)
+        .arg(failure.port)
+        .arg(failure.kind, failure.fingerprint);
+}
+
 int SiteTransfer::CountLevels(const QString &path)
 {
     if (path.size() == 1)
@@ -75,8 +85,13 @@ bool SiteTransfer::ConnectSite(const QString &host, const QString &login, int po
         try {
             m_ftp->connectTo(host, login, port, password);
         } catch (const HostKeyFailure &failure) {
-            if (failure.changed || !m_knownHosts || !trustNewHost || !trustNewHost(failure))
+            // A key the user refused is not asked about again in this run.
+            if (failure.changed || !m_knownHosts || !trustNewHost || m_refusedKeys.contains(failure.fingerprint))
                 throw;
+            if (!trustNewHost(failure)) {
+                m_refusedKeys << failure.fingerprint;
+                throw;
+            }
             m_knownHosts->add(failure.host, failure.port, failure.kind, failure.fingerprint);
             log(QStringLiteral("Trusting the new host key of %1 port %2 (%3): %4")
                     .arg(failure.host)

@@ -51,6 +51,9 @@ public:
     // Writes the log line for a failed FTP step.
     void ReportFtpError(const QString &message);
 
+    // The question a window asks about a key or certificate not known yet.
+    static QString trustQuestion(const HostKeyFailure &failure);
+
     // The number of "/" in an FTP path; 0 for a path of one character.
     static int CountLevels(const QString &path);
 
@@ -82,6 +85,7 @@ private:
     LogSink m_log;
     FtpClient *m_ftp;
     KnownHosts *m_knownHosts = nullptr;
+    QStringList m_refusedKeys;
     int m_failures = 0;
     int m_planned = 0;
     int m_sent = 0;
