@@ -75,9 +75,10 @@ size_t onRead(char *buffer, size_t size, size_t count, void *user)
     return got < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(got);
 }
 
-// Anything a download brings (a directory listing) is dropped.
-size_t onWrite(char *, size_t size, size_t count, void *)
+// What a download brings (a directory listing) is kept.
+size_t onWrite(char *data, size_t size, size_t count, void *user)
 {
+    static_cast<QByteArray *>(user)->append(data, static_cast<qsizetype>(size * count));
     return size * count;
 }
 
@@ -292,6 +293,7 @@ void CurlFtpClient::applyCommon(bool passive)
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onReply);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &m_lastReply);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onWrite);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &m_download);
     curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, onDebug);
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, &m_trace);
     curl_easy_setopt(h, CURLOPT_VERBOSE, m_trace ? 1L : 0L);
@@ -395,6 +397,7 @@ void CurlFtpClient::resolveFirst()
 int CurlFtpClient::perform()
 {
     m_lastReply.clear();
+    m_download.clear();
     m_errorText[0] = '\0';
     curl_multi_add_handle(m_multi, m_easy);
     int running = 1;
@@ -476,6 +479,7 @@ void CurlFtpClient::fail(int code)
     const bool sessionIntact = code == CURLE_UPLOAD_FAILED || code == CURLE_QUOTE_ERROR ||
                                code == CURLE_REMOTE_ACCESS_DENIED || code == CURLE_READ_ERROR ||
                                code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_REMOTE_DISK_FULL ||
+                               (code == CURLE_FTP_COULDNT_RETR_FILE && isReplyText(m_lastReply)) ||
                                (code == CURLE_PARTIAL_FILE && isReplyText(m_lastReply));
     if (connecting || !sessionIntact)
         resetHandle();
@@ -789,4 +793,87 @@ void CurlFtpClient::store(const QString &localPath, const QString &remoteName)
             removeQuietly(temporary);
         throw;
     }
+}
+
+int CurlFtpClient::download(const QByteArray &url, const char *request)
+{
+    applyCommon(m_firewall.passive || m_viaProxy || m_address.isTls());
+    curl_easy_setopt(m_easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(m_easy, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_CUSTOMREQUEST, request);
+    const int result = perform();
+    curl_easy_setopt(m_easy, CURLOPT_CUSTOMREQUEST, nullptr);
+    curl_easy_setopt(m_easy, CURLOPT_URL, m_url.constData());
+    return result;
+}
+
+std::optional<QHash<QString, qint64>> CurlFtpClient::listSizes()
+{
+    if (!m_connected)
+        throw FtpFailure(QStringLiteral("Not connected."));
+    if (m_address.kind == SiteKind::Sftp) {
+        const int result = download(urlFor(m_sftpDir == u'/' ? m_sftpDir : m_sftpDir + u'/'), nullptr);
+        if (result != CURLE_OK)
+            fail(result);
+        checkSameConnection();
+        return parseListing(m_download);
+    }
+    // The listing of the current directory: with no path libcurl sends the
+    // command without an argument.
+    int result = download(m_url, "MLSD");
+    if (result != CURLE_OK) {
+        try {
+            fail(result);
+        } catch (const FtpFailure &) {
+            if (!m_connected)
+                throw;
+        }
+        result = download(m_url, "LIST");
+        if (result != CURLE_OK)
+            fail(result);
+    }
+    checkSameConnection();
+    return parseListing(m_download);
+}
+
+QHash<QString, qint64> CurlFtpClient::parseListing(const QByteArray &listing)
+{
+    QHash<QString, qint64> sizes;
+    for (QByteArray line : listing.split('\n')) {
+        while (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        const QString text = QString::fromUtf8(line);
+        if (line.contains(';') && text.contains(QLatin1String("type="), Qt::CaseInsensitive)) {
+            // MLSD: facts separated by ";", a blank, the name.
+            const qsizetype blank = text.indexOf(QLatin1String("; "));
+            if (blank < 0)
+                continue;
+            qint64 size = -1;
+            bool isFile = false;
+            for (const QString &fact : text.left(blank).split(u';')) {
+                const QString key = fact.section(u'=', 0, 0).toLower();
+                const QString value = fact.section(u'=', 1);
+                if (key == u"type")
+                    isFile = value.compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+                else if (key == u"size")
+                    size = value.toLongLong();
+            }
+            if (isFile && size >= 0)
+                sizes.insert(text.mid(blank + 2), size);
+            continue;
+        }
+        // The long form: mode, links, owner, group, size, three fields of
+        // date, then the name, which may hold blanks.
+        if (!line.startsWith('-'))
+            continue;
+        static const QRegularExpression form(
+            QStringLiteral("^\\S+\\s+\\d+\\s+\\S+\\s+\\S+\\s+(\\d+)\\s+\\S+\\s+\\S+\\s+\\S+\\s(.+)$"));
+        const QRegularExpressionMatch m = form.match(text);
+        if (m.hasMatch())
+            sizes.insert(m.captured(2), m.captured(1).toLongLong());
+    }
+    return sizes;
 }

@@ -61,6 +61,9 @@ public:
     void changeDirectory(const QString &directory) override;
     void store(const QString &localPath, const QString &remoteName) override;
     QString connectNote() const override { return m_note; }
+    std::optional<QHash<QString, qint64>> listSizes() override;
+    // The files and sizes in a listing: MLSD lines, or the long form of LIST.
+    static QHash<QString, qint64> parseListing(const QByteArray &listing);
 
     // The log text of a failed libcurl call: the server's reply for a refused
     // command, the network's reason for a failed connection, the proxy's
@@ -101,6 +104,7 @@ private:
     qint64 remoteSize(const QString &name);
     void upload(QIODevice &file, qint64 size, const QString &name);
     void removeQuietly(const QString &name);
+    int download(const QByteArray &url, const char *request);
 
     CURL *m_easy = nullptr;
     CURLM *m_multi = nullptr;
@@ -123,5 +127,6 @@ private:
     long m_controlPort = 0;
     QByteArray m_url, m_proxy, m_user, m_pass, m_proxyUser, m_proxyPass, m_keyFile;
     QString m_lastReply;
+    QByteArray m_download;
     char m_errorText[256] = {};
 };

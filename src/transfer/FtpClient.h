@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+
+#include <optional>
 
 #include <stdexcept>
 
@@ -54,6 +57,10 @@ public:
     // temporary dot name first, renamed into place once its size on the
     // server is checked, so a failure leaves the old file of that name whole.
     virtual void store(const QString &localPath, const QString &remoteName) = 0;
+    // The files of the current directory with their sizes (MLSD where the
+    // server has it, else LIST; the SFTP listing); nothing when the server
+    // gives no listing that can be read.
+    virtual std::optional<QHash<QString, qint64>> listSizes() { return std::nullopt; }
     // A line for the log about how the session just opened works, or nothing.
     virtual QString connectNote() const { return {}; }
 };

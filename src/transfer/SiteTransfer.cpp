@@ -4,6 +4,7 @@
 #include "base/WrenError.h"
 #include "transfer/FtpClient.h"
 #include "transfer/KnownHosts.h"
+#include "transfer/UploadRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,6 +160,10 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
     if (progress)
         progress(m_sent, std::max(m_planned, m_sent), destinationName);
     if (ftp) {
+        if (m_checkPage && pageUnchanged(source, destinationName)) {
+            log(QStringLiteral("Unchanged on site: ") + destinationName);
+            return;
+        }
         log(QStringLiteral("Transferring file ") + source);
         if (!m_ftp) {
             ReportFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
@@ -168,7 +173,10 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
             m_ftp->store(source, destinationName);
         } catch (const FtpFailure &failure) {
             ReportFtpError(failure.message());
+            return;
         }
+        if (m_checkPage)
+            remember(source, destinationName);
         return;
     }
 
@@ -232,7 +240,48 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
         if (useImageDir)
             ChangeSiteDir(ftp, upload.directory);
     }
+    m_checkPage = ftp && m_record;
+    m_siteKey = QStringLiteral("%1 %2 %3").arg(upload.ftp).arg(upload.port).arg(upload.login);
+    m_siteDir = upload.directory;
     SendFile(ftp, QDir(m_stagingDir).filePath(pageName), destination, pageName);
+    m_checkPage = false;
+}
+
+bool SiteTransfer::pageUnchanged(const QString &source, const QString &name)
+{
+    if (m_sendAll || !m_ftp)
+        return false;
+    const std::optional<UploadRecord::Entry> local = UploadRecord::digestOf(source);
+    const std::optional<UploadRecord::Entry> sent = m_record->find(m_siteKey, m_siteDir, name);
+    if (!local || !sent || local->sha256 != sent->sha256 || local->size != sent->size)
+        return false;
+    // The site itself is asked once a run for each directory, so a file
+    // deleted or changed there by hand goes again.
+    const QString key = m_siteKey + u'\n' + m_siteDir;
+    if (!m_listings.contains(key)) {
+        try {
+            m_listings.insert(key, m_ftp->listSizes());
+        } catch (const FtpFailure &) {
+            m_listings.insert(key, std::nullopt);
+        }
+    }
+    const std::optional<QHash<QString, qint64>> &listing = m_listings[key];
+    return listing && listing->value(name, -1) == local->size;
+}
+
+void SiteTransfer::remember(const QString &source, const QString &name)
+{
+    const std::optional<UploadRecord::Entry> local = UploadRecord::digestOf(source);
+    if (!local)
+        return;
+    try {
+        m_record->record(m_siteKey, m_siteDir, name, *local);
+    } catch (const WrenError &error) {
+        logFailure(error.message());
+    }
+    auto found = m_listings.find(m_siteKey + u'\n' + m_siteDir);
+    if (found != m_listings.end() && found.value())
+        found.value()->insert(name, local->size);
 }
 
 void SiteTransfer::EndSession(bool logLine)

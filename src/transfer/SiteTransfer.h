@@ -3,13 +3,16 @@
 #include "publish/PublishTypes.h"
 
 #include <QString>
+#include <QHash>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class FtpClient;
 class HostKeyFailure;
 class KnownHosts;
+class UploadRecord;
 
 // The files and images that entries refer to, sent with the next publish.
 struct PendingLists {
@@ -62,6 +65,16 @@ public:
     // Called before each file goes: the files begun so far, the files planned
     // (never fewer than begun) and the file's name.
     std::function<void(int sent, int planned, const QString &name)> progress;
+    // The record of what reached each site. With it, a page whose bytes the
+    // record holds and whose size the site's listing shows is not sent again
+    // ("Unchanged on site: " and its name); sendAll ignores the record for
+    // this run and rewrites it. Pending files and images always go.
+    void setRecord(UploadRecord *record, bool sendAll)
+    {
+        m_record = record;
+        m_sendAll = sendAll;
+    }
+
     // The trusted host keys and certificates, where a newly trusted one is stored.
     void setKnownHosts(KnownHosts *knownHosts) { m_knownHosts = knownHosts; }
     // Asked when a site shows a host key or certificate that is not known yet
@@ -84,7 +97,15 @@ private:
     QString m_stagingDir;
     LogSink m_log;
     FtpClient *m_ftp;
+    bool pageUnchanged(const QString &source, const QString &name);
+    void remember(const QString &source, const QString &name);
+
     KnownHosts *m_knownHosts = nullptr;
+    UploadRecord *m_record = nullptr;
+    bool m_sendAll = false;
+    bool m_checkPage = false; // the file being sent is a page the record covers
+    QString m_siteKey, m_siteDir;
+    QHash<QString, std::optional<QHash<QString, qint64>>> m_listings; // per site and directory, once a run
     QStringList m_refusedKeys;
     int m_failures = 0;
     int m_planned = 0;

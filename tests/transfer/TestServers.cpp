@@ -90,16 +90,18 @@ TestServer::~TestServer()
 
 void TestServer::kill()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        // Sessions may outlive the listener, and some leave its process
-        // group (sshd starts a session of its own for each): end them all.
-        const QList<qint64> started = descendants();
-        ::kill(-static_cast<pid_t>(m_process.processId()), SIGKILL);
-        for (const qint64 pid : started)
-            ::kill(static_cast<pid_t>(pid), SIGKILL);
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    if (m_pid <= 0)
+        return;
+    // Sessions may outlive the listener, and some leave its process group
+    // (sshd starts a session of its own for each): end them all, whatever
+    // the listener's state.
+    const QList<qint64> started = descendants();
+    ::kill(-static_cast<pid_t>(m_pid), SIGKILL);
+    for (const qint64 pid : started)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+    m_process.kill();
+    m_process.waitForFinished(5000);
+    m_pid = 0;
 }
 
 void TestServer::signalSessions(int signal)
@@ -127,7 +129,7 @@ QList<qint64> TestServer::descendants() const
             children.insert(fields[1].toLongLong(), pid);
     }
     QList<qint64> found;
-    QList<qint64> todo = children.values(m_process.processId());
+    QList<qint64> todo = children.values(m_pid);
     while (!todo.isEmpty()) {
         const qint64 pid = todo.takeFirst();
         found << pid;
@@ -152,6 +154,7 @@ bool TestServer::launch(const QString &program, const QStringList &arguments, bo
     m_process.start(program, arguments);
     if (!m_process.waitForStarted(5000))
         return false;
+    m_pid = m_process.processId();
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 10000) {

@@ -17,7 +17,7 @@ public:
     virtual ~TestServer();
     int port() const { return m_port; }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
-    qint64 pid() const { return m_process.processId(); }
+    qint64 pid() const { return m_pid; }
     // Kills the server at once, as a crash would.
     void kill();
     // Sends a signal to every process the server started (its sessions).
@@ -35,6 +35,7 @@ protected:
     QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;
+    qint64 m_pid = 0; // the listener, also its process group
     QByteArray m_output;
 };
 

@@ -1,7 +1,7 @@
 // wren-publish: publishes a journal without a window, for cron jobs and scripts.
 //
 //   wren-publish [--data-dir DIR] [--journal ID] [--archives FROM TO] [--timeout SECONDS] [--trace-ftp]
-//                [--accept-new-host]
+//                [--accept-new-host] [--send-all]
 //
 // Log lines go to standard output, messages to standard error. Exit status 0
 // when no step failed, 1 when a step logged a failure, 2 when the command
@@ -19,6 +19,7 @@
 #include "transfer/Firewall.h"
 #include "transfer/KnownHosts.h"
 #include "transfer/SiteTransfer.h"
+#include "transfer/UploadRecord.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -52,6 +53,7 @@ struct Arguments {
     int timeoutSeconds = 120;
     bool traceFtp = false;
     bool acceptNewHost = false;
+    bool sendAll = false;
 };
 
 // Reads the command line; a message on standard error and nothing when it is wrong.
@@ -75,6 +77,8 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
     parser.addOption({QStringLiteral("accept-new-host"),
                       QStringLiteral("Trust and store the key of a site not seen before (a changed key is still "
                                      "refused).")});
+    parser.addOption({QStringLiteral("send-all"),
+                      QStringLiteral("Send every page, also those the upload record shows unchanged on the site.")});
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The last day of --archives."));
     if (!parser.parse(app.arguments())) {
         err() << parser.errorText() << Qt::endl;
@@ -105,6 +109,7 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
     }
     args.traceFtp = parser.isSet(QStringLiteral("trace-ftp"));
     args.acceptNewHost = parser.isSet(QStringLiteral("accept-new-host"));
+    args.sendAll = parser.isSet(QStringLiteral("send-all"));
     const QStringList rest = parser.positionalArguments();
     if (parser.isSet(QStringLiteral("archives"))) {
         const QDate from = QDate::fromString(parser.value(QStringLiteral("archives")), Qt::ISODate);
@@ -162,6 +167,8 @@ int publish(const Arguments &args)
     ftp.setKnownHosts(&knownHosts);
     SiteTransfer transfer(staging.path(), log, &ftp);
     transfer.setKnownHosts(&knownHosts);
+    UploadRecord record(QDir(args.dataDir).filePath(QStringLiteral("Transfer.DAT")));
+    transfer.setRecord(&record, args.sendAll);
     transfer.trustNewHost = [&args](const HostKeyFailure &) { return args.acceptNewHost; };
     PendingLists pending;
     PublishContext ctx{db,
