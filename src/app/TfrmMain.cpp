@@ -25,6 +25,7 @@
 #include "publish/TdlgArchive.h"
 #include "transfer/CurlFtpClient.h"
 #include "transfer/KnownHosts.h"
+#include "transfer/UploadRecord.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -238,8 +239,8 @@ void TfrmMain::buildMenus()
     for (const char *name : {"actNew", "actPreview", "actSave", "actDel"})
         journal->addAction(a[QLatin1String(name)]);
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
-    for (const char *name :
-         {"actJournals", "actOptions", "actPublish", "actArchive", "actPurge", "actBrowse", "actSpellOpt"})
+    for (const char *name : {"actJournals", "actOptions", "actPublish", "actSendAll", "actArchive", "actPurge",
+                             "actBrowse", "actSpellOpt"})
         tools->addAction(a[QLatin1String(name)]);
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->addAction(a["actReadMe"]);
@@ -272,6 +273,7 @@ void TfrmMain::buildMenus()
     on("actDel", &TfrmMain::actDelExecute);
     on("actPublish", &TfrmMain::actPublishExecute);
     on("actArchive", &TfrmMain::actArchiveExecute);
+    on("actSendAll", &TfrmMain::actSendAllExecute);
     on("actOptions", &TfrmMain::actOptionsExecute);
     on("actBrowse", &TfrmMain::actBrowseExecute);
     on("actReadMe", &TfrmMain::actReadMeExecute);
@@ -617,6 +619,13 @@ void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer
     auto sink = [this](const QString &line) { log(line); };
     SiteTransfer transfer(m_staging.path(), sink, m_ftp.get());
     transfer.setKnownHosts(m_knownHosts.get());
+    std::unique_ptr<UploadRecord> record;
+    try {
+        record = std::make_unique<UploadRecord>(QDir(m_paths.dataDir).filePath(QStringLiteral("Transfer.DAT")));
+        transfer.setRecord(record.get(), m_sendAll);
+    } catch (const WrenError &error) {
+        log(error.message() + QStringLiteral(": every page is sent"));
+    }
     transfer.trustNewHost = [this](const HostKeyFailure &failure) {
         return Prompt::ask(this, SiteTransfer::trustQuestion(failure), QStringLiteral("Unknown Site Key"));
     };
@@ -639,7 +648,7 @@ void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer
                        transfer,
                        pending,
                        sink};
-    const QStringList blocked{"actPublish", "actArchive", "actPurge", "actJournals", "actFileMan"};
+    const QStringList blocked{"actPublish", "actSendAll", "actArchive", "actPurge", "actJournals", "actFileMan"};
     QHash<QString, bool> wasEnabled;
     for (const QString &name : blocked) {
         wasEnabled[name] = m_actions[name]->isEnabled();
@@ -685,6 +694,13 @@ void TfrmMain::actPublishExecute()
         const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         runPublishing([](PublishRun &run, SiteTransfer &) { run.PublishEntry(); });
     });
+}
+
+void TfrmMain::actSendAllExecute()
+{
+    m_sendAll = true;
+    const auto reset = qScopeGuard([this] { m_sendAll = false; });
+    actPublishExecute();
 }
 
 void TfrmMain::actArchiveExecute()

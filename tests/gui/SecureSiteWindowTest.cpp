@@ -90,3 +90,30 @@ TEST_F(SecureSiteWindowTest, TheProtocolDropDownEditsTheScheme)
     action("actJournals")->trigger();
     EXPECT_EQ(scalar(QStringLiteral("SELECT FTP FROM Sites")).toString(), QStringLiteral("sftp://example.org"));
 }
+
+TEST_F(SecureSiteWindowTest, SendAllFilesIgnoresTheRecordForOneRun)
+{
+    Prompt::setNextAnswer(QMessageBox::Yes);
+    action("actPublish")->trigger();
+    const int first = window->memLog->toPlainText().count(QStringLiteral("Transferring file "));
+    ASSERT_GT(first, 0) << window->memLog->toPlainText().toStdString();
+
+    // The page of the day holds the time of publishing and may change; the
+    // index of the archives does not.
+    window->memLog->clear();
+    action("actPublish")->trigger();
+    const QString second = window->memLog->toPlainText();
+    EXPECT_TRUE(second.contains(QStringLiteral("Unchanged on site: "))) << second.toStdString();
+    const qsizetype files =
+        second.count(QStringLiteral("Transferring file ")) + second.count(QStringLiteral("Unchanged on site: "));
+
+    window->memLog->clear();
+    action("actSendAll")->trigger();
+    EXPECT_FALSE(window->memLog->toPlainText().contains(QStringLiteral("Unchanged on site: ")));
+    EXPECT_EQ(window->memLog->toPlainText().count(QStringLiteral("Transferring file ")), files);
+
+    window->memLog->clear();
+    action("actPublish")->trigger();
+    EXPECT_TRUE(window->memLog->toPlainText().contains(QStringLiteral("Unchanged on site: ")))
+        << "the record counts again";
+}
