@@ -194,6 +194,7 @@ TEST_F(SecureSiteTest, SftpLogsInByPasswordOrKeyAndKeepsItsOwnDirectory)
     lines.clear();
     transfer->SendUpload(site("sftp://127.0.0.1", server.port(), www, "wrentest", "wrong"), "archive.html", true, none);
     ASSERT_EQ(lines.size(), 3) << log().toStdString();
+    std::printf("wrong SFTP password: %s\n", qPrintable(lines[1]));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Error in FTP process - "))) << lines[1].toStdString();
     EXPECT_FALSE(lines[1].contains(QStringLiteral("wrong")));
     EXPECT_EQ(lines[2], QStringLiteral("Could not connect to site sftp://127.0.0.1"));
