@@ -11,7 +11,7 @@ packages=(
     # checks of the installed layout and the Debian package
     desktop-file-utils appstream lintian man-db
     # servers the transfer tests start on 127.0.0.1, and curl for the benchmark
-    vsftpd python3-pyftpdlib dante-server microsocks curl util-linux
+    vsftpd python3-pyftpdlib dante-server microsocks openssh-server openssl curl util-linux
     # the feed test reads the published Atom feed with a real feed parser
     python3-feedparser
 )

@@ -45,6 +45,7 @@ const Command kCommands[] = {
     {"actOptions", "Tools", "&Options ...", "Customize Wren", "", "options"},
     {"actPublish", "Tools", "&Publish Entries", "Publish latest entries to web site/s", "", "publish"},
     {"actArchive", "Tools", "Publish &Archives ...", "Publish older entries as archive files", "", ""},
+    {"actSendAll", "Tools", "Send all files", "Publish latest entries and send every page, changed or not", "", ""},
     {"actPurge", "Tools", "Purge Entries ...", "Remove specific entries from the current journal", "", ""},
     {"actBrowse", "Tools", "Browse Site", "Launch the default browser to display current journal", "", "browse"},
     {"actSpell", "Tools", "Spell Check", "", "F7", ""},

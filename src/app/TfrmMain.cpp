@@ -1,6 +1,7 @@
 #include "TfrmMain.h"
 
 #include "base/DataDirectory.h"
+#include "base/PrivateFiles.h"
 #include "base/Prompt.h"
 #include "app/TdlgAbout.h"
 #include "app/TdlgCustomize.h"
@@ -31,6 +32,8 @@
 #include "publish/EntryPreview.h"
 #include "publish/TdlgArchive.h"
 #include "transfer/CurlFtpClient.h"
+#include "transfer/KnownHosts.h"
+#include "transfer/UploadRecord.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -249,8 +252,8 @@ void TfrmMain::buildMenus()
     journal->addSeparator();
     journal->addAction(a["actNewJournal"]);
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
-    for (const char *name : {"actJournals", "actOptions", "actPublish", "actArchive", "actPurge", "actBrowse", "-",
-                             "actSpell", "actThes", "actSpellOpt"})
+    for (const char *name : {"actJournals", "actOptions", "actPublish", "actSendAll", "actArchive", "actPurge",
+                             "actBrowse", "-", "actSpell", "actThes", "actSpellOpt"})
         *name == '-' ? (void)tools->addSeparator() : tools->addAction(a[QLatin1String(name)]);
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->addAction(a["actReadMe"]);
@@ -280,6 +283,7 @@ void TfrmMain::buildMenus()
     on("actDel", &TfrmMain::actDelExecute);
     on("actPublish", &TfrmMain::actPublishExecute);
     on("actArchive", &TfrmMain::actArchiveExecute);
+    on("actSendAll", &TfrmMain::actSendAllExecute);
     on("actOptions", &TfrmMain::actOptionsExecute);
     on("actBrowse", &TfrmMain::actBrowseExecute);
     on("actReadMe", &TfrmMain::actReadMeExecute);
@@ -418,6 +422,7 @@ bool TfrmMain::FormCreate()
 
     try {
         m_staging = StagingDirectory::prepare(m_paths.tempBase);
+        const PrivateFiles privateFiles = PrivateFiles::of(m_paths.dataDir, m_settings.path());
         const DataVersion::Result version = DataVersion::check(m_settings, m_paths.dataDir);
         if (!version.message.isEmpty())
             Prompt::inform(this, version.message);
@@ -427,6 +432,8 @@ bool TfrmMain::FormCreate()
         DataVersion::createMissingTables(m_paths.dataDir);
         m_db.open(m_paths.dataDir, m_staging.path());
         backupIfDue();
+        for (const QString &line : privateFiles.secure())
+            log(line);
 
         m_tblNames = std::make_unique<TableHandle>(m_db, QStringLiteral("Names"));
         m_tblNames->open();
@@ -437,6 +444,8 @@ bool TfrmMain::FormCreate()
         m_entries->requery();
         m_firewall = LoadFirewall(m_settings);
         m_ftp->setFirewall(m_firewall);
+        m_knownHosts = std::make_unique<KnownHosts>(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.hosts")));
+        m_ftp->setKnownHosts(m_knownHosts.get());
     } catch (const WrenError &error) {
         Prompt::inform(this, error.message());
         return false;
@@ -678,6 +687,17 @@ void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer
 {
     auto sink = [this](const QString &line) { log(line); };
     SiteTransfer transfer(m_staging.path(), sink, m_ftp.get());
+    transfer.setKnownHosts(m_knownHosts.get());
+    std::unique_ptr<UploadRecord> record;
+    try {
+        record = std::make_unique<UploadRecord>(QDir(m_paths.dataDir).filePath(QStringLiteral("Transfer.DAT")));
+        transfer.setRecord(record.get(), m_sendAll);
+    } catch (const WrenError &error) {
+        log(error.message() + QStringLiteral(": every page is sent"));
+    }
+    transfer.trustNewHost = [this](const HostKeyFailure &failure) {
+        return Prompt::ask(this, SiteTransfer::trustQuestion(failure), QStringLiteral("Unknown Site Key"));
+    };
     transfer.progress = [this](int sent, int planned, const QString &name) {
         m_progressBar->setRange(0, planned);
         m_progressBar->setValue(sent - 1);
@@ -697,7 +717,7 @@ void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer
                        transfer,
                        pending,
                        sink};
-    const QStringList blocked{"actPublish", "actArchive", "actPurge", "actJournals", "actFileMan"};
+    const QStringList blocked{"actPublish", "actSendAll", "actArchive", "actPurge", "actJournals", "actFileMan"};
     QHash<QString, bool> wasEnabled;
     for (const QString &name : blocked) {
         wasEnabled[name] = m_actions[name]->isEnabled();
@@ -746,6 +766,13 @@ void TfrmMain::actPublishExecute()
         const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         runPublishing([](PublishRun &run, SiteTransfer &) { run.PublishEntry(); });
     });
+}
+
+void TfrmMain::actSendAllExecute()
+{
+    m_sendAll = true;
+    const auto reset = qScopeGuard([this] { m_sendAll = false; });
+    actPublishExecute();
 }
 
 void TfrmMain::actArchiveExecute()

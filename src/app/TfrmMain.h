@@ -19,6 +19,7 @@
 
 class EntryGridModel;
 class CurlFtpClient;
+class KnownHosts;
 class EntryList;
 class RecoveryWriter;
 class QLabel;
@@ -115,6 +116,8 @@ public:
     bool isPublishing() const { return m_activeTransfer != nullptr; }
     void stopPublishing();
     void actArchiveExecute();
+    // Publishes as actPublish does, sending every page whatever the upload record says.
+    void actSendAllExecute();
     void actOptionsExecute();
     void actBrowseExecute();
     void actReadMeExecute();
@@ -227,6 +230,8 @@ private:
     QAction *mnuTrayClose = nullptr; // in the tray menu and the File menu
     QMenu *m_mnuFile = nullptr;
     std::unique_ptr<CurlFtpClient> m_ftp;     // the one FTP session, kept between runs
+    std::unique_ptr<KnownHosts> m_knownHosts; // the trusted site keys, Wren.hosts
+    bool m_sendAll = false;                   // the next run ignores the upload record
     SiteTransfer *m_activeTransfer = nullptr; // set while a publish or archive run works
     bool m_closeAfterRun = false;
     QLabel *m_progressLabel = nullptr;

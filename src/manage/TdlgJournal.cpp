@@ -6,6 +6,7 @@
 #include "base/WrenError.h"
 #include "editor/HtmlSyntaxHighlighter.h"
 #include "publish/Designs.h"
+#include "transfer/SiteAddress.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -150,9 +151,33 @@ QWidget *TdlgJournal::sitesPage()
     DBEdit4 = lineEdit("Password to access FTP site");
     DBEdit4->setEchoMode(QLineEdit::Password);
     dbFTP = checkBox("Is this an FTP site or a Local directory?");
+    // The protocol is the scheme in front of the host; the drop-down writes it
+    // there, and follows the host as it is typed or read.
+    cmbProtocol = new QComboBox;
+    cmbProtocol->setToolTip(QStringLiteral("How to reach the site: plain FTP, FTP over TLS, or SFTP over SSH"));
+    const std::pair<const char *, SiteKind> protocols[] = {{"FTP", SiteKind::Ftp},
+                                                           {"FTP with TLS (explicit)", SiteKind::Ftpes},
+                                                           {"FTP with TLS (implicit)", SiteKind::Ftps},
+                                                           {"SFTP (SSH)", SiteKind::Sftp}};
+    for (const auto &[caption, kind] : protocols)
+        cmbProtocol->addItem(QLatin1String(caption), static_cast<int>(kind));
+    connect(cmbProtocol, &QComboBox::activated, this, [this](int index) {
+        const QString host =
+            SiteAddress::withKind(DBEdit1->text(), static_cast<SiteKind>(cmbProtocol->itemData(index).toInt()));
+        if (host == DBEdit1->text())
+            return;
+        DBEdit1->setText(host);
+        Q_EMIT DBEdit1->textEdited(host);
+    });
+    connect(DBEdit1, &QLineEdit::textChanged, this, [this](const QString &host) {
+        cmbProtocol->setCurrentIndex(cmbProtocol->findData(static_cast<int>(SiteAddress::kindOf(host))));
+    });
+    auto *hostRow = new QHBoxLayout;
+    hostRow->addWidget(DBEdit1, 1);
+    hostRow->addWidget(cmbProtocol);
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Site Name"), dbSiteName);
-    form->addRow(QStringLiteral("FTP Site"), DBEdit1);
+    form->addRow(QStringLiteral("FTP Site"), hostRow);
     form->addRow(QStringLiteral("Port"), DBEdit2);
     form->addRow(QStringLiteral("Login"), DBEdit3);
     form->addRow(QStringLiteral("Password"), DBEdit4);

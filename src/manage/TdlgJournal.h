@@ -53,6 +53,7 @@ public:
     RecordNavigator *navSites, *navTemplate, *navNames;
     QLineEdit *dbSiteName, *DBEdit1, *DBEdit2, *DBEdit3, *DBEdit4;
     QCheckBox *dbFTP;
+    QComboBox *cmbProtocol; // the scheme of the host: FTP, FTP with TLS, SFTP
     QLineEdit *dbTmpName, *edRemote;
     QPushButton *btnTemp, *btnDesign;
     QPlainTextEdit *dbTemplate;

@@ -1,10 +1,19 @@
 #include "CurlFtpClient.h"
 
+#include "transfer/KnownHosts.h"
+
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QIODevice>
+#include <QRegularExpression>
 #include <QUrl>
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
 #include <netdb.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -28,11 +37,11 @@ size_t onReply(char *data, size_t size, size_t count, void *user)
         line.chop(1);
     if (line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
         std::isdigit(static_cast<unsigned char>(line[1])) && std::isdigit(static_cast<unsigned char>(line[2])))
-        *lastReply = QString::fromLatin1(line);
+        *lastReply = QString::fromUtf8(line);
     return bytes;
 }
 
-// Commands sent to the server, for the trace.
+// Commands sent to the server, for the trace. The password never shows.
 int onDebug(CURL *, curl_infotype type, char *data, size_t size, void *user)
 {
     if (type != CURLINFO_HEADER_OUT)
@@ -61,9 +70,16 @@ int onSocket(void *, curl_socket_t socket, curlsocktype)
 
 size_t onRead(char *buffer, size_t size, size_t count, void *user)
 {
-    auto *file = static_cast<QFile *>(user);
+    auto *file = static_cast<QIODevice *>(user);
     const qint64 got = file->read(buffer, static_cast<qint64>(size * count));
     return got < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(got);
+}
+
+// What a download brings (a directory listing) is kept.
+size_t onWrite(char *data, size_t size, size_t count, void *user)
+{
+    static_cast<QByteArray *>(user)->append(data, static_cast<qsizetype>(size * count));
+    return size * count;
 }
 
 bool holdsLineBreak(const QString &text)
@@ -76,7 +92,141 @@ bool isReplyText(const QString &reply)
     return reply.size() >= 3 && (reply[0] == u'4' || reply[0] == u'5');
 }
 
+bool isAddress(const QString &host)
+{
+    unsigned char buffer[16];
+    const QByteArray text = host.toLatin1();
+    return ::inet_pton(AF_INET, text.constData(), buffer) == 1 || ::inet_pton(AF_INET6, text.constData(), buffer) == 1;
+}
+
+// A SOCKS refusal in the proxy's own terms, after libcurl's text that ends in
+// the bare reply code.
+QString withProxyWords(const QString &text)
+{
+    static const QRegularExpression code(QStringLiteral("SOCKS([45]).*\\((\\d+)\\)\\.?$"));
+    const QRegularExpressionMatch m = code.match(text);
+    if (!m.hasMatch())
+        return text;
+    const int reply = m.captured(2).toInt();
+    const char *words = nullptr;
+    if (m.captured(1) == u'5') {
+        static const char *const socks5[] = {nullptr,
+                                             "general failure of the proxy",
+                                             "connection not allowed by ruleset",
+                                             "network unreachable",
+                                             "host unreachable",
+                                             "connection refused",
+                                             "TTL expired",
+                                             "command not supported",
+                                             "address type not supported"};
+        if (reply >= 1 && reply <= 8)
+            words = socks5[reply];
+    } else if (reply == 91) {
+        words = "request rejected or failed";
+    } else if (reply == 92) {
+        words = "request rejected: the proxy cannot reach the client's identd";
+    } else if (reply == 93) {
+        words = "request rejected: the user ID was refused";
+    }
+    return words ? text + QStringLiteral(": the proxy answered ") + QLatin1String(words) : text;
+}
+
+QString hexFingerprint(const unsigned char *digest, unsigned int size)
+{
+    QStringList bytes;
+    for (unsigned int i = 0; i < size; ++i)
+        bytes << QStringLiteral("%1").arg(digest[i], 2, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("SHA256:") + bytes.join(u':');
+}
+
+int checkIndex()
+{
+    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+// OpenSSL's verdict on each certificate of the chain. The chain's verdict is
+// gathered over the levels; at the server's own certificate the name is
+// checked, and a certificate the authorities do not vouch for must be the one
+// the known hosts hold.
+int onVerify(int ok, X509_STORE_CTX *store)
+{
+    auto *ssl = static_cast<SSL *>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+    auto *check = static_cast<CurlFtpClient::HostCheck *>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), checkIndex()));
+    if (!check)
+        return ok;
+    if (!ok)
+        check->chainOk = false;
+    if (X509_STORE_CTX_get_error_depth(store) > 0)
+        return 1;
+    X509 *cert = X509_STORE_CTX_get_current_cert(store);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    X509_digest(cert, EVP_sha256(), digest, &size);
+    const QString fingerprint = hexFingerprint(digest, size);
+    const QByteArray host = check->host.toUtf8();
+    const bool nameOk = isAddress(check->host) ? X509_check_ip_asc(cert, host.constData(), 0) == 1
+                                               : X509_check_host(cert, host.constData(), host.size(), 0, nullptr) == 1;
+    if (check->chainOk && ok && nameOk) {
+        check->outcome = CurlFtpClient::HostCheck::Outcome::Trusted;
+        return 1;
+    }
+    if (check->matchesKnown(fingerprint)) {
+        X509_STORE_CTX_set_error(store, X509_V_OK);
+        return 1;
+    }
+    return 0;
+}
+
+CURLcode onSslContext(CURL *, void *context, void *user)
+{
+    auto *ctx = static_cast<SSL_CTX *>(context);
+    auto *check = static_cast<CurlFtpClient::HostCheck *>(user);
+    check->chainOk = true;
+    SSL_CTX_set_ex_data(ctx, checkIndex(), check);
+    SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, onVerify);
+    return CURLE_OK;
+}
+
+// Every SSH host key is checked against the known hosts; the fingerprint is
+// the one OpenSSH prints, SHA256 and the digest in unpadded base64.
+int onHostKey(void *user, int, const char *key, size_t size)
+{
+    auto *check = static_cast<CurlFtpClient::HostCheck *>(user);
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArray(key, static_cast<qsizetype>(size)), QCryptographicHash::Sha256);
+    const QString fingerprint =
+        QStringLiteral("SHA256:") + QString::fromLatin1(digest.toBase64(QByteArray::OmitTrailingEquals));
+    return check->matchesKnown(fingerprint) ? CURLKHMATCH_OK : CURLKHMATCH_MISMATCH;
+}
+
+QString quoted(const QString &path)
+{
+    QString text = path;
+    text.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
+    return u'"' + text + u'"';
+}
+
+QString parentOf(const QString &directory)
+{
+    const qsizetype slash = directory.lastIndexOf(u'/');
+    return slash <= 0 ? QStringLiteral("/") : directory.left(slash);
+}
+
 } // namespace
+
+bool CurlFtpClient::HostCheck::matchesKnown(const QString &seen)
+{
+    fingerprint = seen;
+    const std::optional<QString> entry = known ? known->find(host, port, kind) : std::nullopt;
+    stored = entry.value_or(QString());
+    if (entry && *entry == seen) {
+        outcome = Outcome::Trusted;
+        return true;
+    }
+    outcome = entry ? Outcome::Changed : Outcome::Unknown;
+    return false;
+}
 
 CurlFtpClient::CurlFtpClient()
 {
@@ -94,12 +244,19 @@ void CurlFtpClient::setTimeouts(int connectSeconds, int stallSeconds)
     m_stallSeconds = stallSeconds;
 }
 
+QString CurlFtpClient::temporaryName(const QString &remoteName)
+{
+    return u'.' + remoteName + QStringLiteral(".wren-part");
+}
+
 void CurlFtpClient::resetHandle()
 {
     if (m_multi)
         curl_multi_cleanup(m_multi);
     if (m_easy)
         curl_easy_cleanup(m_easy);
+    curl_slist_free_all(m_resolve);
+    m_resolve = nullptr;
     m_multi = nullptr;
     m_easy = nullptr;
     m_connected = false;
@@ -110,24 +267,33 @@ void CurlFtpClient::disconnect()
     resetHandle();
 }
 
-QString CurlFtpClient::baseUrl() const
+QByteArray CurlFtpClient::urlFor(const QString &path) const
 {
     QUrl url;
-    url.setScheme(QStringLiteral("ftp"));
-    url.setHost(m_host);
-    url.setPort(m_port);
-    url.setPath(QStringLiteral("/"));
-    return url.toString(QUrl::FullyEncoded);
+    url.setScheme(m_address.kind == SiteKind::Sftp   ? QStringLiteral("sftp")
+                  : m_address.kind == SiteKind::Ftps ? QStringLiteral("ftps")
+                                                     : QStringLiteral("ftp"));
+    url.setHost(m_address.host);
+    if (m_address.port > 0)
+        url.setPort(m_address.port);
+    url.setPath(path);
+    return url.toString(QUrl::FullyEncoded).toUtf8();
+}
+
+QString CurlFtpClient::sftpPath(const QString &name) const
+{
+    return (m_sftpDir.endsWith(u'/') ? m_sftpDir : m_sftpDir + u'/') + name;
 }
 
 void CurlFtpClient::applyCommon(bool passive)
 {
     CURL *h = m_easy;
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp");
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, m_errorText);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onReply);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &m_lastReply);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onWrite);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &m_download);
     curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, onDebug);
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, &m_trace);
     curl_easy_setopt(h, CURLOPT_VERBOSE, m_trace ? 1L : 0L);
@@ -151,13 +317,96 @@ void CurlFtpClient::applyCommon(bool passive)
     }
 }
 
+void CurlFtpClient::applySecurity()
+{
+    CURL *h = m_easy;
+    m_check.host = m_address.host;
+    m_check.port = m_address.port;
+    m_check.kind = SiteAddress::kindName(m_address.kind);
+    m_check.known = m_knownHosts;
+    m_check.outcome = HostCheck::Outcome::None;
+    switch (m_address.kind) {
+    case SiteKind::Ftp:
+        curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp");
+        break;
+    case SiteKind::Ftps:
+    case SiteKind::Ftpes:
+        curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
+        curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+        // Servers that want each data connection to resume the control
+        // connection's TLS session (vsftpd's default) refuse now and then the
+        // data connections of libcurl 7.88 under TLS 1.3, whose session
+        // tickets arrive late ("522 SSL connection failed: session reuse
+        // required"); TLS 1.2 resumes every time.
+        curl_easy_setopt(h, CURLOPT_SSLVERSION,
+                         static_cast<long>(CURL_SSLVERSION_TLSv1_2) | static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
+        // The name is checked with the chain in onVerify, so that a
+        // certificate the user trusted by its fingerprint passes whole.
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+        curl_easy_setopt(h, CURLOPT_SSL_CTX_FUNCTION, onSslContext);
+        curl_easy_setopt(h, CURLOPT_SSL_CTX_DATA, &m_check);
+        break;
+    case SiteKind::Sftp:
+        curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "sftp");
+        curl_easy_setopt(h, CURLOPT_SSH_HOSTKEYFUNCTION, onHostKey);
+        curl_easy_setopt(h, CURLOPT_SSH_HOSTKEYDATA, &m_check);
+        break;
+    }
+}
+
+// The host name is looked up once, here, and libcurl is given the addresses:
+// a failure is then named from this look-up. A proxy that resolves names
+// itself (SOCKS 4A and 5) is left to do so.
+void CurlFtpClient::resolveFirst()
+{
+    const bool proxyResolves = m_viaProxy && m_firewall.socks != FirewallSettings::Socks::Version4;
+    if (proxyResolves || isAddress(m_address.host))
+        return;
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    const int status = ::getaddrinfo(m_address.host.toUtf8().constData(), nullptr, &hints, &found);
+    if (status != 0 || !found) {
+        if (found)
+            ::freeaddrinfo(found);
+        resetHandle();
+        throw FtpFailure(status == EAI_NODATA ? QStringLiteral("Valid name, no data record of requested type")
+                                              : QStringLiteral("Host not found"));
+    }
+    QStringList addresses;
+    for (addrinfo *a = found; a; a = a->ai_next) {
+        char text[INET6_ADDRSTRLEN] = {};
+        const void *raw = a->ai_family == AF_INET6
+                              ? static_cast<const void *>(&reinterpret_cast<sockaddr_in6 *>(a->ai_addr)->sin6_addr)
+                              : static_cast<const void *>(&reinterpret_cast<sockaddr_in *>(a->ai_addr)->sin_addr);
+        if (::inet_ntop(a->ai_family, raw, text, sizeof text)) {
+            const QString address = QString::fromLatin1(text);
+            const QString entry = a->ai_family == AF_INET6 ? u'[' + address + u']' : address;
+            if (!addresses.contains(entry))
+                addresses << entry;
+        }
+    }
+    ::freeaddrinfo(found);
+    const int port = m_address.port > 0 ? m_address.port : SiteAddress::defaultPort(m_address.kind);
+    const QByteArray line = QStringLiteral("%1:%2:%3").arg(m_address.host).arg(port).arg(addresses.join(u',')).toUtf8();
+    m_resolve = curl_slist_append(nullptr, line.constData());
+    curl_easy_setopt(m_easy, CURLOPT_RESOLVE, m_resolve);
+}
+
 int CurlFtpClient::perform()
 {
     m_lastReply.clear();
+    m_download.clear();
     m_errorText[0] = '\0';
     curl_multi_add_handle(m_multi, m_easy);
     int running = 1;
+    bool aborted = false;
     while (running) {
+        if (m_abort) {
+            aborted = true;
+            break;
+        }
         if (curl_multi_perform(m_multi, &running) != CURLM_OK)
             break;
         if (!running)
@@ -166,10 +415,10 @@ int CurlFtpClient::perform()
         if (m_idle)
             m_idle();
     }
-    CURLcode result = CURLE_OK;
+    CURLcode result = aborted ? CURLE_ABORTED_BY_CALLBACK : CURLE_OK;
     int left = 0;
     while (CURLMsg *message = curl_multi_info_read(m_multi, &left)) {
-        if (message->msg == CURLMSG_DONE && message->easy_handle == m_easy)
+        if (message->msg == CURLMSG_DONE && message->easy_handle == m_easy && !aborted)
             result = message->data.result;
     }
     curl_multi_remove_handle(m_multi, m_easy);
@@ -177,50 +426,31 @@ int CurlFtpClient::perform()
 }
 
 QString CurlFtpClient::describe(int code, long osErrno, const QString &lastReply, const QString &errorText,
-                                bool connecting, const QString &host)
+                                bool connecting)
 {
     const QString whole =
         errorText.isEmpty() ? QString::fromLatin1(curl_easy_strerror(static_cast<CURLcode>(code))) : errorText;
     switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST: {
-        addrinfo hints{};
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo *found = nullptr;
-        const int status = ::getaddrinfo(host.toUtf8().constData(), nullptr, &hints, &found);
-        if (found)
-            ::freeaddrinfo(found);
-#ifdef EAI_NODATA
-        if (status == EAI_NODATA)
-            return QStringLiteral("Valid name, no data record of requested type");
-#endif
-        Q_UNUSED(status);
+    case CURLE_COULDNT_RESOLVE_HOST:
         return QStringLiteral("Host not found");
-    }
     case CURLE_COULDNT_CONNECT:
         if (osErrno == ECONNREFUSED)
             return QStringLiteral("Connection refused");
         if (osErrno == ETIMEDOUT)
             return QStringLiteral("Timed out");
-        return whole;
+        return withProxyWords(whole);
     case CURLE_OPERATION_TIMEDOUT:
-        if (osErrno == ETIMEDOUT)
-            return QStringLiteral("Timed out");
+        // libcurl reports a "421" of the server as a time-out: the server's
+        // own words say more.
+        if (isReplyText(lastReply))
+            return lastReply;
         return connecting ? QStringLiteral("Connect timed out.") : QStringLiteral("Timed out");
-    case CURLE_LOGIN_DENIED:
-    case CURLE_UPLOAD_FAILED:
-    case CURLE_QUOTE_ERROR:
-    case CURLE_REMOTE_ACCESS_DENIED:
-    case CURLE_FTP_COULDNT_USE_REST:
-    case CURLE_FTP_PORT_FAILED:
-    case CURLE_FTP_ACCEPT_FAILED:
-    case CURLE_FTP_WEIRD_PASV_REPLY:
-    case CURLE_FTP_WEIRD_227_FORMAT:
-    case CURLE_FTP_CANT_GET_HOST:
-    case CURLE_WEIRD_SERVER_REPLY:
-    case CURLE_REMOTE_FILE_NOT_FOUND:
-        return isReplyText(lastReply) ? lastReply : whole;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return QStringLiteral("Stopped by the user");
+    case CURLE_PROXY:
+        return withProxyWords(whole);
     default:
-        return whole;
+        return isReplyText(lastReply) ? lastReply : whole;
     }
 }
 
@@ -231,14 +461,26 @@ void CurlFtpClient::fail(int code)
         curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &osErrno);
     const bool connecting = m_connecting;
     m_connecting = false;
-    const QString message =
-        describe(code, osErrno, m_lastReply, QString::fromLocal8Bit(m_errorText), connecting, m_host);
+    if (m_check.outcome == HostCheck::Outcome::Unknown || m_check.outcome == HostCheck::Outcome::Changed) {
+        const HostCheck seen = m_check;
+        resetHandle();
+        const QString where = QStringLiteral("%1 port %2 (%3)").arg(seen.host).arg(seen.port).arg(seen.kind);
+        const bool changed = seen.outcome == HostCheck::Outcome::Changed;
+        const QString message =
+            changed ? QStringLiteral("The host's key has changed: %1 now shows %2, the known hosts hold %3; refused")
+                          .arg(where, seen.fingerprint, seen.stored)
+                    : QStringLiteral("Unknown host key of %1: %2; not trusted").arg(where, seen.fingerprint);
+        throw HostKeyFailure(message, seen.host, seen.port, seen.kind, seen.fingerprint, changed);
+    }
+    const QString message = describe(code, osErrno, m_lastReply, QString::fromLocal8Bit(m_errorText), connecting);
     // A refused command leaves the control connection as it was; anything
     // else may have broken it, and a later step must not reconnect silently
     // into the login directory.
     const bool sessionIntact = code == CURLE_UPLOAD_FAILED || code == CURLE_QUOTE_ERROR ||
                                code == CURLE_REMOTE_ACCESS_DENIED || code == CURLE_READ_ERROR ||
-                               code == CURLE_ABORTED_BY_CALLBACK;
+                               code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_REMOTE_DISK_FULL ||
+                               (code == CURLE_FTP_COULDNT_RETR_FILE && isReplyText(m_lastReply)) ||
+                               (code == CURLE_PARTIAL_FILE && isReplyText(m_lastReply));
     if (connecting || !sessionIntact)
         resetHandle();
     throw FtpFailure(message);
@@ -262,17 +504,42 @@ void CurlFtpClient::connectTo(const QString &host, const QString &login, int por
     m_password = password;
     m_port = port;
     m_note.clear();
+    m_address = SiteAddress::parse(host, port);
+    if (!m_address.problem.isEmpty())
+        throw FtpFailure(m_address.problem);
+    if (holdsLineBreak(host) || holdsLineBreak(login) || holdsLineBreak(password))
+        throw FtpFailure(QStringLiteral("The site's host, login or password holds a line break"));
+
+    // An SFTP login without a password offers the user's agent and key files.
+    QStringList keys{QString()};
+    if (m_address.kind == SiteKind::Sftp && password.isEmpty()) {
+        const QDir ssh(QDir::homePath() + QStringLiteral("/.ssh"));
+        for (const char *name : {"id_ed25519", "id_ecdsa", "id_rsa"})
+            if (ssh.exists(QLatin1String(name)))
+                keys << ssh.filePath(QLatin1String(name));
+    }
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        try {
+            logIn(keys[i]);
+            return;
+        } catch (const HostKeyFailure &) {
+            throw;
+        } catch (const FtpFailure &) {
+            if (i + 1 == keys.size())
+                throw;
+        }
+    }
+}
+
+void CurlFtpClient::logIn(const QString &keyFile)
+{
+    resetHandle();
     m_easy = curl_easy_init();
     m_multi = curl_multi_init();
     if (!m_easy || !m_multi) {
         resetHandle();
         throw FtpFailure(QStringLiteral("Out of memory"));
     }
-    if (holdsLineBreak(host) || holdsLineBreak(login) || holdsLineBreak(password)) {
-        resetHandle();
-        throw FtpFailure(QStringLiteral("The site's host, login or password holds a line break"));
-    }
-
     m_viaProxy = m_firewall.socks != FirewallSettings::Socks::None;
     if (m_viaProxy) {
         const char *scheme = m_firewall.socks == FirewallSettings::Socks::Version4    ? "socks4"
@@ -290,20 +557,44 @@ void CurlFtpClient::connectTo(const QString &host, const QString &login, int por
             curl_easy_setopt(m_easy, CURLOPT_PROXYUSERNAME, m_proxyUser.constData());
             curl_easy_setopt(m_easy, CURLOPT_PROXYPASSWORD, m_proxyPass.constData());
         }
-        if (!m_firewall.passive)
+        if (!m_firewall.passive && m_address.kind != SiteKind::Sftp)
             m_note = QStringLiteral("Using passive transfers: active data connections cannot pass the SOCKS proxy");
     }
-    m_url = baseUrl().toUtf8();
-    m_user = login.toUtf8();
-    m_pass = password.toUtf8();
+    // libcurl cannot announce an active data connection on a TLS control
+    // connection (its PORT command fails before anything is sent).
+    if (!m_viaProxy && !m_firewall.passive && m_address.isTls())
+        m_note = QStringLiteral("Using passive transfers: active data connections are not available over TLS");
+    resolveFirst();
+    m_url = urlFor(QStringLiteral("/"));
+    m_user = m_login.toUtf8();
+    m_pass = m_password.toUtf8();
     curl_easy_setopt(m_easy, CURLOPT_URL, m_url.constData());
     curl_easy_setopt(m_easy, CURLOPT_USERNAME, m_user.constData());
     curl_easy_setopt(m_easy, CURLOPT_PASSWORD, m_pass.constData());
-    applyCommon(m_firewall.passive || m_viaProxy);
+    applySecurity();
+    applyCommon(m_firewall.passive || m_viaProxy || m_address.isTls());
 
-    // Log in, then binary type and the system question.
-    curl_slist *commands = curl_slist_append(nullptr, "*TYPE I");
-    commands = curl_slist_append(commands, "*SYST");
+    curl_slist *commands = nullptr;
+    if (m_address.kind == SiteKind::Sftp) {
+        if (!m_password.isEmpty()) {
+            curl_easy_setopt(m_easy, CURLOPT_SSH_AUTH_TYPES,
+                             static_cast<long>(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+        } else if (keyFile.isEmpty()) {
+            curl_easy_setopt(m_easy, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_AGENT));
+        } else {
+            m_keyFile = QFile::encodeName(keyFile);
+            curl_easy_setopt(m_easy, CURLOPT_SSH_AUTH_TYPES,
+                             static_cast<long>(CURLSSH_AUTH_AGENT | CURLSSH_AUTH_PUBLICKEY));
+            curl_easy_setopt(m_easy, CURLOPT_SSH_PRIVATE_KEYFILE, m_keyFile.constData());
+            curl_easy_setopt(m_easy, CURLOPT_SSH_PUBLIC_KEYFILE, "");
+        }
+        // The login directory, as the server names it.
+        commands = curl_slist_append(nullptr, "pwd");
+    } else {
+        // Log in, then binary type and the system question.
+        commands = curl_slist_append(nullptr, "*TYPE I");
+        commands = curl_slist_append(commands, "*SYST");
+    }
     curl_easy_setopt(m_easy, CURLOPT_QUOTE, commands);
     curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
     m_connecting = true;
@@ -313,19 +604,31 @@ void CurlFtpClient::connectTo(const QString &host, const QString &login, int por
     if (result != CURLE_OK)
         fail(result);
     m_connecting = false;
+    if (m_address.kind == SiteKind::Sftp) {
+        const qsizetype first = m_lastReply.indexOf(u'"');
+        const qsizetype second = first < 0 ? -1 : m_lastReply.indexOf(u'"', first + 1);
+        m_sftpDir = second < 0 ? QStringLiteral("/") : m_lastReply.mid(first + 1, second - first - 1);
+    }
     curl_easy_getinfo(m_easy, CURLINFO_LOCAL_PORT, &m_controlPort);
     m_connected = true;
 }
 
-long CurlFtpClient::command(const QString &text)
+long CurlFtpClient::command(const QStringList &texts)
 {
     if (!m_connected)
         throw FtpFailure(QStringLiteral("Not connected."));
-    if (holdsLineBreak(text))
-        throw FtpFailure(QStringLiteral("A command may not hold a line break: ") + text.simplified());
-    applyCommon(m_firewall.passive || m_viaProxy);
-    const QByteArray line = "*" + text.toUtf8();
-    curl_slist *commands = curl_slist_append(nullptr, line.constData());
+    curl_slist *commands = nullptr;
+    for (const QString &text : texts) {
+        if (holdsLineBreak(text)) {
+            curl_slist_free_all(commands);
+            throw FtpFailure(QStringLiteral("A command may not hold a line break: ") + text.simplified());
+        }
+        // FTP replies are judged here, so libcurl keeps the session on an
+        // error reply; SFTP commands report their own failure.
+        const QByteArray line = m_address.kind == SiteKind::Sftp ? text.toUtf8() : "*" + text.toUtf8();
+        commands = curl_slist_append(commands, line.constData());
+    }
+    applyCommon(m_firewall.passive || m_viaProxy || m_address.isTls());
     curl_easy_setopt(m_easy, CURLOPT_URL, m_url.constData());
     curl_easy_setopt(m_easy, CURLOPT_UPLOAD, 0L);
     curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
@@ -343,7 +646,11 @@ long CurlFtpClient::command(const QString &text)
 
 QString CurlFtpClient::printWorkingDirectory()
 {
-    const long code = command(QStringLiteral("PWD"));
+    if (!m_connected)
+        throw FtpFailure(QStringLiteral("Not connected."));
+    if (m_address.kind == SiteKind::Sftp)
+        return m_sftpDir;
+    const long code = command({QStringLiteral("PWD")});
     if (code >= 400 || code == 0)
         throw FtpFailure(m_lastReply.isEmpty() ? QStringLiteral("No reply to PWD") : m_lastReply);
     const qsizetype first = m_lastReply.indexOf(u'"');
@@ -355,14 +662,100 @@ QString CurlFtpClient::printWorkingDirectory()
 
 void CurlFtpClient::changeUp()
 {
-    command(QStringLiteral("CDUP")); // an error reply is no failure here
+    if (!m_connected)
+        throw FtpFailure(QStringLiteral("Not connected."));
+    if (m_address.kind == SiteKind::Sftp) {
+        m_sftpDir = parentOf(m_sftpDir);
+        return;
+    }
+    command({QStringLiteral("CDUP")}); // an error reply is no failure here
 }
 
 void CurlFtpClient::changeDirectory(const QString &directory)
 {
-    const long code = command(QStringLiteral("CWD ") + directory);
-    if (code >= 400 || code == 0)
-        throw FtpFailure(m_lastReply.isEmpty() ? QStringLiteral("No reply to CWD") : m_lastReply);
+    if (m_address.kind != SiteKind::Sftp) {
+        const long code = command({QStringLiteral("CWD ") + directory});
+        if (code >= 400 || code == 0)
+            throw FtpFailure(m_lastReply.isEmpty() ? QStringLiteral("No reply to CWD") : m_lastReply);
+        return;
+    }
+    if (!m_connected)
+        throw FtpFailure(QStringLiteral("Not connected."));
+    // SFTP has no current directory: the session keeps one, after reading
+    // the directory once to know it is there.
+    QString target = directory.startsWith(u'/') ? directory : sftpPath(directory);
+    while (target.size() > 1 && target.endsWith(u'/'))
+        target.chop(1);
+    applyCommon(false);
+    const QByteArray url = urlFor(target == u'/' ? target : target + u'/');
+    curl_easy_setopt(m_easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(m_easy, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_DIRLISTONLY, 1L);
+    const int result = perform();
+    curl_easy_setopt(m_easy, CURLOPT_DIRLISTONLY, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_URL, m_url.constData());
+    if (result != CURLE_OK)
+        fail(result);
+    checkSameConnection();
+    m_sftpDir = target;
+}
+
+void CurlFtpClient::upload(QIODevice &file, qint64 size, const QString &name)
+{
+    applyCommon(m_firewall.passive || m_viaProxy || m_address.isTls());
+    const QByteArray url =
+        m_address.kind == SiteKind::Sftp ? urlFor(sftpPath(name)) : m_url + QUrl::toPercentEncoding(name);
+    curl_easy_setopt(m_easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(m_easy, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_APPEND, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_READFUNCTION, onRead);
+    curl_easy_setopt(m_easy, CURLOPT_READDATA, &file);
+    curl_easy_setopt(m_easy, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
+    const int result = perform();
+    curl_easy_setopt(m_easy, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_READDATA, nullptr);
+    curl_easy_setopt(m_easy, CURLOPT_URL, m_url.constData());
+    if (result != CURLE_OK)
+        fail(result);
+    checkSameConnection();
+}
+
+qint64 CurlFtpClient::remoteSize(const QString &name)
+{
+    if (m_address.kind != SiteKind::Sftp) {
+        const long code = command({QStringLiteral("SIZE ") + name});
+        if (code != 213)
+            throw FtpFailure(m_lastReply.isEmpty() ? QStringLiteral("No reply to SIZE") : m_lastReply);
+        return m_lastReply.mid(4).trimmed().toLongLong();
+    }
+    applyCommon(false);
+    const QByteArray url = urlFor(sftpPath(name));
+    curl_easy_setopt(m_easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_FILETIME, 1L);
+    const int result = perform();
+    curl_easy_setopt(m_easy, CURLOPT_FILETIME, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_URL, m_url.constData());
+    if (result != CURLE_OK)
+        fail(result);
+    checkSameConnection();
+    curl_off_t size = -1;
+    curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size);
+    return size;
+}
+
+void CurlFtpClient::removeQuietly(const QString &name)
+{
+    try {
+        if (m_address.kind == SiteKind::Sftp)
+            command({QStringLiteral("*rm ") + quoted(sftpPath(name))});
+        else
+            command({QStringLiteral("DELE ") + name});
+    } catch (const FtpFailure &) {
+        // The store's own failure is the one to report.
+    }
 }
 
 void CurlFtpClient::store(const QString &localPath, const QString &remoteName)
@@ -375,20 +768,112 @@ void CurlFtpClient::store(const QString &localPath, const QString &remoteName)
     if (!file.open(QIODevice::ReadOnly))
         throw FtpFailure(QStringLiteral("Cannot open file %1: %2").arg(localPath, file.errorString()));
 
-    applyCommon(m_firewall.passive || m_viaProxy);
-    const QByteArray url = m_url + QUrl::toPercentEncoding(remoteName);
+    const QString temporary = temporaryName(remoteName);
+    try {
+        upload(file, file.size(), temporary);
+        const qint64 there = remoteSize(temporary);
+        if (there != file.size())
+            throw FtpFailure(QStringLiteral("The server holds %1 of the %2 bytes sent of %3; the old file stays")
+                                 .arg(there)
+                                 .arg(file.size())
+                                 .arg(remoteName));
+        if (m_address.kind == SiteKind::Sftp) {
+            // SFTP renames only onto a free name.
+            command({QStringLiteral("*rm ") + quoted(sftpPath(remoteName)),
+                     QStringLiteral("rename ") + quoted(sftpPath(temporary)) + u' ' + quoted(sftpPath(remoteName))});
+        } else {
+            long code = command({QStringLiteral("RNFR ") + temporary});
+            if (code < 400 && code != 0)
+                code = command({QStringLiteral("RNTO ") + remoteName});
+            if (code >= 400 || code == 0)
+                throw FtpFailure(m_lastReply.isEmpty() ? QStringLiteral("No reply to RNTO") : m_lastReply);
+        }
+    } catch (const FtpFailure &) {
+        if (m_connected)
+            removeQuietly(temporary);
+        throw;
+    }
+}
+
+int CurlFtpClient::download(const QByteArray &url, const char *request)
+{
+    applyCommon(m_firewall.passive || m_viaProxy || m_address.isTls());
     curl_easy_setopt(m_easy, CURLOPT_URL, url.constData());
     curl_easy_setopt(m_easy, CURLOPT_NOBODY, 0L);
-    curl_easy_setopt(m_easy, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(m_easy, CURLOPT_APPEND, 0L);
-    curl_easy_setopt(m_easy, CURLOPT_READFUNCTION, onRead);
-    curl_easy_setopt(m_easy, CURLOPT_READDATA, &file);
-    curl_easy_setopt(m_easy, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(file.size()));
-    const int result = perform();
     curl_easy_setopt(m_easy, CURLOPT_UPLOAD, 0L);
-    curl_easy_setopt(m_easy, CURLOPT_READDATA, nullptr);
+    curl_easy_setopt(m_easy, CURLOPT_CUSTOMREQUEST, request);
+    const int result = perform();
+    curl_easy_setopt(m_easy, CURLOPT_CUSTOMREQUEST, nullptr);
     curl_easy_setopt(m_easy, CURLOPT_URL, m_url.constData());
-    if (result != CURLE_OK)
-        fail(result);
+    return result;
+}
+
+std::optional<QHash<QString, qint64>> CurlFtpClient::listSizes()
+{
+    if (!m_connected)
+        throw FtpFailure(QStringLiteral("Not connected."));
+    if (m_address.kind == SiteKind::Sftp) {
+        const int result = download(urlFor(m_sftpDir == u'/' ? m_sftpDir : m_sftpDir + u'/'), nullptr);
+        if (result != CURLE_OK)
+            fail(result);
+        checkSameConnection();
+        return parseListing(m_download);
+    }
+    // The listing of the current directory: with no path libcurl sends the
+    // command without an argument.
+    int result = download(m_url, "MLSD");
+    if (result != CURLE_OK) {
+        try {
+            fail(result);
+        } catch (const FtpFailure &) {
+            if (!m_connected)
+                throw;
+        }
+        result = download(m_url, "LIST");
+        if (result != CURLE_OK)
+            fail(result);
+    }
     checkSameConnection();
+    return parseListing(m_download);
+}
+
+QHash<QString, qint64> CurlFtpClient::parseListing(const QByteArray &listing)
+{
+    QHash<QString, qint64> sizes;
+    for (QByteArray line : listing.split('\n')) {
+        while (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        const QString text = QString::fromUtf8(line);
+        if (line.contains(';') && text.contains(QLatin1String("type="), Qt::CaseInsensitive)) {
+            // MLSD: facts separated by ";", a blank, the name.
+            const qsizetype blank = text.indexOf(QLatin1String("; "));
+            if (blank < 0)
+                continue;
+            qint64 size = -1;
+            bool isFile = false;
+            for (const QString &fact : text.left(blank).split(u';')) {
+                const QString key = fact.section(u'=', 0, 0).toLower();
+                const QString value = fact.section(u'=', 1);
+                if (key == u"type")
+                    isFile = value.compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+                else if (key == u"size")
+                    size = value.toLongLong();
+            }
+            if (isFile && size >= 0)
+                sizes.insert(text.mid(blank + 2), size);
+            continue;
+        }
+        // The long form: mode, links, owner, group, size, three fields of
+        // date, then the name, which may hold blanks.
+        if (!line.startsWith('-'))
+            continue;
+        static const QRegularExpression form(
+            QStringLiteral("^\\S+\\s+\\d+\\s+\\S+\\s+\\S+\\s+(\\d+)\\s+\\S+\\s+\\S+\\s+\\S+\\s(.+)$"));
+        const QRegularExpressionMatch m = form.match(text);
+        if (m.hasMatch())
+            sizes.insert(m.captured(2), m.captured(1).toLongLong());
+    }
+    return sizes;
 }

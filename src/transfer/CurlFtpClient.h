@@ -2,18 +2,29 @@
 
 #include "transfer/Firewall.h"
 #include "transfer/FtpClient.h"
+#include "transfer/SiteAddress.h"
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 using CURL = void;
 using CURLM = void;
+struct curl_slist;
+class KnownHosts;
+class QIODevice;
 
-// The FTP session over libcurl. One easy handle stays with the session so the
-// control connection is reused from file to file; every network wait runs in
-// slices through the multi interface, calling the idle hook between slices so
-// a window can repaint and take clicks while a file is on its way.
+// The site session over libcurl, for plain FTP, FTP over TLS (implicit and
+// explicit) and SFTP alike: the host field's scheme picks the kind. One easy
+// handle stays with the session so the connection is reused from file to
+// file; every network wait runs in slices through the multi interface,
+// calling the idle hook between slices.
+//
+// TLS certificates are checked against the system's authorities; one that
+// fails, and every SSH host key, must match its entry in the known hosts, else
+// the connect throws HostKeyFailure with the fingerprint. Nothing turns the
+// check off.
 class CurlFtpClient : public FtpClient {
 public:
     CurlFtpClient();
@@ -23,13 +34,21 @@ public:
 
     // Passive mode counts from the next file, the proxy from the next connect.
     void setFirewall(const FirewallSettings &firewall) { m_firewall = firewall; }
+    // The trusted keys and certificates; without them no unverified TLS
+    // certificate and no SSH host key is accepted.
+    void setKnownHosts(KnownHosts *knownHosts) { m_knownHosts = knownHosts; }
     // Called every few dozen milliseconds while waiting on the network.
     void setIdle(std::function<void()> idle) { m_idle = std::move(idle); }
     // The limits, in seconds, on connecting (greeting and login included) and on
     // a connection that makes no progress.
     void setTimeouts(int connectSeconds, int stallSeconds);
-    // Every command the client sends, for tests and diagnostics.
+    // Every command the client sends, for tests and diagnostics; the password
+    // shows as "****".
     void setTrace(std::function<void(const QString &)> trace) { m_trace = std::move(trace); }
+    // Set from any thread: the transfer in progress ends at once with
+    // "Stopped by the user" and the session is closed.
+    void abort() { m_abort = true; }
+    void clearAbort() { m_abort = false; }
 
     bool isConnected() const override { return m_connected; }
     QString host() const override { return m_host; }
@@ -42,39 +61,72 @@ public:
     void changeDirectory(const QString &directory) override;
     void store(const QString &localPath, const QString &remoteName) override;
     QString connectNote() const override { return m_note; }
+    std::optional<QHash<QString, qint64>> listSizes() override;
+    // The files and sizes in a listing: MLSD lines, or the long form of LIST.
+    static QHash<QString, qint64> parseListing(const QByteArray &listing);
 
     // The log text of a failed libcurl call: the server's reply for a refused
-    // command, the network's reason for a failed connection.
-    static QString describe(int code, long osErrno, const QString &lastReply, const QString &errorText, bool connecting,
-                            const QString &host);
+    // command, the network's reason for a failed connection, the proxy's
+    // answer in words.
+    static QString describe(int code, long osErrno, const QString &lastReply, const QString &errorText,
+                            bool connecting);
+    // The name of the temporary file a store writes before the rename.
+    static QString temporaryName(const QString &remoteName);
+
+    // What the certificate or host-key check of the last connection found.
+    struct HostCheck {
+        enum class Outcome { None, Trusted, Unknown, Changed };
+        QString host;
+        int port = 0;
+        QString kind;
+        KnownHosts *known = nullptr;
+        bool chainOk = true;
+        Outcome outcome = Outcome::None;
+        QString fingerprint, stored;
+        // Looks the fingerprint up; true when it matches the stored one.
+        bool matchesKnown(const QString &seen);
+    };
 
 private:
-    struct Reply;
     void resetHandle();
     void applyCommon(bool passive);
+    void applySecurity();
+    void resolveFirst();
+    void logIn(const QString &keyFile);
     // Runs the transfer set up on the handle; returns the libcurl result.
     int perform();
-    // Sends one command on the open session; returns the reply code.
-    long command(const QString &text);
+    // Sends commands on the open session; returns the last reply code.
+    long command(const QStringList &commands);
     [[noreturn]] void fail(int code);
     void checkSameConnection();
-    QString baseUrl() const;
+    QByteArray urlFor(const QString &path) const;
+    QString sftpPath(const QString &name) const;
+    qint64 remoteSize(const QString &name);
+    void upload(QIODevice &file, qint64 size, const QString &name);
+    void removeQuietly(const QString &name);
+    int download(const QByteArray &url, const char *request);
 
     CURL *m_easy = nullptr;
     CURLM *m_multi = nullptr;
+    curl_slist *m_resolve = nullptr;
     FirewallSettings m_firewall;
+    KnownHosts *m_knownHosts = nullptr;
     std::function<void()> m_idle;
     std::function<void(const QString &)> m_trace;
+    std::atomic<bool> m_abort = false;
     int m_connectSeconds = 120;
     int m_stallSeconds = 120;
     bool m_connected = false;
     bool m_connecting = false;
     bool m_viaProxy = false;
     QString m_host, m_login, m_password, m_note;
+    SiteAddress m_address;
+    HostCheck m_check;
+    QString m_sftpDir; // the current directory of an SFTP session, kept here
     int m_port = 21;
     long m_controlPort = 0;
-    QByteArray m_url, m_proxy, m_user, m_pass, m_proxyUser, m_proxyPass;
+    QByteArray m_url, m_proxy, m_user, m_pass, m_proxyUser, m_proxyPass, m_keyFile;
     QString m_lastReply;
-    QByteArray m_replyLine;
+    QByteArray m_download;
     char m_errorText[256] = {};
 };

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+
+#include <optional>
 
 #include <stdexcept>
 
@@ -12,6 +15,23 @@ public:
 
 private:
     QString m_message;
+};
+
+// A host whose key or certificate is not trusted: unknown (the user may trust
+// it) or different from the one stored (always refused).
+class HostKeyFailure : public FtpFailure {
+public:
+    HostKeyFailure(const QString &message, QString siteHost, int sitePort, QString siteKind, QString seen,
+                   bool keyChanged)
+        : FtpFailure(message), host(std::move(siteHost)), port(sitePort), kind(std::move(siteKind)),
+          fingerprint(std::move(seen)), changed(keyChanged)
+    {
+    }
+    QString host;
+    int port;
+    QString kind;
+    QString fingerprint;
+    bool changed;
 };
 
 // The one FTP session of a publish or archive run. Every call either succeeds
@@ -33,8 +53,14 @@ public:
     // CDUP; an error reply of the server is no failure, a broken connection is.
     virtual void changeUp() = 0;
     virtual void changeDirectory(const QString &directory) = 0;
-    // Stores a local file in the current directory under the name.
+    // Stores a local file in the current directory under the name: under a
+    // temporary dot name first, renamed into place once its size on the
+    // server is checked, so a failure leaves the old file of that name whole.
     virtual void store(const QString &localPath, const QString &remoteName) = 0;
+    // The files of the current directory with their sizes (MLSD where the
+    // server has it, else LIST; the SFTP listing); nothing when the server
+    // gives no listing that can be read.
+    virtual std::optional<QHash<QString, qint64>> listSizes() { return std::nullopt; }
     // A line for the log about how the session just opened works, or nothing.
     virtual QString connectNote() const { return {}; }
 };

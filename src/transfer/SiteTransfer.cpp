@@ -3,6 +3,8 @@
 #include "base/AtomicFile.h"
 #include "base/WrenError.h"
 #include "transfer/FtpClient.h"
+#include "transfer/KnownHosts.h"
+#include "transfer/UploadRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +50,16 @@ void SiteTransfer::ReportFtpError(const QString &message)
     logFailure(QStringLiteral("Error in FTP process - ") + message);
 }
 
+QString SiteTransfer::trustQuestion(const HostKeyFailure &failure)
+{
+    return QStringLiteral("The site %1 port %2 (%3) shows a key that Wren does not know yet. Its fingerprint is\n\n"
+                          "%4\n\nTrust this key for the site? Wren stores it and refuses the site if its key "
+                          "changes later.")
+        .arg(failure.host)
+        .arg(failure.port)
+        .arg(failure.kind, failure.fingerprint);
+}
+
 int SiteTransfer::CountLevels(const QString &path)
 {
     if (path.size() == 1)
@@ -71,13 +83,32 @@ bool SiteTransfer::ConnectSite(const QString &host, const QString &login, int po
             m_ftp->disconnect();
         }
         log(QStringLiteral("Connecting to Site ") + host);
-        m_ftp->connectTo(host, login, port, password);
+        try {
+            m_ftp->connectTo(host, login, port, password);
+        } catch (const HostKeyFailure &failure) {
+            // A key the user refused is not asked about again in this run.
+            if (failure.changed || !m_knownHosts || !trustNewHost || m_refusedKeys.contains(failure.fingerprint))
+                throw;
+            if (!trustNewHost(failure)) {
+                m_refusedKeys << failure.fingerprint;
+                throw;
+            }
+            m_knownHosts->add(failure.host, failure.port, failure.kind, failure.fingerprint);
+            log(QStringLiteral("Trusting the new host key of %1 port %2 (%3): %4")
+                    .arg(failure.host)
+                    .arg(failure.port)
+                    .arg(failure.kind, failure.fingerprint));
+            m_ftp->connectTo(host, login, port, password);
+        }
         log(QStringLiteral("Connected"));
         if (const QString note = m_ftp->connectNote(); !note.isEmpty())
             log(note);
         return true;
     } catch (const FtpFailure &failure) {
         ReportFtpError(failure.message());
+        return false;
+    } catch (const WrenError &error) {
+        ReportFtpError(error.message());
         return false;
     }
 }
@@ -136,6 +167,10 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
     if (!beginFile(destinationName))
         return;
     if (ftp) {
+        if (m_checkPage && pageUnchanged(source, destinationName)) {
+            log(QStringLiteral("Unchanged on site: ") + destinationName);
+            return;
+        }
         log(QStringLiteral("Transferring file ") + source);
         if (!m_ftp) {
             ReportFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
@@ -145,7 +180,10 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
             m_ftp->store(source, destinationName);
         } catch (const FtpFailure &failure) {
             ReportFtpError(failure.message());
+            return;
         }
+        if (m_checkPage)
+            remember(source, destinationName);
         return;
     }
 
@@ -222,7 +260,11 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
     }
     const QString source = QDir(m_stagingDir).filePath(pageName);
     if (ftp || !page) {
+        m_checkPage = ftp && m_record;
+        m_siteKey = QStringLiteral("%1 %2 %3").arg(upload.ftp).arg(upload.port).arg(upload.login);
+        m_siteDir = upload.directory;
         SendFile(ftp, source, destination, pageName);
+        m_checkPage = false;
         return;
     }
     // A local site gets the page straight from memory: the log reads as for a copy.
@@ -230,6 +272,43 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
         return;
     log(QStringLiteral("Copying file ") + source);
     copyToDirectory(source, *page, destination, pageName);
+}
+
+bool SiteTransfer::pageUnchanged(const QString &source, const QString &name)
+{
+    if (m_sendAll || !m_ftp)
+        return false;
+    const std::optional<UploadRecord::Entry> local = UploadRecord::digestOf(source);
+    const std::optional<UploadRecord::Entry> sent = m_record->find(m_siteKey, m_siteDir, name);
+    if (!local || !sent || local->sha256 != sent->sha256 || local->size != sent->size)
+        return false;
+    // The site itself is asked once a run for each directory, so a file
+    // deleted or changed there by hand goes again.
+    const QString key = m_siteKey + u'\n' + m_siteDir;
+    if (!m_listings.contains(key)) {
+        try {
+            m_listings.insert(key, m_ftp->listSizes());
+        } catch (const FtpFailure &) {
+            m_listings.insert(key, std::nullopt);
+        }
+    }
+    const std::optional<QHash<QString, qint64>> &listing = m_listings[key];
+    return listing && listing->value(name, -1) == local->size;
+}
+
+void SiteTransfer::remember(const QString &source, const QString &name)
+{
+    const std::optional<UploadRecord::Entry> local = UploadRecord::digestOf(source);
+    if (!local)
+        return;
+    try {
+        m_record->record(m_siteKey, m_siteDir, name, *local);
+    } catch (const WrenError &error) {
+        logFailure(error.message());
+    }
+    auto found = m_listings.find(m_siteKey + u'\n' + m_siteDir);
+    if (found != m_listings.end() && found.value())
+        found.value()->insert(name, local->size);
 }
 
 void SiteTransfer::EndSession(bool logLine)

@@ -4,11 +4,16 @@
 
 #include <QSet>
 #include <QString>
+#include <QHash>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class FtpClient;
+class HostKeyFailure;
+class KnownHosts;
+class UploadRecord;
 
 // The files and images that entries refer to, sent with the next publish.
 struct PendingLists {
@@ -53,6 +58,9 @@ public:
     // Writes the log line for a failed FTP step.
     void ReportFtpError(const QString &message);
 
+    // The question a window asks about a key or certificate not known yet.
+    static QString trustQuestion(const HostKeyFailure &failure);
+
     // The number of "/" in an FTP path; 0 for a path of one character.
     static int CountLevels(const QString &path);
 
@@ -61,6 +69,23 @@ public:
     // Called before each file goes: the files begun so far, the files planned
     // (never fewer than begun) and the file's name.
     std::function<void(int sent, int planned, const QString &name)> progress;
+    // The record of what reached each site. With it, a page whose bytes the
+    // record holds and whose size the site's listing shows is not sent again
+    // ("Unchanged on site: " and its name); sendAll ignores the record for
+    // this run and rewrites it. Pending files and images always go.
+    void setRecord(UploadRecord *record, bool sendAll)
+    {
+        m_record = record;
+        m_sendAll = sendAll;
+    }
+
+    // The trusted host keys and certificates, where a newly trusted one is stored.
+    void setKnownHosts(KnownHosts *knownHosts) { m_knownHosts = knownHosts; }
+    // Asked when a site shows a host key or certificate that is not known yet
+    // (never for one that changed): true trusts and stores it, and the connect
+    // is tried again.
+    std::function<bool(const HostKeyFailure &)> trustNewHost;
+
     // Asks the run to stop before the next file (logged once); the rest is not sent.
     void requestStop();
     bool stopRequested() const { return m_stopRequested; }
@@ -90,6 +115,16 @@ private:
     QString m_stagingDir;
     LogSink m_log;
     FtpClient *m_ftp;
+    bool pageUnchanged(const QString &source, const QString &name);
+    void remember(const QString &source, const QString &name);
+
+    KnownHosts *m_knownHosts = nullptr;
+    UploadRecord *m_record = nullptr;
+    bool m_sendAll = false;
+    bool m_checkPage = false; // the file being sent is a page the record covers
+    QString m_siteKey, m_siteDir;
+    QHash<QString, std::optional<QHash<QString, qint64>>> m_listings; // per site and directory, once a run
+    QStringList m_refusedKeys;
     int m_failures = 0;
     QSet<QString> m_reported;
     QSet<QString> m_cleanedDirs; // local folders already rid of abandoned temporary files

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 
 #include <csignal>
 #include <thread>
@@ -103,7 +104,8 @@ TEST_F(FtpTransferTest, TwoUploadsOnOneHostShareTheSession)
     EXPECT_EQ(commands.count(QStringLiteral("USER anonymous")), 1);
     EXPECT_TRUE(commands.contains(QStringLiteral("CWD /www/log")));
     EXPECT_TRUE(commands.contains(QStringLiteral("CWD /www")));
-    EXPECT_TRUE(commands.contains(QStringLiteral("STOR index.html")));
+    EXPECT_TRUE(commands.contains(QStringLiteral("STOR .index.html.wren-part")));
+    EXPECT_TRUE(commands.contains(QStringLiteral("RNTO index.html")));
     EXPECT_TRUE(commands.contains(QStringLiteral("TYPE I")));
     EXPECT_TRUE(commands.contains(QStringLiteral("SYST")));
     EXPECT_TRUE(commands.filter(QStringLiteral("PORT ")).size() == 2) << "active mode by default";
@@ -120,12 +122,13 @@ TEST_F(FtpTransferTest, PassiveModeCountsFromTheNextFile)
     transfer->SendUpload(site(server.port(), QStringLiteral("/www")), QStringLiteral("a.html"), false, none);
     setFirewall(true);
     transfer->SendUpload(site(server.port(), QStringLiteral("/www")), QStringLiteral("b.html"), false, none);
-    const QStringList commands = without(server.commands(), {"USER", "PWD", "TYPE", "SYST", "CDUP", "CWD"});
+    const QStringList commands =
+        without(server.commands(), {"USER", "PWD", "TYPE", "SYST", "CDUP", "CWD", "SIZE", "RNFR", "RNTO"});
     EXPECT_EQ(commands.size(), 4) << commands.join(u'|').toStdString();
     EXPECT_TRUE(commands.value(0).startsWith(QStringLiteral("PORT ")));
-    EXPECT_EQ(commands.value(1), QStringLiteral("STOR a.html"));
+    EXPECT_EQ(commands.value(1), QStringLiteral("STOR .a.html.wren-part"));
     EXPECT_EQ(commands.value(2), QStringLiteral("PASV"));
-    EXPECT_EQ(commands.value(3), QStringLiteral("STOR b.html"));
+    EXPECT_EQ(commands.value(3), QStringLiteral("STOR .b.html.wren-part"));
     EXPECT_EQ(read(server.root() + "/www/b.html"), "b");
 }
 
@@ -170,8 +173,8 @@ TEST_F(FtpTransferTest, AMissingDirectoryStopsTheUploadAndARefusedFileOnlyItself
     EXPECT_EQ(lines.last(), QStringLiteral("Error changing directory!"));
     EXPECT_TRUE(server.commands().filter(QStringLiteral("STOR")).isEmpty());
 
-    // "log" is a directory on the server: storing a file of that name is
-    // refused, and the files after it still go.
+    // "log" is a directory on the server: a file cannot take its name, the
+    // temporary file goes again, and the files after it still go.
     lines.clear();
     QTemporaryDir pics;
     PendingLists pending;
@@ -182,10 +185,12 @@ TEST_F(FtpTransferTest, AMissingDirectoryStopsTheUploadAndARefusedFileOnlyItself
         pending.files << f.fileName();
     }
     transfer->SendUpload(site(server.port(), QStringLiteral("/www")), QStringLiteral("index.html"), true, pending);
-    EXPECT_EQ(lines.filter(QStringLiteral("Error in FTP process - 553 ")).size(), 1) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("Error in FTP process - 550 ")).size(), 1) << lines.join('\n').toStdString();
     EXPECT_EQ(read(server.root() + "/www/notes.txt"), "notes.txt");
     EXPECT_EQ(read(server.root() + "/www/index.html"), "page");
-    EXPECT_TRUE(server.commands().contains(QStringLiteral("STOR log")));
+    EXPECT_TRUE(server.commands().contains(QStringLiteral("RNTO log")));
+    EXPECT_TRUE(server.commands().contains(QStringLiteral("DELE .log.wren-part")));
+    EXPECT_FALSE(QFile::exists(server.root() + "/www/.log.wren-part"));
 }
 
 TEST_F(FtpTransferTest, ImagesGoToTheImageDirectoryOnlyWhenThereAreAny)
@@ -207,8 +212,9 @@ TEST_F(FtpTransferTest, ImagesGoToTheImageDirectoryOnlyWhenThereAreAny)
     pending.images << image.fileName();
     const qsizetype before = server.commands().size();
     transfer->SendUpload(upload, QStringLiteral("index.html"), true, pending);
-    const QStringList after = without(server.commands().mid(before), {"PWD", "CDUP", "PORT", "TYPE"});
-    EXPECT_EQ(after, QStringList({"CWD /www/log", "STOR a.gif", "CWD /www", "STOR index.html"}));
+    const QStringList after =
+        without(server.commands().mid(before), {"PWD", "CDUP", "PORT", "TYPE", "SIZE", "RNFR", "STOR"});
+    EXPECT_EQ(after, QStringList({"CWD /www/log", "RNTO a.gif", "CWD /www", "RNTO index.html"}));
     EXPECT_EQ(read(server.root() + "/www/log/a.gif"), "GIF89a");
 }
 
@@ -361,19 +367,30 @@ TEST_F(FtpTransferTest, AStalledTransferTimesOutAndTheRunGoesOn)
 
 TEST(FtpErrorText, NetworkFailuresMapOntoTheirLogTexts)
 {
-    EXPECT_EQ(CurlFtpClient::describe(7, 111, {}, "Failed to connect", true, "h"), "Connection refused");
-    EXPECT_EQ(CurlFtpClient::describe(7, 110, {}, "Failed to connect", true, "h"), "Timed out");
-    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Connection timed out after 120000 ms", true, "h"),
-              "Connect timed out.");
-    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Operation too slow", false, "h"), "Timed out");
-    EXPECT_EQ(CurlFtpClient::describe(7, 104, {}, "Recv failure: Connection reset by peer", false, "h"),
+    EXPECT_EQ(CurlFtpClient::describe(7, 111, {}, "Failed to connect", true), "Connection refused");
+    EXPECT_EQ(CurlFtpClient::describe(7, 110, {}, "Failed to connect", true), "Timed out");
+    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Connection timed out after 120000 ms", true), "Connect timed out.");
+    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Operation too slow", false), "Timed out");
+    EXPECT_EQ(CurlFtpClient::describe(7, 104, {}, "Recv failure: Connection reset by peer", false),
               "Recv failure: Connection reset by peer");
-    EXPECT_EQ(CurlFtpClient::describe(25, 0, "553 Could not create file.", "Failed FTP upload: 553", false, "h"),
+    EXPECT_EQ(CurlFtpClient::describe(25, 0, "553 Could not create file.", "Failed FTP upload: 553", false),
               "553 Could not create file.");
-    EXPECT_EQ(CurlFtpClient::describe(67, 0, "230 ok", "Access denied: 530", false, "h"), "Access denied: 530")
+    EXPECT_EQ(CurlFtpClient::describe(67, 0, "230 ok", "Access denied: 530", false), "Access denied: 530")
         << "a reply that is no error is not taken for the reason";
-    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "User was rejected by the SOCKS5 server (1 1).", true, "h"),
+    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "User was rejected by the SOCKS5 server (1 1).", true),
               "User was rejected by the SOCKS5 server (1 1).");
+    // libcurl takes a "421" for a time-out, and words its proxies' refusals
+    // with bare codes.
+    EXPECT_EQ(CurlFtpClient::describe(28, 0, "421 Too many users, try later.", "", true),
+              "421 Too many users, try later.");
+    EXPECT_EQ(CurlFtpClient::describe(18, 0, "552 Quota exceeded.", "server did not report OK, got 552", false),
+              "552 Quota exceeded.");
+    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "Can't complete SOCKS5 connection to 10.0.0.1:21. (2)", true),
+              "Can't complete SOCKS5 connection to 10.0.0.1:21. (2): the proxy answered connection not allowed by "
+              "ruleset");
+    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "Can't complete SOCKS4 connection to 0.0.0.0:0. (93)", true),
+              "Can't complete SOCKS4 connection to 0.0.0.0:0. (93): the proxy answered request rejected: the user "
+              "ID was refused");
 }
 
 TEST_F(FtpTransferTest, EverySocksVersionCarriesTheSession)
@@ -427,7 +444,7 @@ TEST_F(FtpTransferTest, EverySocksVersionCarriesTheSession)
 
     // Every file went through passive data connections.
     const QStringList commands = server.commands();
-    EXPECT_EQ(commands.filter(QStringLiteral("STOR index.html")).size(), 7);
+    EXPECT_EQ(commands.filter(QStringLiteral("STOR .index.html.wren-part")).size(), 7);
     EXPECT_EQ(commands.filter(QStringLiteral("PASV")).size(), 7);
     EXPECT_TRUE(commands.filter(QStringLiteral("PORT")).isEmpty());
 }
@@ -478,4 +495,140 @@ TEST(FtpHostNames, AnUnknownHostIsNamedAsSuch)
     EXPECT_TRUE(out.contains(QStringLiteral("Connecting to Site no-such-host.invalid\nError in FTP process - Host not "
                                             "found\nCould not connect to site no-such-host.invalid\n")))
         << out.toStdString();
+}
+
+TEST_F(FtpTransferTest, ErrorRepliesAreLoggedInTheServersWords)
+{
+    // A greeting that turns the client away.
+    GreetingServer busy;
+    ASSERT_TRUE(busy.start(QStringLiteral("421 Too many users, try later.")));
+    stage(QStringLiteral("index.html"), "new page");
+    transfer->SendUpload(site(busy.port(), "/www"), "index.html", true, none);
+    EXPECT_EQ(lines.value(1), QStringLiteral("Error in FTP process - 421 Too many users, try later."));
+
+    // A store refused for want of space, and a quota found full after the
+    // data: the old page stays whole, nothing half-sent is left behind, and
+    // the session goes on with the next file.
+    for (const QString &mode : {QStringLiteral("full"), QStringLiteral("quota")}) {
+        SCOPED_TRACE(mode.toStdString());
+        PyFtpd server;
+        ASSERT_TRUE(server.start(mode));
+        const QString www = server.home(QStringLiteral("alice")) + QStringLiteral("/www");
+        QFile old(www + QStringLiteral("/index.html"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old page");
+        old.close();
+        QTemporaryDir files;
+        PendingLists pending;
+        pending.files << bigFile(files, 1000);
+        lines.clear();
+        transfer->SendUpload(site(server.port(), "/www", "alice", "apass"), "index.html", true, pending);
+        transfer->EndSession(false);
+        const QString reply = mode == u"full" ? QStringLiteral("452 Insufficient storage space.")
+                                              : QStringLiteral("552 Requested file action aborted (quota).");
+        EXPECT_EQ(lines.filter(QStringLiteral("Error in FTP process - ")),
+                  QStringList({"Error in FTP process - " + reply, "Error in FTP process - " + reply}))
+            << lines.join('\n').toStdString();
+        EXPECT_EQ(lines.filter(QStringLiteral("Connecting to Site ")).size(), 1);
+        EXPECT_EQ(read(www + "/index.html"), "old page");
+        EXPECT_EQ(QDir(www).entryList(QDir::Files | QDir::Hidden), QStringList{"index.html"});
+    }
+}
+
+TEST_F(FtpTransferTest, AConnectNobodyAnswersRunsOutItsLimit)
+{
+    FullQueueServer server;
+    ASSERT_TRUE(server.start());
+    ftp.setTimeouts(2, 2);
+    stage(QStringLiteral("index.html"), "x");
+    QElapsedTimer timer;
+    timer.start();
+    transfer->SendUpload(site(server.port(), "/www"), "index.html", true, none);
+    EXPECT_LT(timer.elapsed(), 6000);
+    EXPECT_EQ(lines, QStringList({"Connecting to Site 127.0.0.1", "Error in FTP process - Connect timed out.",
+                                  "Could not connect to site 127.0.0.1"}));
+}
+
+TEST_F(FtpTransferTest, AFailedStoreLeavesTheOldFileWhole)
+{
+    for (const bool kill : {false, true}) {
+        SCOPED_TRACE(kill ? "killed" : "stopped");
+        Vsftpd server;
+        ASSERT_TRUE(server.start(50000));
+        ftp.setTimeouts(10, 2);
+        QTemporaryDir files;
+        PendingLists pending;
+        pending.files << bigFile(files, 2 * 1024 * 1024);
+        const QString old = server.root() + QStringLiteral("/www/big.bin");
+        QFile file(old);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the old file");
+        file.close();
+        stage(QStringLiteral("index.html"), "x");
+        lines.clear();
+        WhenSending fault(lines, pending.files.first(), 300, [&server, kill] {
+            if (kill) {
+                server.signalSessions(SIGKILL);
+                ::kill(static_cast<pid_t>(server.pid()), SIGKILL);
+            } else {
+                server.signalSessions(SIGSTOP);
+            }
+        });
+        ftp.setIdle([&fault] { fault(); });
+        transfer->SendUpload(site(server.port(), "/www"), "index.html", true, pending);
+        ftp.setIdle({});
+        server.signalSessions(SIGCONT);
+        std::printf("%s mid-file: %s\n", kill ? "killed" : "stopped",
+                    qPrintable(lines.filter(QStringLiteral("Error in FTP process")).join(QStringLiteral(" / "))));
+        EXPECT_EQ(read(old), "the old file");
+        EXPECT_FALSE(QFile::exists(server.root() + "/www/index.html"));
+    }
+}
+
+TEST(FtpTestServers, NothingTheFixtureStartedOutlivesIt)
+{
+    QList<qint64> started;
+    {
+        Vsftpd server;
+        ASSERT_TRUE(server.start());
+        CurlFtpClient ftp;
+        ftp.connectTo(QStringLiteral("127.0.0.1"), QStringLiteral("anonymous"), server.port(), QStringLiteral("x"));
+        started = server.descendants();
+        ASSERT_FALSE(started.isEmpty()) << "the session runs in a process of its own";
+        started << server.pid();
+    }
+    QThread::msleep(200);
+    for (const qint64 pid : started) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        const bool alive = stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+        EXPECT_FALSE(alive) << "process " << pid << " is still running";
+    }
+}
+
+// The password never reaches the trace of wren-publish.
+TEST(FtpTrace, ThePasswordIsMasked)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start());
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral(WREN_DEMO_BIN), {data}), 0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"),
+                                {data + QStringLiteral("/Sites.DAT"),
+                                 QStringLiteral("UPDATE Sites SET FTP='127.0.0.1', Port=%1, Login='alice', "
+                                                "Password='apass', Active=1")
+                                     .arg(server.port())}),
+              0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"), {data + QStringLiteral("/Upload.DAT"),
+                                                            QStringLiteral("UPDATE Upload SET Directory='/www'")}),
+              0);
+    QProcess run;
+    run.start(QStringLiteral(WREN_PUBLISH_BIN), {QStringLiteral("--data-dir"), data, QStringLiteral("--trace-ftp")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString trace = QString::fromUtf8(run.readAllStandardError());
+    EXPECT_EQ(run.exitCode(), 0) << trace.toStdString();
+    EXPECT_TRUE(trace.contains(QStringLiteral("> USER alice"))) << trace.toStdString();
+    EXPECT_TRUE(trace.contains(QStringLiteral("> PASS ****")));
+    EXPECT_FALSE(trace.contains(QStringLiteral("apass")));
+    EXPECT_TRUE(QFile::exists(server.home(QStringLiteral("alice")) + QStringLiteral("/www/index.html")));
 }

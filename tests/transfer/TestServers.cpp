@@ -16,6 +16,7 @@
 
 #include <pwd.h>
 #include <csignal>
+#include <optional>
 
 namespace {
 
@@ -89,13 +90,27 @@ TestServer::~TestServer()
 
 void TestServer::kill()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    if (m_pid <= 0)
+        return;
+    // Sessions may outlive the listener, and some leave its process group
+    // (sshd starts a session of its own for each): end them all, whatever
+    // the listener's state.
+    const QList<qint64> started = descendants();
+    ::kill(-static_cast<pid_t>(m_pid), SIGKILL);
+    for (const qint64 pid : started)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+    m_process.kill();
+    m_process.waitForFinished(5000);
+    m_pid = 0;
 }
 
 void TestServer::signalSessions(int signal)
+{
+    for (const qint64 pid : descendants())
+        ::kill(static_cast<pid_t>(pid), signal);
+}
+
+QList<qint64> TestServer::descendants() const
 {
     // Parent of every process, from /proc, then all descendants of the server.
     QMultiHash<qint64, qint64> children;
@@ -113,12 +128,14 @@ void TestServer::signalSessions(int signal)
         if (fields.size() > 1)
             children.insert(fields[1].toLongLong(), pid);
     }
-    QList<qint64> todo = children.values(m_process.processId());
+    QList<qint64> found;
+    QList<qint64> todo = children.values(m_pid);
     while (!todo.isEmpty()) {
         const qint64 pid = todo.takeFirst();
-        ::kill(static_cast<pid_t>(pid), signal);
+        found << pid;
         todo += children.values(pid);
     }
+    return found;
 }
 
 QByteArray TestServer::output()
@@ -130,17 +147,26 @@ QByteArray TestServer::output()
     return m_output;
 }
 
-bool TestServer::launch(const QString &program, const QStringList &arguments)
+bool TestServer::launch(const QString &program, const QStringList &arguments, bool waitForReady)
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setChildProcessModifier([] { ::setsid(); });
     m_process.start(program, arguments);
     if (!m_process.waitForStarted(5000))
         return false;
+    m_pid = m_process.processId();
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 10000) {
         if (m_process.state() != QProcess::Running)
             return false;
+        if (waitForReady) {
+            m_process.waitForReadyRead(100);
+            m_output += m_process.readAll();
+            if (m_output.contains("ready"))
+                return true;
+            continue;
+        }
         if (canConnect(m_port))
             return true;
         QThread::msleep(30);
@@ -148,7 +174,21 @@ bool TestServer::launch(const QString &program, const QStringList &arguments)
     return false;
 }
 
-bool Vsftpd::start(int maxRate)
+namespace {
+
+// Runs a command line tool of the fixture; its output, or nothing when it fails.
+std::optional<QByteArray> run(const QString &program, const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+        return std::nullopt;
+    return tool.readAllStandardOutput();
+}
+
+} // namespace
+
+bool Vsftpd::start(int maxRate, Tls tls)
 {
     m_port = FreePort();
     const auto [low, high] = FreePortRange(20);
@@ -176,6 +216,24 @@ bool Vsftpd::start(int maxRate)
     text += "vsftpd_log_file=" + QFile::encodeName(m_dir.filePath(QStringLiteral("vsftpd.log"))) + "\n";
     if (maxRate > 0)
         text += "anon_max_rate=" + QByteArray::number(maxRate) + "\n";
+    if (tls != Tls::None) {
+        const QString cert = m_dir.filePath(QStringLiteral("cert.pem"));
+        const QString key = m_dir.filePath(QStringLiteral("key.pem"));
+        if (!run(QStringLiteral("openssl"),
+                 {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                  "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", cert}))
+            return false;
+        const std::optional<QByteArray> print =
+            run(QStringLiteral("openssl"), {"x509", "-noout", "-fingerprint", "-sha256", "-in", cert});
+        if (!print)
+            return false;
+        m_fingerprint = QStringLiteral("SHA256:") + QString::fromLatin1(print->trimmed()).section(u'=', 1);
+        text += "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
+                "ssl_ciphers=HIGH\n";
+        text += "rsa_cert_file=" + QFile::encodeName(cert) + "\nrsa_private_key_file=" + QFile::encodeName(key) + "\n";
+        if (tls == Tls::Implicit)
+            text += "implicit_ssl=YES\n";
+    }
     writeText(config, text);
     return launch(QStringLiteral("vsftpd"), {config});
 }
@@ -195,13 +253,74 @@ QStringList Vsftpd::commands()
     return found;
 }
 
-bool PyFtpd::start()
+bool PyFtpd::start(const QString &mode)
 {
     m_port = FreePort();
     const auto [low, high] = FreePortRange(20);
-    return launch(QStringLiteral("/usr/bin/python3"),
-                  {QStringLiteral("-u"), kServers + QStringLiteral("/ftp_server.py"), QString::number(m_port),
-                   m_dir.path(), QString::number(low), QString::number(high)});
+    QStringList arguments{QStringLiteral("-u"),    kServers + QStringLiteral("/ftp_server.py"),
+                          QString::number(m_port), m_dir.path(),
+                          QString::number(low),    QString::number(high)};
+    if (!mode.isEmpty())
+        arguments << mode;
+    return launch(QStringLiteral("/usr/bin/python3"), arguments);
+}
+
+bool Sshd::replaceHostKey()
+{
+    const QString key = m_dir.filePath(QStringLiteral("hostkey"));
+    QFile::remove(key);
+    QFile::remove(key + QStringLiteral(".pub"));
+    if (!run(QStringLiteral("ssh-keygen"), {"-q", "-t", "ed25519", "-N", "", "-f", key}))
+        return false;
+    const std::optional<QByteArray> print = run(QStringLiteral("ssh-keygen"), {"-lf", key + QStringLiteral(".pub")});
+    if (!print)
+        return false;
+    m_fingerprint = QString::fromLatin1(*print).section(u' ', 1, 1);
+    return true;
+}
+
+bool Sshd::start()
+{
+    if (m_fingerprint.isEmpty() && !replaceHostKey())
+        return false;
+    m_port = FreePort();
+    QDir().mkpath(home() + QStringLiteral("/www/log"));
+    QDir().mkpath(clientHome() + QStringLiteral("/.ssh"));
+    const QString clientKey = clientHome() + QStringLiteral("/.ssh/id_ed25519");
+    if (!QFile::exists(clientKey) &&
+        !run(QStringLiteral("ssh-keygen"), {"-q", "-t", "ed25519", "-N", "", "-f", clientKey}))
+        return false;
+    QFile::remove(m_dir.filePath(QStringLiteral("authorized_keys")));
+    QFile::copy(clientKey + QStringLiteral(".pub"), m_dir.filePath(QStringLiteral("authorized_keys")));
+
+    // The test user, in copies of the password files seen only by the server.
+    const std::optional<QByteArray> hash = run(QStringLiteral("openssl"), {"passwd", "-6", "secret"});
+    if (!hash)
+        return false;
+    QFile passwdIn(QStringLiteral("/etc/passwd")), shadowIn(QStringLiteral("/etc/shadow"));
+    if (!passwdIn.open(QIODevice::ReadOnly) || !shadowIn.open(QIODevice::ReadOnly))
+        return false;
+    writeText(m_dir.filePath(QStringLiteral("passwd")),
+              passwdIn.readAll() + "wrentest:x:0:0::" + QFile::encodeName(home()) + ":/bin/sh\n");
+    writeText(m_dir.filePath(QStringLiteral("shadow")),
+              shadowIn.readAll() + "wrentest:" + hash->trimmed() + ":19000:0:99999:7:::\n");
+
+    const QString config = m_dir.filePath(QStringLiteral("sshd_config"));
+    QByteArray text = "ListenAddress 127.0.0.1\nUsePAM no\nPasswordAuthentication yes\nPermitRootLogin yes\n"
+                      "StrictModes no\nSubsystem sftp internal-sftp\n";
+    text += "Port " + QByteArray::number(m_port) + "\n";
+    text += "HostKey " + QFile::encodeName(m_dir.filePath(QStringLiteral("hostkey"))) + "\n";
+    text += "PidFile " + QFile::encodeName(m_dir.filePath(QStringLiteral("sshd.pid"))) + "\n";
+    text += "AuthorizedKeysFile " + QFile::encodeName(m_dir.filePath(QStringLiteral("authorized_keys"))) + "\n";
+    writeText(config, text);
+    const QString script =
+        QStringLiteral("mount -t tmpfs tmpfs /run && mkdir -m 755 /run/sshd && "
+                       "mount --bind '%1' /etc/passwd && mount --bind '%2' /etc/shadow && "
+                       "exec /usr/sbin/sshd -D -e -f '%3'")
+            .arg(m_dir.filePath(QStringLiteral("passwd")), m_dir.filePath(QStringLiteral("shadow")), config);
+    return launch(QStringLiteral("unshare"),
+                  {QStringLiteral("--mount"), QStringLiteral("--propagation"), QStringLiteral("private"),
+                   QStringLiteral("sh"), QStringLiteral("-c"), script});
 }
 
 QStringList PyFtpd::commands()
@@ -265,4 +384,21 @@ bool SilentServer::start()
     m_port = FreePort();
     return launch(QStringLiteral("/usr/bin/python3"),
                   {QStringLiteral("-u"), kServers + QStringLiteral("/silent_server.py"), QString::number(m_port)});
+}
+
+bool GreetingServer::start(const QString &greeting)
+{
+    m_port = FreePort();
+    return launch(QStringLiteral("/usr/bin/python3"),
+                  {QStringLiteral("-u"), kServers + QStringLiteral("/line_server.py"), QString::number(m_port),
+                   QStringLiteral("greet"), greeting});
+}
+
+bool FullQueueServer::start()
+{
+    m_port = FreePort();
+    return launch(QStringLiteral("/usr/bin/python3"),
+                  {QStringLiteral("-u"), kServers + QStringLiteral("/line_server.py"), QString::number(m_port),
+                   QStringLiteral("full")},
+                  true);
 }

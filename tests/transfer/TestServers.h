@@ -17,21 +17,25 @@ public:
     virtual ~TestServer();
     int port() const { return m_port; }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
-    qint64 pid() const { return m_process.processId(); }
+    qint64 pid() const { return m_pid; }
     // Kills the server at once, as a crash would.
     void kill();
     // Sends a signal to every process the server started (its sessions).
     void signalSessions(int signal);
+    // The processes the server started, its sessions included.
+    QList<qint64> descendants() const;
     // Everything the server wrote so far.
     QByteArray output();
 
 protected:
-    // Starts the program and waits until its port accepts connections.
-    bool launch(const QString &program, const QStringList &arguments);
+    // Starts the program in a process group of its own and waits until its
+    // port accepts connections, or until it prints "ready" when asked to.
+    bool launch(const QString &program, const QStringList &arguments, bool waitForReady = false);
 
     QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;
+    qint64 m_pid = 0; // the listener, also its process group
     QByteArray m_output;
 };
 
@@ -39,16 +43,45 @@ protected:
 // not writable. Its protocol log tells the commands it received.
 class Vsftpd : public TestServer {
 public:
+    enum class Tls { None, Explicit, Implicit };
     // maxRate limits the bytes per second of each transfer (0: no limit).
-    bool start(int maxRate = 0);
+    // With TLS, logins and data must be encrypted; the certificate is made
+    // for 127.0.0.1 at start.
+    bool start(int maxRate = 0, Tls tls = Tls::None);
+    // The certificate's fingerprint as OpenSSL prints it, "SHA256:AB:CD:...".
+    QString fingerprint() const { return m_fingerprint; }
     QString root() const { return m_dir.filePath(QStringLiteral("root")); }
     QStringList commands();
+
+private:
+    QString m_fingerprint;
+};
+
+// OpenSSH's sshd with SFTP and one user, wrentest, who logs in with the
+// password "secret" or with the key in clientHome()/.ssh. It runs in a mount
+// namespace of its own that holds copies of the password files with that user,
+// so the machine's files stay as they are.
+class Sshd : public TestServer {
+public:
+    bool start();
+    QString home() const { return m_dir.filePath(QStringLiteral("home")); }
+    QString clientHome() const { return m_dir.filePath(QStringLiteral("client")); }
+    // The host key's fingerprint as ssh-keygen prints it, "SHA256:...".
+    QString fingerprint() const { return m_fingerprint; }
+    // Makes a new host key; the next start shows a changed key.
+    bool replaceHostKey();
+
+private:
+    QString m_fingerprint;
 };
 
 // pyftpdlib with two accounts: alice/apass (home <root>/alice) and bob/bpass.
 class PyFtpd : public TestServer {
 public:
-    bool start();
+    // mode: "" as a plain server, "full" refuses every store with a 452,
+    // "quota" answers 552 after a file's data, "delay=MS" waits before every
+    // reply, "hold=S" holds back the reply after a file's data.
+    bool start(const QString &mode = QString());
     QString home(const QString &user) const { return m_dir.filePath(user); }
     QStringList commands();
 };
@@ -74,6 +107,19 @@ public:
 
 // A server that accepts connections and never answers.
 class SilentServer : public TestServer {
+public:
+    bool start();
+};
+
+// A server that greets every connection with one line and closes it.
+class GreetingServer : public TestServer {
+public:
+    bool start(const QString &greeting);
+};
+
+// A port whose connection attempts are never answered: its listen queue is
+// full and the kernel drops every further request.
+class FullQueueServer : public TestServer {
 public:
     bool start();
 };

@@ -1,5 +1,6 @@
 #include "DemoJournal.h"
 
+#include "base/PrivateFiles.h"
 #include "base/Settings.h"
 #include "data/DataVersion.h"
 #include "base/WrenError.h"
@@ -224,6 +225,7 @@ void create(const QString &dataDir, const QDate &today)
     if (QFileInfo::exists(settings.path()) || QFileInfo::exists(QDir(dir).filePath(QStringLiteral("Names.DAT"))))
         throw WrenError(QStringLiteral("%1 already holds Wren data; choose an empty directory").arg(dir));
 
+    const PrivateFiles privateFiles = PrivateFiles::of(dir, settings.path());
     const DataVersion::Result version = DataVersion::check(settings, dir);
     if (version.outcome != DataVersion::Outcome::FreshStart)
         throw WrenError(QStringLiteral("Could not set up a new data directory in %1").arg(dir));
@@ -233,6 +235,7 @@ void create(const QString &dataDir, const QDate &today)
 
     Database db(QStringLiteral("wren-demo"));
     db.open(dir);
+    privateFiles.secure();
     db.run(QStringLiteral("BEGIN"));
     insert(db,
            QStringLiteral("INSERT INTO Names (Name, Reverse, DtFormat, TmFormat, ArcDtFormat, ArcType, ArcReverse, "

@@ -2,12 +2,14 @@
 //
 //   wren-publish [--data-dir DIR] [--journal ID] [--archives FROM TO] [--timeout SECONDS] [--trace-ftp]
 //   wren-publish --help | --version
+//                [--accept-new-host] [--send-all]
 //
 // Log lines go to standard output, messages to standard error, each starting
 // with "wren-publish: ". Exit status 0 when no step failed, 1 when a step
 // logged a failure, 2 when the command could not run.
 #include "base/DataDirectory.h"
 #include "base/DataDirectoryLock.h"
+#include "base/PrivateFiles.h"
 #include "base/Settings.h"
 #include "base/StagingDirectory.h"
 #include "app/Startup.h"
@@ -17,7 +19,9 @@
 #include "publish/PublishRun.h"
 #include "transfer/CurlFtpClient.h"
 #include "transfer/Firewall.h"
+#include "transfer/KnownHosts.h"
 #include "transfer/SiteTransfer.h"
+#include "transfer/UploadRecord.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -72,6 +76,8 @@ struct Arguments {
     int timeoutSeconds = 120;
     bool traceFtp = false;
     QString backupRoot; // --backup: write a backup there instead of publishing
+    bool acceptNewHost = false;
+    bool sendAll = false;
 };
 
 // Reads the command line; a message on standard error and nothing when it is wrong.
@@ -97,6 +103,11 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
                       QStringLiteral("Write a backup of the table files and the settings file into DIR/YYYY-MM-DD "
                                      "(the newest 14 are kept) instead of publishing."),
                       QStringLiteral("DIR")});
+    parser.addOption({QStringLiteral("accept-new-host"),
+                      QStringLiteral("Trust and store the key of a site not seen before (a changed key is still "
+                                     "refused).")});
+    parser.addOption({QStringLiteral("send-all"),
+                      QStringLiteral("Send every page, also those the upload record shows unchanged on the site.")});
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The last day of --archives."));
     if (!parser.parse(app.arguments())) {
         complain(parser.errorText() + QStringLiteral(" (see --help)"));
@@ -135,6 +146,8 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
     args.traceFtp = parser.isSet(QStringLiteral("trace-ftp"));
     if (parser.isSet(QStringLiteral("backup")))
         args.backupRoot = QDir(parser.value(QStringLiteral("backup"))).absolutePath();
+    args.acceptNewHost = parser.isSet(QStringLiteral("accept-new-host"));
+    args.sendAll = parser.isSet(QStringLiteral("send-all"));
     const QStringList rest = parser.positionalArguments();
     if (parser.isSet(QStringLiteral("archives"))) {
         const QDate from = QDate::fromString(parser.value(QStringLiteral("archives")), Qt::ISODate);
@@ -183,6 +196,7 @@ int publish(const Arguments &args)
     } removeAtExit{staging};
 
     Database db(QStringLiteral("wren-publish"));
+    const PrivateFiles privateFiles = PrivateFiles::of(args.dataDir, settings.path());
     const Startup::Result started = Startup::openDataDirectory(settings, args.dataDir, staging.path(), db);
     if (started.version.mustExit())
         return fail(started.version.message);
@@ -196,12 +210,20 @@ int publish(const Arguments &args)
                                  : QStringLiteral("The data directory holds no journal"));
 
     auto log = [](const QString &line) { out() << line << Qt::endl; };
+    for (const QString &line : privateFiles.secure())
+        log(line);
     CurlFtpClient ftp;
     ftp.setFirewall(LoadFirewall(settings));
     ftp.setTimeouts(args.timeoutSeconds, args.timeoutSeconds);
     if (args.traceFtp)
         ftp.setTrace([](const QString &line) { err() << "> " << line << Qt::endl; });
+    KnownHosts knownHosts(QDir(args.dataDir).filePath(QStringLiteral("Wren.hosts")));
+    ftp.setKnownHosts(&knownHosts);
     SiteTransfer transfer(staging.path(), log, &ftp);
+    transfer.setKnownHosts(&knownHosts);
+    UploadRecord record(QDir(args.dataDir).filePath(QStringLiteral("Transfer.DAT")));
+    transfer.setRecord(&record, args.sendAll);
+    transfer.trustNewHost = [&args](const HostKeyFailure &) { return args.acceptNewHost; };
     PendingLists pending;
     PublishContext ctx{db,
                        settings,

@@ -1,0 +1,61 @@
+// Files rewritten whole keep their mode; the files that hold passwords are
+// made private when a start creates them and named when others can read them.
+
+#include "base/AtomicFile.h"
+#include "base/PrivateFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 07777;
+}
+
+} // namespace
+
+TEST(AtomicFile, ARewriteKeepsTheFilesMode)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wren.INI"));
+    for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0604)}) {
+        AtomicFile::write(path, "[Firewall]\nPassword=secret\n");
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+        AtomicFile::write(path, "[Firewall]\nPassword=other\n");
+        EXPECT_EQ(modeOf(path), mode);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), "[Firewall]\nPassword=other\n");
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"wren.INI"});
+}
+
+TEST(PrivateFiles, NewFilesArePrivateAndOpenOnesAreNamed)
+{
+    QTemporaryDir dir;
+    const QString sites = dir.filePath(QStringLiteral("Sites.DAT"));
+    const QString settings = dir.filePath(QStringLiteral("wren.INI"));
+    QFile old(sites);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+    ASSERT_EQ(::chmod(QFile::encodeName(sites).constData(), 0644), 0);
+
+    const PrivateFiles files = PrivateFiles::of(dir.path(), settings);
+    const QStringList lines = files.secure();
+    EXPECT_EQ(modeOf(settings), mode_t(0600)) << "made by this start";
+    EXPECT_EQ(modeOf(sites), mode_t(0644)) << "the user's own choice stays";
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("The file ") + sites + QStringLiteral(" holds passwords")));
+    // The settings file, rewritten, stays private.
+    AtomicFile::write(settings, "[Firewall]\nPassword=secret\n");
+    EXPECT_EQ(modeOf(settings), mode_t(0600));
+    EXPECT_TRUE(PrivateFiles::of(dir.path(), settings).secure().filter(settings).isEmpty());
+}

@@ -1,0 +1,119 @@
+// A site over TLS from the window: the question about a certificate nobody
+// trusted yet, with its fingerprint, and the Protocol drop-down of the sites
+// page. With WREN_SCREENSHOTS set to a directory, both are saved there.
+
+#include "WindowFixture.h"
+#include "base/Prompt.h"
+#include "manage/TdlgJournal.h"
+#include "transfer/TestServers.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace {
+
+class SecureSiteWindowTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.start(0, Vsftpd::Tls::Explicit));
+        makeDemo(QDate(2026, 12, 8));
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("UPDATE Sites SET FTP='ftpes://127.0.0.1', Port=%1, Login='anonymous', Password='x', "
+                              "Active=1")
+                   .arg(server.port()));
+        db.run(QStringLiteral("UPDATE Upload SET Directory='/www'"));
+        db.close();
+        ASSERT_TRUE(start());
+    }
+    static void screenshot(QWidget *widget, const QString &name)
+    {
+        const QString dir = qEnvironmentVariable("WREN_SCREENSHOTS");
+        if (!dir.isEmpty())
+            widget->grab().save(dir + u'/' + name);
+    }
+
+    Vsftpd server;
+};
+
+} // namespace
+
+TEST_F(SecureSiteWindowTest, AnUnknownCertificateIsAskedAboutWithItsFingerprint)
+{
+    const QString www = server.root() + QStringLiteral("/www");
+    Prompt::setNextAnswer(QMessageBox::No);
+    action("actPublish")->trigger();
+    EXPECT_TRUE(Prompt::lastText().contains(server.fingerprint())) << Prompt::lastText().toStdString();
+    EXPECT_FALSE(QFile::exists(www + QStringLiteral("/index.html")));
+    EXPECT_TRUE(window->memLog->toPlainText().contains(QStringLiteral("Unknown host key of 127.0.0.1")));
+    EXPECT_FALSE(QFile::exists(dataPath(QStringLiteral("Wren.hosts"))));
+
+    Prompt::setNextAnswer(QMessageBox::Yes);
+    action("actPublish")->trigger();
+    EXPECT_TRUE(QFile::exists(www + QStringLiteral("/index.html"))) << window->memLog->toPlainText().toStdString();
+    QFile hosts(dataPath(QStringLiteral("Wren.hosts")));
+    ASSERT_TRUE(hosts.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(hosts.readAll()),
+              QStringLiteral("127.0.0.1 %1 ftpes %2\n").arg(server.port()).arg(server.fingerprint()));
+
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Unknown Site Key"), Prompt::lastText(),
+                         QMessageBox::Yes | QMessageBox::No);
+    question.show();
+    screenshot(&question, QStringLiteral("trust-question.png"));
+}
+
+TEST_F(SecureSiteWindowTest, TheProtocolDropDownEditsTheScheme)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    QTimer::singleShot(0, window.get(), [&] {
+        EXPECT_EQ(dlg.cmbProtocol->currentText(), QStringLiteral("FTP with TLS (explicit)"));
+        dlg.cmbProtocol->setCurrentIndex(3);
+        Q_EMIT dlg.cmbProtocol->activated(3);
+        EXPECT_EQ(dlg.DBEdit1->text(), QStringLiteral("sftp://127.0.0.1"));
+        // Typing a scheme moves the drop-down.
+        dlg.DBEdit1->setText(QStringLiteral("ftps://example.org"));
+        Q_EMIT dlg.DBEdit1->textEdited(QStringLiteral("ftps://example.org"));
+        EXPECT_EQ(dlg.cmbProtocol->currentText(), QStringLiteral("FTP with TLS (implicit)"));
+        screenshot(&dlg, QStringLiteral("journal-ftp-sites.png"));
+        dlg.cmbProtocol->setCurrentIndex(0);
+        Q_EMIT dlg.cmbProtocol->activated(0);
+        EXPECT_EQ(dlg.DBEdit1->text(), QStringLiteral("example.org")) << "plain FTP keeps the field as it was";
+        dlg.cmbProtocol->setCurrentIndex(3);
+        Q_EMIT dlg.cmbProtocol->activated(3);
+        dlg.accept();
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT FTP FROM Sites")).toString(), QStringLiteral("sftp://example.org"));
+}
+
+TEST_F(SecureSiteWindowTest, SendAllFilesIgnoresTheRecordForOneRun)
+{
+    Prompt::setNextAnswer(QMessageBox::Yes);
+    action("actPublish")->trigger();
+    const int first = window->memLog->toPlainText().count(QStringLiteral("Transferring file "));
+    ASSERT_GT(first, 0) << window->memLog->toPlainText().toStdString();
+
+    // The page of the day holds the time of publishing and may change; the
+    // index of the archives does not.
+    window->memLog->clear();
+    action("actPublish")->trigger();
+    const QString second = window->memLog->toPlainText();
+    EXPECT_TRUE(second.contains(QStringLiteral("Unchanged on site: "))) << second.toStdString();
+    const qsizetype files =
+        second.count(QStringLiteral("Transferring file ")) + second.count(QStringLiteral("Unchanged on site: "));
+
+    window->memLog->clear();
+    action("actSendAll")->trigger();
+    EXPECT_FALSE(window->memLog->toPlainText().contains(QStringLiteral("Unchanged on site: ")));
+    EXPECT_EQ(window->memLog->toPlainText().count(QStringLiteral("Transferring file ")), files);
+
+    window->memLog->clear();
+    action("actPublish")->trigger();
+    EXPECT_TRUE(window->memLog->toPlainText().contains(QStringLiteral("Unchanged on site: ")))
+        << "the record counts again";
+}

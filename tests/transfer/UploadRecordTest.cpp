@@ -1,0 +1,163 @@
+// Sending only what changed: wren-publish against vsftpd (LIST listings),
+// pyftpdlib (MLSD) and OpenSSH (SFTP), with the record in Transfer.DAT.
+
+#include "TestServers.h"
+#include "TestSupport.h"
+#include "transfer/CurlFtpClient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+
+namespace {
+
+struct Run {
+    int status;
+    QStringList lines;
+    QStringList sent() const
+    {
+        QStringList names;
+        for (const QString &line : lines.filter(QStringLiteral("Transferring file ")))
+            names << line.section(u'/', -1);
+        return names;
+    }
+};
+
+class SiteData {
+public:
+    // A demo journal whose one upload goes to the site.
+    bool make(const QString &host, int port, const QString &login, const QString &password, const QString &dir)
+    {
+        if (QProcess::execute(QStringLiteral(WREN_DEMO_BIN), {data()}) != 0)
+            return false;
+        return sql(QStringLiteral("Sites.DAT"),
+                   QStringLiteral("UPDATE Sites SET FTP='%1', Port=%2, Login='%3', Password='%4', Active=1")
+                       .arg(host)
+                       .arg(port)
+                       .arg(login, password)) &&
+               sql(QStringLiteral("Upload.DAT"), QStringLiteral("UPDATE Upload SET Directory='%1'").arg(dir)) &&
+               // The cookie changes on every page at every run: without it a
+               // page changes only with its entries.
+               sql(QStringLiteral("Templates.DAT"),
+                   QStringLiteral("UPDATE Templates SET Template = replace(Template, '<$WrenCookie>', '')"));
+    }
+    bool sql(const QString &table, const QString &statement)
+    {
+        return QProcess::execute(QStringLiteral("sqlite3"), {data() + u'/' + table, statement}) == 0;
+    }
+    Run publish(const QStringList &extra = {})
+    {
+        QProcess run;
+        run.start(QStringLiteral(WREN_PUBLISH_BIN),
+                  QStringList{QStringLiteral("--data-dir"), data(), QStringLiteral("--accept-new-host"),
+                              QStringLiteral("--archives"), QStringLiteral("2026-10-01"),
+                              QStringLiteral("2026-12-31")} +
+                      extra);
+        run.waitForFinished(120000);
+        return {run.exitCode(), QString::fromUtf8(run.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)};
+    }
+    QString data() const { return m_dir.filePath(QStringLiteral("data")); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QHash<QString, QByteArray> snapshot(const QString &dir)
+{
+    QHash<QString, QByteArray> files;
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
+        QFile file(dir + u'/' + name);
+        file.open(QIODevice::ReadOnly);
+        files.insert(name, file.readAll());
+    }
+    return files;
+}
+
+// The whole cycle on one site: everything, nothing, the changed pages, a page
+// deleted on the server, everything again on request.
+void sendOnlyWhatChanged(SiteData &site, const QString &remoteDir)
+{
+    const Run first = site.publish();
+    ASSERT_EQ(first.status, 0) << first.lines.join(u'\n').toStdString();
+    ASSERT_GT(first.sent().size(), 2);
+    const QHash<QString, QByteArray> before = snapshot(remoteDir);
+    EXPECT_EQ(QStringList(before.keys()).filter(QStringLiteral(".wren-part")), QStringList());
+
+    const Run second = site.publish();
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(second.sent(), QStringList()) << second.lines.join(u'\n').toStdString();
+    EXPECT_EQ(second.lines.filter(QStringLiteral("Unchanged on site: ")).size(), first.sent().size());
+
+    ASSERT_TRUE(
+        site.sql(QStringLiteral("Journal.DAT"),
+                 QStringLiteral("UPDATE Journal SET Entry = Entry || ' changed' WHERE ID = (SELECT MIN(ID) FROM "
+                                "Journal)")));
+    const Run third = site.publish();
+    EXPECT_EQ(third.status, 0);
+    const QHash<QString, QByteArray> after = snapshot(remoteDir);
+    QStringList changed;
+    for (auto it = after.begin(); it != after.end(); ++it)
+        if (before.value(it.key()) != it.value())
+            changed << it.key();
+    EXPECT_FALSE(changed.isEmpty());
+    QStringList sent = third.sent();
+    sent.sort();
+    changed.sort();
+    EXPECT_EQ(sent, changed) << "exactly the changed pages go";
+
+    const QString gone = first.sent().first();
+    ASSERT_TRUE(QFile::remove(remoteDir + u'/' + gone));
+    const Run fourth = site.publish();
+    EXPECT_EQ(fourth.sent(), QStringList{gone}) << fourth.lines.join(u'\n').toStdString();
+
+    const Run all = site.publish({QStringLiteral("--send-all")});
+    EXPECT_EQ(all.sent().size(), first.sent().size());
+}
+
+} // namespace
+
+TEST(UploadRecord, AnFtpSiteListedWithList)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start());
+    SiteData site;
+    ASSERT_TRUE(site.make(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("anonymous"), QStringLiteral("x"),
+                          QStringLiteral("/www")));
+    sendOnlyWhatChanged(site, server.root() + QStringLiteral("/www"));
+    EXPECT_TRUE(server.commands().contains(QStringLiteral("LIST")));
+}
+
+TEST(UploadRecord, AnFtpSiteListedWithMlsd)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start());
+    SiteData site;
+    ASSERT_TRUE(site.make(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("alice"), QStringLiteral("apass"),
+                          QStringLiteral("/www")));
+    sendOnlyWhatChanged(site, server.home(QStringLiteral("alice")) + QStringLiteral("/www"));
+    EXPECT_TRUE(server.commands().contains(QStringLiteral("MLSD")));
+    EXPECT_FALSE(server.commands().contains(QStringLiteral("LIST")));
+}
+
+TEST(UploadRecord, AnSftpSite)
+{
+    Sshd server;
+    ASSERT_TRUE(server.start());
+    SiteData site;
+    ASSERT_TRUE(site.make(QStringLiteral("sftp://127.0.0.1"), server.port(), QStringLiteral("wrentest"),
+                          QStringLiteral("secret"), server.home() + QStringLiteral("/www")));
+    sendOnlyWhatChanged(site, server.home() + QStringLiteral("/www"));
+}
+
+TEST(UploadRecord, ListingsOfBothForms)
+{
+    const QHash<QString, qint64> sizes =
+        CurlFtpClient::parseListing("type=file;size=12;modify=20261209; index.html\r\n"
+                                    "type=dir;modify=20261209; log\r\n"
+                                    "Type=File;Size=7; a name with blanks.html\r\n"
+                                    "-rw-r--r--    1 ftp      ftp         12345 Dec 09 04:19 arc 2026.html\r\n"
+                                    "drwxr-xr-x    2 ftp      ftp          4096 Dec 09 04:19 img\r\n");
+    EXPECT_EQ(sizes,
+              (QHash<QString, qint64>{{"index.html", 12}, {"a name with blanks.html", 7}, {"arc 2026.html", 12345}}));
+}
