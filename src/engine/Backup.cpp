@@ -158,6 +158,8 @@ QString write(const QString &dataDir, const QString &settingsFile, const QString
     QDir(partial).removeRecursively(); // left by a run that was stopped
     if (!QDir().mkpath(partial))
         throw WrenError(QStringLiteral("The backup folder %1 cannot be created").arg(partial));
+    // The copies hold the sites' passwords: the folder is the user's alone.
+    QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     try {
         const QDir data(dataDir);
         for (const Schema::Table &table : Schema::tables()) {

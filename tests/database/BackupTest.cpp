@@ -118,6 +118,10 @@ TEST_F(BackupTest, OneFolderPerDayTheNewestFourteenKept)
     EXPECT_EQ(listed.first().date, kToday.addDays(-1));
     EXPECT_EQ(listed.last().date, kToday.addDays(-14));
     EXPECT_FALSE(QFileInfo::exists(QDir(root()).filePath(kToday.addDays(-15).toString(Qt::ISODate))));
+    // The copies hold the sites' passwords: nobody else may look into a backup.
+    EXPECT_EQ(QFileInfo(listed.first().path).permissions() &
+                  (QFileDevice::ReadOther | QFileDevice::ReadGroup | QFileDevice::ExeOther | QFileDevice::ExeGroup),
+              QFileDevice::Permissions());
 
     // A folder that is no backup is neither listed nor removed; a damaged
     // journal table is listed without a count.
