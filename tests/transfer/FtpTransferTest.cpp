@@ -37,20 +37,9 @@ protected:
                           const QString &password = QStringLiteral("x"),
                           const QString &host = QStringLiteral("127.0.0.1"))
     {
-        UploadRow row;
-        row.siteActive = true;
-        row.ftp = host;
-        row.port = port;
-        row.login = login;
-        row.password = password;
-        row.directory = directory;
-        return row;
+        return TransferTestSupport::ftpSite(host, port, directory, login, password);
     }
-    static QByteArray read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    static QByteArray read(const QString &path) { return TransferTestSupport::readFile(path); }
     // The commands after the login and the first directory change.
     static QStringList without(const QStringList &commands, const QStringList &drop)
     {

@@ -46,20 +46,9 @@ protected:
     static UploadRow site(const QString &host, int port, const QString &directory, const QString &login,
                           const QString &password)
     {
-        UploadRow row;
-        row.siteActive = true;
-        row.ftp = host;
-        row.port = port;
-        row.login = login;
-        row.password = password;
-        row.directory = directory;
-        return row;
+        return TransferTestSupport::ftpSite(host, port, directory, login, password);
     }
-    static QByteArray read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    static QByteArray read(const QString &path) { return TransferTestSupport::readFile(path); }
     QString log() const { return lines.join(u'\n'); }
 
     QTemporaryDir staging, data;

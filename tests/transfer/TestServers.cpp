@@ -402,3 +402,26 @@ bool FullQueueServer::start()
                    QStringLiteral("full")},
                   true);
 }
+
+namespace TransferTestSupport {
+
+UploadRow ftpSite(const QString &host, int port, const QString &directory, const QString &login,
+                  const QString &password)
+{
+    UploadRow row;
+    row.siteActive = true;
+    row.ftp = host;
+    row.port = port;
+    row.login = login;
+    row.password = password;
+    row.directory = directory;
+    return row;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace TransferTestSupport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "publish/PublishTypes.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
@@ -123,3 +125,14 @@ class FullQueueServer : public TestServer {
 public:
     bool start();
 };
+
+// Helpers the transfer tests share.
+namespace TransferTestSupport {
+
+// An FTP upload row for the given site and directory.
+UploadRow ftpSite(const QString &host, int port, const QString &directory, const QString &login,
+                  const QString &password);
+// A file's bytes, or "<missing>" when it cannot be read.
+QByteArray readFile(const QString &path);
+
+} // namespace TransferTestSupport
