@@ -3,6 +3,7 @@
 #include "base/ByteText.h"
 #include "base/WrenError.h"
 #include "data/Schema.h"
+#include "data/StoredValue.h"
 #include "engine/RowReader.h"
 
 #include <QDateTime>
@@ -34,10 +35,10 @@ void checkCalendarValue(const QString &tableName, const QString &fieldName, cons
         const char *what = nullptr;
         if (field.type == Schema::FieldType::Date) {
             what = "date";
-            real = text.size() == 10 && QDate::fromString(text, QStringLiteral("yyyy-MM-dd")).isValid();
+            real = text.size() == 10 && StoredValue::day(text.toUtf8()).isValid();
         } else if (field.type == Schema::FieldType::Time) {
             what = "time";
-            real = text.size() == 8 && QTime::fromString(text, QStringLiteral("HH:mm:ss")).isValid();
+            real = text.size() == 8 && StoredValue::time(text.toUtf8()).isValid();
         } else if (field.type == Schema::FieldType::DateTime) {
             what = "date and time";
             // Date and time apart: a local clock change must not make a stored value "impossible".

@@ -79,10 +79,7 @@ QByteArray buildArchiveIndex(PublishContext &ctx, const QByteArray &extension, i
     QSqlQuery rows = ctx.db.run(Statements::archiveDays(ctx.journal.id, first, last, ctx.journal.arcReverse));
     while (rows.next()) {
         // A day no calendar has (stored before dates were checked) lists no period.
-        const QString text = rows.value(0).toString();
-        const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-        const QDate day = ascii ? PageWriter::storedDay(QByteArrayView(text.toLatin1()))
-                                : QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        const QDate day = PageWriter::storedDay(rows.value(0));
         if (day.isValid())
             days.push_back(day);
     }

@@ -1,6 +1,7 @@
 #include "PageWriter.h"
 
 #include "data/Statements.h"
+#include "data/StoredValue.h"
 #include "base/WrenError.h"
 #include "base/ByteText.h"
 #include "engine/Database.h"
@@ -232,45 +233,7 @@ std::optional<QByteArray> PageWriter::LoadTemplate(int templateId)
 
 QDate PageWriter::storedDay(const QVariant &value)
 {
-    const QString text = value.toString();
-    return text.size() == 10 ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd")) : QDate();
-}
-
-namespace {
-
-// The value of the two or four digits at text[at], or -1 when one is no digit.
-int digits(QByteArrayView text, qsizetype at, qsizetype count)
-{
-    int value = 0;
-    for (qsizetype i = at; i < at + count; ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-} // namespace
-
-QDate PageWriter::storedDay(QByteArrayView text)
-{
-    if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
-        const int y = digits(text, 0, 4), m = digits(text, 5, 2), d = digits(text, 8, 2);
-        if (y >= 1 && m >= 0 && d >= 0)
-            return QDate(y, m, d); // invalid when the calendar has no such day
-    }
-    return QDate::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd"));
-}
-
-QTime PageWriter::storedTime(QByteArrayView text)
-{
-    if (text.size() == 8 && text[2] == ':' && text[5] == ':') {
-        const int h = digits(text, 0, 2), m = digits(text, 3, 2), sec = digits(text, 6, 2);
-        if (h >= 0 && m >= 0 && sec >= 0)
-            return QTime(h, m, sec); // invalid past 23:59:59
-    }
-    return QTime::fromString(QString::fromLatin1(text), QStringLiteral("HH:mm:ss"));
+    return StoredValue::day(value.toString().toUtf8());
 }
 
 std::optional<QDate> PageWriter::validEntryDay(const QString &statement, bool earliest) const
@@ -421,8 +384,8 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
         EntryRow row;
         row.id = rows.bytes(fId);
         const QByteArray storedDay = rows.bytes(fDate), storedTime = rows.bytes(fTime);
-        row.day = PageWriter::storedDay(QByteArrayView(storedDay));
-        const QTime time = PageWriter::storedTime(QByteArrayView(storedTime));
+        row.day = StoredValue::day(storedDay);
+        const QTime time = StoredValue::time(storedTime);
         if (!row.day.isValid() || !time.isValid()) {
             // A row stored before dates were checked: the page goes on without it.
             if (m_ctx.transfer.firstReport(QStringLiteral("impossible-day-") + QString::fromLatin1(row.id)))

@@ -42,11 +42,6 @@ public:
     // A stored day "yyyy-mm-dd", or an invalid date when the value is none
     // that a calendar has.
     static QDate storedDay(const QVariant &value);
-    // A stored day "yyyy-mm-dd" and a stored time "hh:nn:ss" as the bytes of
-    // the row, read as QDate::fromString and QTime::fromString read them with
-    // those pictures, without their cost for the usual shape.
-    static QDate storedDay(QByteArrayView text);
-    static QTime storedTime(QByteArrayView text);
 
 private:
     // Where ExpandGlobalTags put the archive index table, when it did.

@@ -2,6 +2,7 @@
 
 #include "publish/ArchivePeriod.h"
 #include "publish/PageText.h"
+#include "data/StoredValue.h"
 #include "publish/PageWriter.h"
 
 using namespace PageText;
@@ -76,15 +77,13 @@ TEST(StoredDayTest, ReadsAsTheDateParserReads)
         for (int d = 27; d <= 32; ++d)
             days << QStringLiteral("2024-%1-%2").arg(m, 2, 10, QLatin1Char('0')).arg(d, 2, 10, QLatin1Char('0'));
     for (const QString &text : days)
-        EXPECT_EQ(PageWriter::storedDay(QByteArrayView(text.toLatin1())),
-                  QDate::fromString(text, QStringLiteral("yyyy-MM-dd")))
+        EXPECT_EQ(StoredValue::day(text.toLatin1()), QDate::fromString(text, QStringLiteral("yyyy-MM-dd")))
             << text.toStdString();
 
     const QStringList times{"00:00:00",   "23:59:59", "24:00:00", "12:60:00", "12:00:60", "7:30:00", "07:30",
                             "07:30:00.5", "07-30-00", "",         "ab:cd:ef", " 7:30:00", "12:3x:00"};
     for (const QString &text : times)
-        EXPECT_EQ(PageWriter::storedTime(QByteArrayView(text.toLatin1())),
-                  QTime::fromString(text, QStringLiteral("HH:mm:ss")))
+        EXPECT_EQ(StoredValue::time(text.toLatin1()), QTime::fromString(text, QStringLiteral("HH:mm:ss")))
             << text.toStdString();
 }
 
