@@ -3,6 +3,7 @@
 #include "base/DataDirectory.h"
 #include "base/PrivateFiles.h"
 #include "base/Prompt.h"
+#include "app/PublishControl.h"
 #include "app/TdlgAbout.h"
 #include "app/TdlgCustomize.h"
 #include "app/TdlgOptions.h"
@@ -31,9 +32,6 @@
 #include "publish/PublishRun.h"
 #include "publish/EntryPreview.h"
 #include "publish/TdlgArchive.h"
-#include "transfer/CurlFtpClient.h"
-#include "transfer/KnownHosts.h"
-#include "transfer/UploadRecord.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -95,9 +93,6 @@ TfrmMain::TfrmMain(const MainWindowPaths &paths, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/wren.svg")));
     m_entries = std::make_unique<EntryList>(m_db);
-    m_ftp = std::make_unique<CurlFtpClient>();
-    // While the network is waited on, the window goes on repainting and taking clicks.
-    m_ftp->setIdle([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
     buildLayout();
     buildMenus();
     buildTray();
@@ -195,20 +190,7 @@ void TfrmMain::buildLayout()
     Splitter1->setSizes({420, 73});
     setCentralWidget(Splitter1);
     statusBar()->setObjectName(QStringLiteral("barStat"));
-    m_progressLabel = new QLabel;
-    m_progressBar = new QProgressBar;
-    m_progressBar->setMaximumWidth(160);
-    m_progressBar->setTextVisible(false);
-    m_stopButton = new QToolButton;
-    m_stopButton->setText(QStringLiteral("Stop"));
-    m_stopButton->setToolTip(QStringLiteral("Stop publishing after the file on its way"));
-    connect(m_stopButton, &QToolButton::clicked, this, &TfrmMain::stopPublishing);
-    statusBar()->addPermanentWidget(m_progressLabel);
-    statusBar()->addPermanentWidget(m_progressBar);
-    statusBar()->addPermanentWidget(m_stopButton);
-    m_progressLabel->hide();
-    m_progressBar->hide();
-    m_stopButton->hide();
+    m_publish = new PublishControl(*this, m_actions, [this](const QString &line) { log(line); });
 
     for (QToolBar *bar : {actMainTB, actEditTB}) {
         bar->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -443,9 +425,8 @@ bool TfrmMain::FormCreate()
         journalChanged();
         m_entries->requery();
         m_firewall = LoadFirewall(m_settings);
-        m_ftp->setFirewall(m_firewall);
-        m_knownHosts = std::make_unique<KnownHosts>(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.hosts")));
-        m_ftp->setKnownHosts(m_knownHosts.get());
+        m_publish->setFirewall(m_firewall);
+        m_publish->setDataDir(m_paths.dataDir);
     } catch (const WrenError &error) {
         Prompt::inform(this, error.message());
         return false;
@@ -685,77 +666,13 @@ void TfrmMain::actDelExecute()
 
 void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer &)> &work)
 {
-    auto sink = [this](const QString &line) { log(line); };
-    SiteTransfer transfer(m_staging.path(), sink, m_ftp.get());
-    transfer.setKnownHosts(m_knownHosts.get());
-    std::unique_ptr<UploadRecord> record;
-    try {
-        record = std::make_unique<UploadRecord>(QDir(m_paths.dataDir).filePath(QStringLiteral("Transfer.DAT")));
-        transfer.setRecord(record.get(), m_sendAll);
-    } catch (const WrenError &error) {
-        log(error.message() + QStringLiteral(": every page is sent"));
-    }
-    transfer.trustNewHost = [this](const HostKeyFailure &failure) {
-        return Prompt::ask(this, SiteTransfer::trustQuestion(failure), QStringLiteral("Unknown Site Key"));
-    };
-    transfer.progress = [this](int sent, int planned, const QString &name) {
-        m_progressBar->setRange(0, planned);
-        m_progressBar->setValue(sent - 1);
-        m_progressLabel->setText(QStringLiteral("Sending file %1 of %2: %3").arg(sent).arg(planned).arg(name));
-    };
-    // The window stays usable while files are on their way, so the run works
-    // on copies of what may change meanwhile, and nothing can start it twice.
-    const PendingLists snapshot = m_pending;
-    PendingLists pending = snapshot;
-    PublishContext ctx{m_db,
-                       m_settings,
-                       m_dlgOptions->options(),
-                       Clock::system(),
-                       NameTables::current(),
-                       m_staging.path(),
-                       m_entries->journal(),
-                       transfer,
-                       pending,
-                       sink};
-    const QStringList blocked{"actPublish", "actSendAll", "actArchive", "actPurge", "actJournals", "actFileMan"};
-    QHash<QString, bool> wasEnabled;
-    for (const QString &name : blocked) {
-        wasEnabled[name] = m_actions[name]->isEnabled();
-        m_actions[name]->setEnabled(false);
-    }
-    m_activeTransfer = &transfer;
-    m_progressLabel->clear();
-    m_progressLabel->show();
-    m_progressBar->setRange(0, 1); // each run starts empty, not where the last one ended
-    m_progressBar->setValue(0);
-    m_progressBar->show();
-    m_stopButton->show();
-    const auto restore = qScopeGuard([&] {
-        m_activeTransfer = nullptr;
-        for (const QString &name : blocked)
-            m_actions[name]->setEnabled(wasEnabled.value(name));
-        m_progressBar->hide();
-        m_stopButton->hide();
-        m_progressLabel->hide();
-        statusBar()->showMessage(
-            transfer.stopRequested() ? QStringLiteral("Stopped")
-            : transfer.failures() == 0
-                ? QStringLiteral("Publishing done")
-                : QStringLiteral("Publishing done with %1 failure(s): see the log").arg(transfer.failures()),
-            10000);
+    // A window closed during the run closes once the run has ended.
+    const auto closeAfter = qScopeGuard([this] {
         if (m_closeAfterRun)
             QTimer::singleShot(0, this, &QWidget::close);
     });
-    PublishRun run(ctx);
-    work(run, transfer);
-    // A completed publish empties its lists: the files it sent leave the
-    // window's lists too, while files added meanwhile stay for the next one.
-    if (pending.files.isEmpty() && pending.images.isEmpty()) {
-        for (const QString &f : std::as_const(snapshot.files))
-            m_pending.files.removeOne(f);
-        for (const QString &f : std::as_const(snapshot.images))
-            m_pending.images.removeOne(f);
-    }
+    m_publish->run({m_db, m_settings, m_dlgOptions->options(), m_staging.path(), m_entries->journal(), m_pending},
+                   work);
 }
 
 void TfrmMain::actPublishExecute()
@@ -770,8 +687,8 @@ void TfrmMain::actPublishExecute()
 
 void TfrmMain::actSendAllExecute()
 {
-    m_sendAll = true;
-    const auto reset = qScopeGuard([this] { m_sendAll = false; });
+    m_publish->setSendAll(true);
+    const auto reset = qScopeGuard([this] { m_publish->setSendAll(false); });
     actPublishExecute();
 }
 
@@ -804,7 +721,7 @@ void TfrmMain::actOptionsExecute()
             return;
         m_dlgOptions->SaveOptions();
         m_firewall = LoadFirewall(m_settings);
-        m_ftp->setFirewall(m_firewall);
+        m_publish->setFirewall(m_firewall);
         m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
     });
 }
@@ -900,9 +817,9 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (m_activeTransfer) {
-        // The run ends after the file on its way; the window closes then.
-        m_activeTransfer->requestStop();
+    if (m_publish->isRunning()) {
+        // The file on its way is cut short; the window closes when the run has ended.
+        m_publish->stop();
         m_closeAfterRun = true;
         event->ignore();
         return;
@@ -930,7 +847,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
     guard([&] { m_toolbarLayout.save(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg"))); });
     guard([&] {
         m_db.closeIdleConnections();
-        m_ftp->disconnect(); // the session ends without a log line
+        m_publish->endSession(); // without a log line
     });
     m_exitRequested = false;
     m_tray->hide();
@@ -1004,10 +921,14 @@ void TfrmMain::offerRecovery()
     });
 }
 
+bool TfrmMain::isPublishing() const
+{
+    return m_publish->isRunning();
+}
+
 void TfrmMain::stopPublishing()
 {
-    if (m_activeTransfer)
-        m_activeTransfer->requestStop();
+    m_publish->stop();
 }
 
 QString TfrmMain::selectedText() const

@@ -18,8 +18,7 @@
 #include <memory>
 
 class EntryGridModel;
-class CurlFtpClient;
-class KnownHosts;
+class PublishControl;
 class EntryList;
 class RecoveryWriter;
 class QLabel;
@@ -113,7 +112,7 @@ public:
     QString selectedText() const;
     void replaceSelection(const QString &text);
     // Whether a publish or archive run is under way, and asking it to stop.
-    bool isPublishing() const { return m_activeTransfer != nullptr; }
+    bool isPublishing() const;
     void stopPublishing();
     void actArchiveExecute();
     // Publishes as actPublish does, sending every page whatever the upload record says.
@@ -229,14 +228,8 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     QAction *mnuTrayClose = nullptr; // in the tray menu and the File menu
     QMenu *m_mnuFile = nullptr;
-    std::unique_ptr<CurlFtpClient> m_ftp;     // the one FTP session, kept between runs
-    std::unique_ptr<KnownHosts> m_knownHosts; // the trusted site keys, Wren.hosts
-    bool m_sendAll = false;                   // the next run ignores the upload record
-    SiteTransfer *m_activeTransfer = nullptr; // set while a publish or archive run works
+    PublishControl *m_publish = nullptr; // the runs, the site session, their progress
     bool m_closeAfterRun = false;
-    QLabel *m_progressLabel = nullptr;
-    QProgressBar *m_progressBar = nullptr;
-    QToolButton *m_stopButton = nullptr;
     EditorSpelling *m_spelling = nullptr; // owned by the editor, made at start-up
     QWebEngineView *m_preview = nullptr;  // the web view, made at the first preview
     QUrl m_previewUrl;

@@ -15,11 +15,41 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <mutex>
 
 namespace {
+
+// The session's sockets are opened and closed here so that abort() can shut
+// them down from another thread without meeting a descriptor reused meanwhile.
+curl_socket_t openSocket(void *data, curlsocktype, curl_sockaddr *address)
+{
+    auto *sockets = static_cast<CurlFtpClient::Sockets *>(data);
+    const int fd = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (fd < 0)
+        return CURL_SOCKET_BAD;
+    const std::lock_guard<std::mutex> hold(sockets->lock);
+    sockets->open.push_back(fd);
+    if (*sockets->abort)
+        ::shutdown(fd, SHUT_RDWR);
+    return fd;
+}
+
+int closeSocket(void *data, curl_socket_t fd)
+{
+    auto *sockets = static_cast<CurlFtpClient::Sockets *>(data);
+    const std::lock_guard<std::mutex> hold(sockets->lock);
+    std::erase(sockets->open, fd);
+    return ::close(fd);
+}
+
+// libcurl asks this between its own waits too: a non-zero answer ends the transfer.
+int stopWhenAborted(void *data, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return *static_cast<CurlFtpClient::Sockets *>(data)->abort ? 1 : 0;
+}
 
 void initCurlOnce()
 {
@@ -231,6 +261,17 @@ bool CurlFtpClient::HostCheck::matchesKnown(const QString &seen)
 CurlFtpClient::CurlFtpClient()
 {
     initCurlOnce();
+    m_sockets.abort = &m_abort;
+}
+
+void CurlFtpClient::abort()
+{
+    m_abort = true;
+    // libcurl waits for some replies inside one call (the reply after a
+    // file's data, a QUIT): a socket shut down under it ends that wait now.
+    const std::lock_guard<std::mutex> hold(m_sockets.lock);
+    for (const int fd : m_sockets.open)
+        ::shutdown(fd, SHUT_RDWR);
 }
 
 CurlFtpClient::~CurlFtpClient()
@@ -421,6 +462,9 @@ int CurlFtpClient::perform()
         if (message->msg == CURLMSG_DONE && message->easy_handle == m_easy && !aborted)
             result = message->data.result;
     }
+    // A transfer cut short by abort() fails however its sockets ended.
+    if (m_abort)
+        result = CURLE_ABORTED_BY_CALLBACK;
     curl_multi_remove_handle(m_multi, m_easy);
     return result;
 }
@@ -540,6 +584,13 @@ void CurlFtpClient::logIn(const QString &keyFile)
         resetHandle();
         throw FtpFailure(QStringLiteral("Out of memory"));
     }
+    curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETFUNCTION, openSocket);
+    curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETDATA, &m_sockets);
+    curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETFUNCTION, closeSocket);
+    curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETDATA, &m_sockets);
+    curl_easy_setopt(m_easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_XFERINFOFUNCTION, stopWhenAborted);
+    curl_easy_setopt(m_easy, CURLOPT_XFERINFODATA, &m_sockets);
     m_viaProxy = m_firewall.socks != FirewallSettings::Socks::None;
     if (m_viaProxy) {
         const char *scheme = m_firewall.socks == FirewallSettings::Socks::Version4    ? "socks4"

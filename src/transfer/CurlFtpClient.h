@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
+#include <vector>
 
 using CURL = void;
 using CURLM = void;
@@ -46,9 +48,17 @@ public:
     // shows as "****".
     void setTrace(std::function<void(const QString &)> trace) { m_trace = std::move(trace); }
     // Set from any thread: the transfer in progress ends at once with
-    // "Stopped by the user" and the session is closed.
-    void abort() { m_abort = true; }
+    // "Stopped by the user" and the session is closed, even where libcurl
+    // itself waits on a reply (its sockets are shut down under it).
+    void abort();
     void clearAbort() { m_abort = false; }
+
+    // The sockets of the session, which abort() shuts down from another thread.
+    struct Sockets {
+        std::mutex lock;
+        std::vector<int> open;
+        std::atomic<bool> *abort = nullptr;
+    };
 
     bool isConnected() const override { return m_connected; }
     QString host() const override { return m_host; }
@@ -114,6 +124,7 @@ private:
     std::function<void()> m_idle;
     std::function<void(const QString &)> m_trace;
     std::atomic<bool> m_abort = false;
+    Sockets m_sockets;
     int m_connectSeconds = 120;
     int m_stallSeconds = 120;
     bool m_connected = false;

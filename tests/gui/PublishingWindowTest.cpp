@@ -9,6 +9,9 @@
 #include <QStatusBar>
 #include <QProgressBar>
 #include <QTimer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 
 namespace {
 
@@ -31,7 +34,122 @@ protected:
     Vsftpd server;
 };
 
+// A server that takes a file's data and then holds back its reply for half a minute.
+class HeldReplyWindowTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.start(QStringLiteral("hold=30")));
+        makeDemo(QDate(2026, 12, 8));
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("UPDATE Sites SET FTP='127.0.0.1', Port=%1, Login='alice', Password='apass', Active=1")
+                   .arg(server.port()));
+        db.run(QStringLiteral("UPDATE Upload SET Directory='/www'"));
+        db.close();
+        ASSERT_TRUE(start());
+    }
+
+    PyFtpd server;
+};
+
+// Types a word the way a keyboard does: through the event queue, so it reaches
+// the editor only if the window's event loop runs.
+void postTyping(QWidget *target, const QString &word)
+{
+    for (const QChar c : word) {
+        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, 0, Qt::NoModifier, QString(c)));
+        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c)));
+    }
+}
+
 } // namespace
+
+TEST_F(HeldReplyWindowTest, TypingEchoesWhileTheServerWaitsAndStopEndsTheRunAtOnce)
+{
+    const QString oldPage = server.home(QStringLiteral("alice")) + QStringLiteral("/www/index.html");
+    {
+        QFile file(oldPage);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the page as it was\n");
+    }
+    window->dbEntry->setFocus();
+    window->dbEntry->moveCursor(QTextCursor::End);
+    const QString before = window->dbEntry->toPlainText();
+
+    enum class Step { WaitForFile, Typed, Stopped } step = Step::WaitForFile;
+    QElapsedTimer clock, sinceStop;
+    QString echoed;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, window.get(), [&] {
+        if (!window->isPublishing())
+            return;
+        if (step == Step::WaitForFile && window->memLog->toPlainText().contains(QStringLiteral("Transferring file"))) {
+            if (!clock.isValid())
+                clock.start();
+            if (clock.elapsed() > 500) { // the data is out; the server sits on its reply
+                postTyping(window->dbEntry, QStringLiteral(" echo"));
+                step = Step::Typed;
+                clock.restart();
+            }
+        } else if (step == Step::Typed && clock.elapsed() > 300) {
+            echoed = window->dbEntry->toPlainText();
+            step = Step::Stopped;
+            sinceStop.start();
+            window->stopPublishing();
+        }
+    });
+    watch.start(20);
+    QElapsedTimer whole;
+    whole.start();
+    action("actPublish")->trigger();
+    const qint64 afterStop = sinceStop.isValid() ? sinceStop.elapsed() : -1;
+    watch.stop();
+
+    ASSERT_EQ(step, Step::Stopped) << "the run ended before Stop: " << window->memLog->toPlainText().toStdString();
+    EXPECT_EQ(echoed, before + QStringLiteral(" echo")) << "the keys reached the editor while the server waited";
+    EXPECT_GE(afterStop, 0);
+    EXPECT_LT(afterStop, 1000) << "Stop ended the run within a second";
+    EXPECT_LT(whole.elapsed(), 20000);
+    const QString logText = window->memLog->toPlainText();
+    EXPECT_EQ(logText.count(QStringLiteral("Error in FTP process - Stopped by the user")), 1) << logText.toStdString();
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Stopped"));
+    QFile file(oldPage);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("the page as it was\n")) << "the old page stays whole";
+    EXPECT_EQ(QDir(QFileInfo(oldPage).path()).entryList(QDir::Files), QStringList{QStringLiteral("index.html")})
+        << "the file cut short never reached its name";
+}
+
+TEST_F(HeldReplyWindowTest, ClosingTheWindowCutsTheHeldFileShortAndThenCloses)
+{
+    window->show();
+    QElapsedTimer held, sinceClose;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, window.get(), [&] {
+        if (!window->isPublishing() || sinceClose.isValid())
+            return;
+        if (!window->memLog->toPlainText().contains(QStringLiteral("Transferring file")))
+            return;
+        if (!held.isValid())
+            held.start();
+        else if (held.elapsed() > 500) {
+            sinceClose.start();
+            window->close();
+        }
+    });
+    watch.start(20);
+    action("actPublish")->trigger();
+    const qint64 afterClose = sinceClose.isValid() ? sinceClose.elapsed() : -1;
+    watch.stop();
+    EXPECT_TRUE(window->isVisible()) << "the window waits for its run to end";
+    QCoreApplication::processEvents();
+
+    EXPECT_GE(afterClose, 0);
+    EXPECT_LT(afterClose, 1000) << "closing cut the file on its way short";
+    EXPECT_FALSE(window->isVisible()) << "and the window closed once the run had ended";
+    EXPECT_EQ(window->memLog->toPlainText().count(QStringLiteral("Error in FTP process - Stopped by the user")), 1);
+}
 
 TEST_F(PublishingWindowTest, ARunBlocksItsOwnCommandsAndShowsProgress)
 {

@@ -1,0 +1,137 @@
+#include "PublishControl.h"
+
+#include "app/MainActions.h"
+#include "base/Prompt.h"
+#include "base/WrenError.h"
+#include "publish/PublishRun.h"
+#include "transfer/CurlFtpClient.h"
+#include "transfer/KnownHosts.h"
+#include "transfer/ThreadedFtpClient.h"
+#include "transfer/UploadRecord.h"
+
+#include <QAction>
+#include <QDir>
+#include <QHash>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QScopeGuard>
+#include <QStatusBar>
+#include <QToolButton>
+
+PublishControl::PublishControl(QMainWindow &window, MainActions &actions, LogSink log)
+    : QObject(&window), m_window(window), m_actions(actions), m_log(std::move(log)),
+      m_ftp(std::make_unique<ThreadedFtpClient>())
+{
+    m_progressLabel = new QLabel;
+    m_progressBar = new QProgressBar;
+    m_progressBar->setMaximumWidth(160);
+    m_progressBar->setTextVisible(false);
+    m_stopButton = new QToolButton;
+    m_stopButton->setText(QStringLiteral("Stop"));
+    m_stopButton->setToolTip(QStringLiteral("Stop publishing: the file on its way is cut short"));
+    connect(m_stopButton, &QToolButton::clicked, this, &PublishControl::stop);
+    QStatusBar *bar = window.statusBar();
+    bar->addPermanentWidget(m_progressLabel);
+    bar->addPermanentWidget(m_progressBar);
+    bar->addPermanentWidget(m_stopButton);
+    m_progressLabel->hide();
+    m_progressBar->hide();
+    m_stopButton->hide();
+}
+
+PublishControl::~PublishControl() = default;
+
+void PublishControl::setDataDir(const QString &dataDir)
+{
+    m_dataDir = dataDir;
+    m_knownHosts = std::make_unique<KnownHosts>(QDir(dataDir).filePath(QStringLiteral("Wren.hosts")));
+    KnownHosts *known = m_knownHosts.get();
+    m_ftp->configure([known](CurlFtpClient &client) { client.setKnownHosts(known); });
+}
+
+void PublishControl::setFirewall(const FirewallSettings &firewall)
+{
+    m_ftp->configure([firewall](CurlFtpClient &client) { client.setFirewall(firewall); });
+}
+
+void PublishControl::stop()
+{
+    if (!m_transfer)
+        return;
+    m_transfer->requestStop();
+    m_ftp->abort();
+}
+
+void PublishControl::endSession()
+{
+    m_ftp->disconnect();
+}
+
+void PublishControl::showProgress(int sent, int planned, const QString &name)
+{
+    m_progressBar->setRange(0, planned);
+    m_progressBar->setValue(sent - 1);
+    m_progressLabel->setText(QStringLiteral("Sending file %1 of %2: %3").arg(sent).arg(planned).arg(name));
+}
+
+void PublishControl::run(const PublishInputs &inputs, const std::function<void(PublishRun &, SiteTransfer &)> &work)
+{
+    SiteTransfer transfer(inputs.stagingDir, m_log, m_ftp.get());
+    m_ftp->clearAbort();
+    transfer.setKnownHosts(m_knownHosts.get());
+    std::unique_ptr<UploadRecord> record;
+    try {
+        record = std::make_unique<UploadRecord>(QDir(m_dataDir).filePath(QStringLiteral("Transfer.DAT")));
+        transfer.setRecord(record.get(), m_sendAll);
+    } catch (const WrenError &error) {
+        m_log(error.message() + QStringLiteral(": every page is sent"));
+    }
+    transfer.trustNewHost = [this](const HostKeyFailure &failure) {
+        return Prompt::ask(&m_window, SiteTransfer::trustQuestion(failure), QStringLiteral("Unknown Site Key"));
+    };
+    transfer.progress = [this](int sent, int planned, const QString &name) { showProgress(sent, planned, name); };
+    // The window stays usable while files are on their way, so the run works
+    // on copies of what may change meanwhile, and nothing can start it twice.
+    const PendingLists snapshot = inputs.pending;
+    PendingLists pending = snapshot;
+    PublishContext ctx{inputs.db,         inputs.settings, inputs.options, Clock::system(), NameTables::current(),
+                       inputs.stagingDir, inputs.journal,  transfer,       pending,         m_log};
+    const QStringList blocked{"actPublish", "actSendAll", "actArchive", "actPurge", "actJournals", "actFileMan"};
+    QHash<QString, bool> wasEnabled;
+    for (const QString &name : blocked) {
+        wasEnabled[name] = m_actions[name]->isEnabled();
+        m_actions[name]->setEnabled(false);
+    }
+    m_transfer = &transfer;
+    m_progressLabel->clear();
+    m_progressLabel->show();
+    m_progressBar->setRange(0, 1); // each run starts empty, not where the last one ended
+    m_progressBar->setValue(0);
+    m_progressBar->show();
+    m_stopButton->show();
+    const auto restore = qScopeGuard([&] {
+        m_transfer = nullptr;
+        for (const QString &name : blocked)
+            m_actions[name]->setEnabled(wasEnabled.value(name));
+        m_progressBar->hide();
+        m_stopButton->hide();
+        m_progressLabel->hide();
+        m_window.statusBar()->showMessage(
+            transfer.stopRequested() ? QStringLiteral("Stopped")
+            : transfer.failures() == 0
+                ? QStringLiteral("Publishing done")
+                : QStringLiteral("Publishing done with %1 failure(s): see the log").arg(transfer.failures()),
+            10000);
+    });
+    PublishRun run(ctx);
+    work(run, transfer);
+    // A completed publish empties its lists: the files it sent leave the
+    // window's lists too, while files added meanwhile stay.
+    if (pending.files.isEmpty() && pending.images.isEmpty()) {
+        for (const QString &f : std::as_const(snapshot.files))
+            inputs.pending.files.removeOne(f);
+        for (const QString &f : std::as_const(snapshot.images))
+            inputs.pending.images.removeOne(f);
+    }
+}
