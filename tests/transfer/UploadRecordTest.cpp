@@ -6,6 +6,8 @@
 #include "transfer/CurlFtpClient.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <QHash>
 #include <QProcess>
@@ -39,10 +41,12 @@ public:
                sql(QStringLiteral("Upload.DAT"), QStringLiteral("UPDATE Upload SET Directory='%1'").arg(dir)) &&
                // The feed tells the time of its making, so it changes at every run.
                sql(QStringLiteral("Upload.DAT"), QStringLiteral("DELETE FROM Upload WHERE LogFile='feed.xml'")) &&
-               // The cookie changes on every page at every run: without it a
-               // page changes only with its entries.
+               // The cookie changes on every page at every run, and the time of
+               // the run with every minute: without them a page changes only
+               // with its entries.
                sql(QStringLiteral("Templates.DAT"),
-                   QStringLiteral("UPDATE Templates SET Template = replace(Template, '<$WrenCookie>', '')"));
+                   QStringLiteral("UPDATE Templates SET Template = replace(replace(replace(Template, '<$WrenCookie>', "
+                                  "''), '<$WrenSysTime>', ''), '<$WrenSysDate>', '')"));
     }
     bool sql(const QString &table, const QString &statement)
     {
@@ -150,6 +154,55 @@ TEST(UploadRecord, AnSftpSite)
     ASSERT_TRUE(site.make(QStringLiteral("sftp://127.0.0.1"), server.port(), QStringLiteral("wrentest"),
                           QStringLiteral("secret"), server.home() + QStringLiteral("/www")));
     sendOnlyWhatChanged(site, server.home() + QStringLiteral("/www"));
+}
+
+// A run killed half-way has recorded each file that arrived, so the next one
+// sends only the rest, the file that was on its way among them.
+TEST(UploadRecord, TheRunAfterAKilledOneSendsOnlyTheRest)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start(QStringLiteral("delay=30"))); // a slow line, so the kill comes half-way
+    SiteData site;
+    ASSERT_TRUE(site.make(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("alice"), QStringLiteral("apass"),
+                          QStringLiteral("/www")));
+    const QString record = site.data() + QStringLiteral("/Transfer.DAT");
+    auto recorded = [&] {
+        QProcess query;
+        query.start(QStringLiteral("sqlite3"), {record, QStringLiteral("SELECT Name FROM Sent ORDER BY Name")});
+        query.waitForFinished();
+        return QString::fromUtf8(query.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    };
+
+    QProcess killed;
+    killed.start(QStringLiteral(WREN_PUBLISH_BIN),
+                 {QStringLiteral("--data-dir"), site.data(), QStringLiteral("--archives"), QStringLiteral("2026-10-01"),
+                  QStringLiteral("2026-12-31")});
+    ASSERT_TRUE(killed.waitForStarted());
+    QElapsedTimer clock;
+    clock.start();
+    while (recorded().size() < 3 && clock.elapsed() < 60000 && killed.state() == QProcess::Running)
+        QThread::msleep(20);
+    ASSERT_EQ(killed.state(), QProcess::Running) << "the run ended before the kill";
+    killed.kill();
+    killed.waitForFinished();
+    const QStringList arrived = recorded();
+    ASSERT_GE(arrived.size(), 3);
+
+    const auto next = site.publish();
+    ASSERT_EQ(next.status, 0) << next.lines.join(u'\n').toStdString();
+    QStringList unchanged;
+    for (const QString &line : next.lines.filter(QStringLiteral("Unchanged on site: ")))
+        unchanged << line.section(QStringLiteral(": "), 1);
+    unchanged.sort();
+    EXPECT_EQ(unchanged, arrived) << "what the killed run recorded is not sent again";
+    EXPECT_FALSE(next.sent().isEmpty());
+    for (const QString &name : next.sent())
+        EXPECT_FALSE(arrived.contains(name)) << name.toStdString();
+    EXPECT_EQ(QDir(server.home(QStringLiteral("alice")) + QStringLiteral("/www"))
+                  .entryList({QStringLiteral("*.wren-part")}, QDir::Files | QDir::Hidden),
+              QStringList())
+        << "the half file of the killed run is gone once its page has gone again";
+    EXPECT_EQ(site.publish().sent(), QStringList()) << "and then the site is whole";
 }
 
 TEST(UploadRecord, ListingsOfBothForms)
