@@ -301,6 +301,7 @@ void CurlFtpClient::resetHandle()
     m_multi = nullptr;
     m_easy = nullptr;
     m_connected = false;
+    m_ftpDir.clear();
 }
 
 void CurlFtpClient::disconnect()
@@ -659,6 +660,11 @@ void CurlFtpClient::logIn(const QString &keyFile)
         const qsizetype first = m_lastReply.indexOf(u'"');
         const qsizetype second = first < 0 ? -1 : m_lastReply.indexOf(u'"', first + 1);
         m_sftpDir = second < 0 ? QStringLiteral("/") : m_lastReply.mid(first + 1, second - first - 1);
+    } else {
+        // libcurl asked the login directory with its own PWD.
+        const char *entry = nullptr;
+        curl_easy_getinfo(m_easy, CURLINFO_FTP_ENTRY_PATH, &entry);
+        m_ftpDir = entry ? QString::fromUtf8(entry) : QString();
     }
     curl_easy_getinfo(m_easy, CURLINFO_LOCAL_PORT, &m_controlPort);
     m_connected = true;
@@ -701,6 +707,10 @@ QString CurlFtpClient::printWorkingDirectory()
         throw FtpFailure(QStringLiteral("Not connected."));
     if (m_address.kind == SiteKind::Sftp)
         return m_sftpDir;
+    // Only this session's own commands move it, so the server is asked only
+    // when one of them left the directory unknown: a round trip less per file.
+    if (!m_ftpDir.isEmpty())
+        return m_ftpDir;
     const long code = command({QStringLiteral("PWD")});
     if (code >= 400 || code == 0)
         throw FtpFailure(m_lastReply.isEmpty() ? QStringLiteral("No reply to PWD") : m_lastReply);
@@ -708,7 +718,8 @@ QString CurlFtpClient::printWorkingDirectory()
     const qsizetype second = first < 0 ? -1 : m_lastReply.indexOf(u'"', first + 1);
     if (second < 0)
         return QString();
-    return m_lastReply.mid(first + 1, second - first - 1);
+    m_ftpDir = m_lastReply.mid(first + 1, second - first - 1);
+    return m_ftpDir;
 }
 
 void CurlFtpClient::changeUp()
@@ -719,15 +730,21 @@ void CurlFtpClient::changeUp()
         m_sftpDir = parentOf(m_sftpDir);
         return;
     }
+    m_ftpDir.clear();
     command({QStringLiteral("CDUP")}); // an error reply is no failure here
 }
 
 void CurlFtpClient::changeDirectory(const QString &directory)
 {
     if (m_address.kind != SiteKind::Sftp) {
+        m_ftpDir.clear();
         const long code = command({QStringLiteral("CWD ") + directory});
         if (code >= 400 || code == 0)
             throw FtpFailure(m_lastReply.isEmpty() ? QStringLiteral("No reply to CWD") : m_lastReply);
+        // An absolute path is where the session now is; "." and ".." in it
+        // or a link would be spelled otherwise by the server, so those ask.
+        if (directory.startsWith(u'/') && !directory.contains(QStringLiteral("/.")))
+            m_ftpDir = directory.size() > 1 && directory.endsWith(u'/') ? directory.chopped(1) : directory;
         return;
     }
     if (!m_connected)

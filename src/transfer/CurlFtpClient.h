@@ -134,6 +134,7 @@ private:
     SiteAddress m_address;
     HostCheck m_check;
     QString m_sftpDir; // the current directory of an SFTP session, kept here
+    QString m_ftpDir;  // that of an FTP session once known; empty when it must be asked
     int m_port = 21;
     long m_controlPort = 0;
     QByteArray m_url, m_proxy, m_user, m_pass, m_proxyUser, m_proxyPass, m_keyFile;
