@@ -3,34 +3,28 @@
 #include "base/DataDirectory.h"
 #include "base/PrivateFiles.h"
 #include "base/Prompt.h"
+#include "app/PreviewPane.h"
 #include "app/PublishControl.h"
 #include "app/TdlgAbout.h"
 #include "app/TdlgCustomize.h"
 #include "app/TdlgOptions.h"
 #include "data/DataVersion.h"
-#include "data/Statements.h"
 #include "base/WrenError.h"
-#include "editing/EntryGridModel.h"
+#include "editing/EntryView.h"
 #include "editing/EntryList.h"
-#include "editing/EditorText.h"
 #include "editing/EntryRecovery.h"
 #include "editing/RecoveryWriter.h"
-#include "editing/EntryLinkDialogs.h"
-#include "editor/EditorSpelling.h"
-#include "engine/Backup.h"
-#include "manage/JournalSetup.h"
-#include "manage/TdlgNewJournal.h"
-#include "manage/TdlgRestore.h"
-#include "editor/HtmlSyntaxHighlighter.h"
-#include "editor/SpellDialogs.h"
-#include "editor/Spelling.h"
+#include "editing/CalendarMarks.h"
 #include "editing/Markup.h"
-#include "editing/TdlgLink.h"
+#include "editing/MarkupCommands.h"
+#include "editor/EditorSpelling.h"
+#include "manage/JournalCommands.h"
+#include "manage/TdlgNewJournal.h"
 #include "editing/TdlgPurge.h"
 #include "manage/TdlgFileMan.h"
 #include "manage/TdlgJournal.h"
-#include "publish/PublishRun.h"
 #include "publish/EntryPreview.h"
+#include "publish/PublishRun.h"
 #include "publish/TdlgArchive.h"
 
 #include <QAbstractEventDispatcher>
@@ -38,39 +32,19 @@
 #include <QApplication>
 #include <QScopeGuard>
 #include <QCalendarWidget>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QListWidget>
-#include <QRadioButton>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
-#include <QFontDatabase>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QScrollBar>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
-#include <QTableView>
-#include <QTextCharFormat>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
-#include <QVBoxLayout>
-
-#ifdef WREN_WEBENGINE
-#include <QWebEnginePage>
-#include <QWebEngineView>
-#endif
 
 // The icons live in the wrengui library, which a static link would drop unless
 // they are registered by hand.
@@ -108,90 +82,23 @@ TfrmMain::~TfrmMain()
     m_staging.remove();
 }
 
+QMenu *TfrmMain::createPopupMenu()
+{
+    // The edit tool bar sits in the right pane, not in the window's tool bar
+    // area, so the window's own menu of tool bars would leave it out.
+    QMenu *menu = QMainWindow::createPopupMenu();
+    if (!menu)
+        menu = new QMenu(this);
+    menu->addAction(actEditTB->toggleViewAction());
+    return menu;
+}
+
 void TfrmMain::buildLayout()
 {
-    actMainTB = addToolBar(QStringLiteral("Main Toolbar"));
-    actMainTB->setObjectName(QStringLiteral("actMainTB"));
-    actMainTB->setIconSize(QSize(20, 20));
-    actMainTB->setMovable(false);
-
-    // Left pane: the journal strip, the calendar and the entries of the day.
-    auto *left = new QWidget;
-    auto *pnlJournal = new QHBoxLayout;
-    dbName = new QLineEdit;
-    dbName->setObjectName(QStringLiteral("dbName"));
-    navPrior = new QToolButton;
-    navPrior->setArrowType(Qt::LeftArrow);
-    navPrior->setStatusTip(QStringLiteral("Previous Journal"));
-    navPrior->setToolTip(QStringLiteral("Previous Journal"));
-    navNext = new QToolButton;
-    navNext->setArrowType(Qt::RightArrow);
-    navNext->setStatusTip(QStringLiteral("Next Journal"));
-    navNext->setToolTip(QStringLiteral("Next Journal"));
-    pnlJournal->addWidget(dbName);
-    pnlJournal->addWidget(navPrior);
-    pnlJournal->addWidget(navNext);
-    calDate = new QCalendarWidget;
-    calDate->setGridVisible(false);
-    calDate->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    dbGrid = new QTableView;
-    dbGrid->setObjectName(QStringLiteral("dbGrid"));
-    dbGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    dbGrid->verticalHeader()->hide();
-    dbGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    auto *leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(4, 4, 0, 4);
-    leftLayout->addLayout(pnlJournal);
-    leftLayout->addWidget(calDate);
-    leftLayout->addWidget(dbGrid, 1);
-
-    // Right pane: the edit tool bar, the title, the editor and the preview.
-    auto *right = new QWidget;
-    actEditTB = new QToolBar(QStringLiteral("Edit Toolbar"));
-    actEditTB->setObjectName(QStringLiteral("actEditTB"));
-    actEditTB->setIconSize(QSize(20, 20));
-    dbTitle = new QLineEdit;
-    dbTitle->setObjectName(QStringLiteral("dbTitle"));
-    dbTitle->setPlaceholderText(QStringLiteral("Title"));
-    dbTitle->setStatusTip(QStringLiteral("Title for the current entry (if any)"));
-    dbEntry = new QPlainTextEdit;
-    dbEntry->setObjectName(QStringLiteral("dbEntry"));
-    dbEntry->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    dbEntry->setFont(mono);
-    webBrowser = new QWidget;
-    webBrowser->setObjectName(QStringLiteral("webBrowser"));
-    new QVBoxLayout(webBrowser);
-    splBrowser = new QSplitter(Qt::Vertical);
-    splBrowser->addWidget(dbEntry);
-    splBrowser->addWidget(webBrowser);
-    splBrowser->setSizes({400, 0});
-    auto *rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 4, 4);
-    rightLayout->addWidget(actEditTB);
-    rightLayout->addWidget(dbTitle);
-    rightLayout->addWidget(splBrowser, 1);
-
-    splMid = new QSplitter(Qt::Horizontal);
-    splMid->addWidget(left);
-    splMid->addWidget(right);
-    splMid->setStretchFactor(1, 1);
-    splMid->setSizes({201, 553});
-
-    memLog = new QPlainTextEdit;
-    memLog->setObjectName(QStringLiteral("memLog"));
-    memLog->setReadOnly(true);
-    memLog->setMaximumBlockCount(10000);
-    Splitter1 = new QSplitter(Qt::Vertical);
-    Splitter1->addWidget(splMid);
-    Splitter1->addWidget(memLog);
-    Splitter1->setStretchFactor(0, 1);
-    Splitter1->setSizes({420, 73});
-    setCentralWidget(Splitter1);
-    statusBar()->setObjectName(QStringLiteral("barStat"));
+    setupLayout(*this);
     m_publish = new PublishControl(*this, m_actions, [this](const QString &line) { log(line); });
-
+    m_previewPane = new PreviewPane(
+        webBrowser, splBrowser, [this](const QString &line) { log(line); }, this);
     for (QToolBar *bar : {actMainTB, actEditTB}) {
         bar->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(bar, &QWidget::customContextMenuRequested, this, [this, bar](const QPoint &at) {
@@ -205,91 +112,52 @@ void TfrmMain::buildLayout()
     }
 }
 
-QMenu *TfrmMain::createPopupMenu()
-{
-    // The edit tool bar sits in the right pane, not in the window's tool bar
-    // area, so the window's own menu of tool bars would leave it out.
-    QMenu *menu = QMainWindow::createPopupMenu();
-    if (!menu)
-        menu = new QMenu(this);
-    menu->addAction(actEditTB->toggleViewAction());
-    return menu;
-}
-
 void TfrmMain::buildMenus()
 {
+    setupMenus(*this, m_actions);
     const MainActions &a = m_actions;
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
-    m_mnuFile = file;
-    file->addAction(a["actRestore"]);
-    file->addSeparator();
-    file->addAction(a["actExit"]);
-    QMenu *edit = menuBar()->addMenu(QStringLiteral("Edit"));
-    for (const char *name :
-         {"actUndo", "actRedo", "-", "actFind", "actSelAll", "actItalics", "actBold", "-", "actLiveSpell"})
-        *name == '-' ? (void)edit->addSeparator() : edit->addAction(a[QLatin1String(name)]);
-    QMenu *journal = menuBar()->addMenu(QStringLiteral("Journal"));
-    for (const char *name : {"actNew", "actPreview", "actSave", "actDel"})
-        journal->addAction(a[QLatin1String(name)]);
-    journal->addSeparator();
-    journal->addAction(a["actNewJournal"]);
-    QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
-    for (const char *name : {"actJournals", "actOptions", "actPublish", "actSendAll", "actArchive", "actPurge",
-                             "actBrowse", "-", "actSpell", "actThes", "actSpellOpt"})
-        *name == '-' ? (void)tools->addSeparator() : tools->addAction(a[QLatin1String(name)]);
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
-    help->addAction(a["actReadMe"]);
-    help->addAction(a["actAbout"]);
-
-    // The editor's right-click menu.
-    auto *mnuEdit = new QMenu(this);
-    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    for (const char *name : {"actPara", "actBR", "actURL", "actImg", "actFile", "actEntry", "actAngle", "actSpace", "-",
-                             "actCut", "actCopy", "actPaste", "-", "actSpell", "actThes"})
-        *name == '-' ? (void)mnuEdit->addSeparator() : mnuEdit->addAction(a[QLatin1String(name)]);
-    dbEntry->setContextMenuPolicy(Qt::CustomContextMenu);
     // A right click on a word that live spelling marked offers the spelling
     // menu; anywhere else the editor menu.
-    connect(dbEntry, &QWidget::customContextMenuRequested, this, [this, mnuEdit](const QPoint &at) {
+    connect(dbEntry, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         if (m_spelling)
             m_spelling->showContextMenu(at, mnuEdit, clipboardActions());
         else
             mnuEdit->exec(dbEntry->viewport()->mapToGlobal(at));
     });
 
-    auto on = [this](const char *name, void (TfrmMain::*handler)()) {
-        connect(m_actions[QLatin1String(name)], &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-    };
-    on("actNew", &TfrmMain::actNewExecute);
-    on("actSave", &TfrmMain::actSaveExecute);
-    on("actDel", &TfrmMain::actDelExecute);
-    on("actPublish", &TfrmMain::actPublishExecute);
-    on("actArchive", &TfrmMain::actArchiveExecute);
-    on("actSendAll", &TfrmMain::actSendAllExecute);
-    on("actOptions", &TfrmMain::actOptionsExecute);
-    on("actBrowse", &TfrmMain::actBrowseExecute);
-    on("actReadMe", &TfrmMain::actReadMeExecute);
-    on("actAbout", &TfrmMain::actAboutExecute);
-    on("actCustomize", &TfrmMain::actCustomizeExecute);
-    on("actExit", &TfrmMain::actExitExecute);
-    on("actJournals", &TfrmMain::actJournalsExecute);
-    on("actPreview", &TfrmMain::BrowseEntry);
-    on("actEntry", &TfrmMain::actEntryExecute);
-    on("actFind", &TfrmMain::actFindExecute);
-    on("actSpell", &TfrmMain::actSpellExecute);
-    on("actThes", &TfrmMain::actThesExecute);
-    on("actSpellOpt", &TfrmMain::actSpellOptExecute);
+    using Handler = void (TfrmMain::*)();
+    const std::pair<const char *, Handler> commands[] = {{"actNew", &TfrmMain::actNewExecute},
+                                                         {"actSave", &TfrmMain::actSaveExecute},
+                                                         {"actDel", &TfrmMain::actDelExecute},
+                                                         {"actPublish", &TfrmMain::actPublishExecute},
+                                                         {"actArchive", &TfrmMain::actArchiveExecute},
+                                                         {"actSendAll", &TfrmMain::actSendAllExecute},
+                                                         {"actOptions", &TfrmMain::actOptionsExecute},
+                                                         {"actBrowse", &TfrmMain::actBrowseExecute},
+                                                         {"actReadMe", &TfrmMain::actReadMeExecute},
+                                                         {"actAbout", &TfrmMain::actAboutExecute},
+                                                         {"actCustomize", &TfrmMain::actCustomizeExecute},
+                                                         {"actExit", &TfrmMain::actExitExecute},
+                                                         {"actJournals", &TfrmMain::actJournalsExecute},
+                                                         {"actPreview", &TfrmMain::BrowseEntry},
+                                                         {"actEntry", &TfrmMain::actEntryExecute},
+                                                         {"actFind", &TfrmMain::actFindExecute},
+                                                         {"actSpell", &TfrmMain::actSpellExecute},
+                                                         {"actThes", &TfrmMain::actThesExecute},
+                                                         {"actSpellOpt", &TfrmMain::actSpellOptExecute},
+                                                         {"actPurge", &TfrmMain::actPurgeExecute},
+                                                         {"actRestore", &TfrmMain::actRestoreExecute},
+                                                         {"actNewJournal", &TfrmMain::actNewJournalExecute},
+                                                         {"actFileMan", &TfrmMain::actFileManExecute},
+                                                         {"actURL", &TfrmMain::actLinkExecute},
+                                                         {"actImg", &TfrmMain::actImgExecute},
+                                                         {"actFile", &TfrmMain::actFileExecute}};
+    for (const auto &[name, handler] : commands)
+        connect(a[QLatin1String(name)], &QAction::triggered, this, [this, handler = handler] { (this->*handler)(); });
     connect(a["actLiveSpell"], &QAction::toggled, this, [this](bool live) {
         if (m_spelling)
             m_spelling->setLive(live);
     });
-    on("actPurge", &TfrmMain::actPurgeExecute);
-    on("actRestore", &TfrmMain::actRestoreExecute);
-    on("actNewJournal", &TfrmMain::actNewJournalExecute);
-    on("actFileMan", &TfrmMain::actFileManExecute);
-    on("actURL", &TfrmMain::actLinkExecute);
-    on("actImg", &TfrmMain::actImgExecute);
-    on("actFile", &TfrmMain::actFileExecute);
     // The simple markup commands: one replacement of the selection each.
     const std::pair<const char *, QString (*)(const QString &)> simple[] = {
         {"actPara", Markup::Paragraph}, {"actBR", Markup::LineBreak}, {"actAngle", Markup::AngleBrackets},
@@ -321,7 +189,7 @@ void TfrmMain::buildMenus()
     });
     connect(calDate, &QCalendarWidget::currentPageChanged, this, [this] {
         if (m_started)
-            guard([&] { markEntryDays(); });
+            guard([&] { CalendarMarks::markEntryDays(calDate, m_db, journalId()); });
     });
     connect(dbName, &QLineEdit::textEdited, this, [this](const QString &text) {
         guard([&] {
@@ -329,42 +197,14 @@ void TfrmMain::buildMenus()
                 m_tblNames->setValue(QStringLiteral("Name"), text);
         });
     });
-    connect(dbTitle, &QLineEdit::textEdited, this, [this](const QString &text) {
-        guard([&] { m_entries->setTitle(EditorText::toStored(text, m_titleLegacy, false)); });
-        scheduleRecovery();
-    });
-    // The editor keeps the text while it is typed; the entry takes it when stored.
-    m_entries->setTextSource([this] { return EditorText::toStored(dbEntry->toPlainText(), m_entryLegacy); });
-    connect(dbEntry, &QPlainTextEdit::textChanged, this, [this] {
-        // Re-colouring signals a change too: the document's own modification
-        // state tells an edit, without looking at the whole text.
-        if (m_showingEntry || !m_started || !dbEntry->document()->isModified())
-            return;
-        guard([&] { m_entries->textEdited(); });
-        scheduleRecovery();
-    });
-    connect(m_entries.get(), &EntryList::settled, this, [this] { dbEntry->document()->setModified(false); });
 }
 
 void TfrmMain::buildTray()
 {
-    m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/wren.svg")), this);
-    m_tray->setToolTip(QStringLiteral("Wren - journal publishing"));
-    auto *mnuTray = new QMenu(this);
-    QAction *show = mnuTray->addAction(QStringLiteral("Show Wren"), this, &TfrmMain::showAndRaise);
-    QFont bold = show->font();
-    bold.setBold(true);
-    show->setFont(bold);
-    mnuTray->addAction(QStringLiteral("Hide Wren"), this, &QWidget::hide);
-    mnuTrayClose = mnuTray->addAction(QStringLiteral("Minimize on Close"));
-    mnuTrayClose->setCheckable(true);
-    // Where no tray shows, the option must still be reachable.
-    m_mnuFile->insertAction(m_actions["actExit"], mnuTrayClose);
-    m_mnuFile->insertSeparator(m_actions["actExit"]);
-    mnuTray->addSeparator();
-    QAction *exit = mnuTray->addAction(QStringLiteral("E&xit"), this, &TfrmMain::trayExit);
-    exit->setStatusTip(QStringLiteral("Exit from Wren"));
-    m_tray->setContextMenu(mnuTray);
+    setupTray(*this, m_actions);
+    connect(mnuTrayShow, &QAction::triggered, this, &TfrmMain::showAndRaise);
+    connect(mnuTrayHide, &QAction::triggered, this, &QWidget::hide);
+    connect(mnuTrayExit, &QAction::triggered, this, &TfrmMain::trayExit);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick)
             showAndRaise();
@@ -382,22 +222,10 @@ void TfrmMain::setMinimizeOnClose(bool on)
     mnuTrayClose->setChecked(on);
 }
 
-void TfrmMain::placeFromSettings()
-{
-    if (m_settings.state() == 1) {
-        setWindowState(windowState() | Qt::WindowMaximized);
-    } else {
-        move(m_settings.left(), m_settings.top());
-        resize(m_settings.width(), m_settings.height());
-    }
-    actEditTB->setVisible(m_settings.editToolbar());
-    actMainTB->setVisible(m_settings.mainToolbar());
-}
-
 bool TfrmMain::FormCreate()
 {
     // Placement and the two check marks come first, before any file is touched.
-    placeFromSettings();
+    placeFrom(*this, m_settings);
     setMinimizeOnClose(m_settings.minimizeOnClose());
     m_actions["actLiveSpell"]->setChecked(m_settings.liveSpell());
     m_pending.clear();
@@ -413,7 +241,9 @@ bool TfrmMain::FormCreate()
         m_freshStart = version.outcome == DataVersion::Outcome::FreshStart;
         DataVersion::createMissingTables(m_paths.dataDir);
         m_db.open(m_paths.dataDir, m_staging.path());
-        backupIfDue();
+        m_journalCommands = new JournalCommands(
+            m_db, m_paths.dataDir, m_paths.settingsFile, [this](const QString &line) { log(line); }, this);
+        m_journalCommands->backupIfDue();
         for (const QString &line : privateFiles.secure())
             log(line);
 
@@ -433,20 +263,17 @@ bool TfrmMain::FormCreate()
     }
     m_actions["actSave"]->setEnabled(false);
 
-    m_grid = new EntryGridModel(*m_entries, this);
-    dbGrid->setModel(m_grid);
-    connect(dbGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                if (!m_showingEntry && current.isValid())
-                    guard([&] { m_entries->select(current.row()); });
-            });
+    m_view = new EntryView(*m_entries, dbGrid, dbTitle, dbEntry,
+                           {[this](const std::function<void()> &step) { guard(step); },
+                            [this] {
+                                if (m_started)
+                                    scheduleRecovery();
+                            },
+                            // a store, a delete or a purge may change a day's mark
+                            [this] { guard([&] { CalendarMarks::markEntryDays(calDate, m_db, journalId()); }); },
+                            [this](const QString &line) { statusBar()->showMessage(line); }},
+                           this);
     connect(m_entries.get(), &EntryList::saveEnabledChanged, m_actions["actSave"], &QAction::setEnabled);
-    connect(m_entries.get(), &EntryList::currentChanged, this, &TfrmMain::showEntry);
-    connect(m_entries.get(), &EntryList::rowsChanged, this, [this] {
-        m_grid->reload();
-        showEntry();
-        guard([&] { markEntryDays(); }); // a store, a delete or a purge may change a day's mark
-    });
     connect(m_entries.get(), &EntryList::settled, m_recovery, &RecoveryWriter::settled);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this] {
         try {
@@ -461,13 +288,10 @@ bool TfrmMain::FormCreate()
     m_dlgJournal = new TdlgJournal(m_db, this);
     m_dlgArchive = new TdlgArchive(this);
     m_dlgOptions = new TdlgOptions(m_settings, this);
-    m_dlgLink = new TdlgLink(this);
     m_dlgFileMan = new TdlgFileMan(this);
-    m_dlgEntries = new TdlgEntries(m_db, this);
     m_dlgPurge = new TdlgPurge(this);
-    m_frmList = new TfrmList(this);
-    m_frmFind = new TfrmFind(this);
-    m_dlgNewJournal = new TdlgNewJournal(this);
+    m_markup = new MarkupCommands(
+        dbEntry, m_db, m_pending, [this]() -> const JournalSettings & { return m_entries->journal(); }, this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
 
     m_spelling = new EditorSpelling(
@@ -479,8 +303,8 @@ bool TfrmMain::FormCreate()
         ToolbarLayout::load(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg")), m_actions.names());
     applyToolbarLayout();
     m_started = true;
-    showEntry();
-    guard([&] { markEntryDays(); });
+    m_view->show();
+    guard([&] { CalendarMarks::markEntryDays(calDate, m_db, journalId()); });
     offerRecovery();
     dbEntry->setFocus(); // the user can start typing at once
     return true;
@@ -488,17 +312,7 @@ bool TfrmMain::FormCreate()
 
 void TfrmMain::applyToolbarLayout()
 {
-    auto fill = [this](QToolBar *bar, const QStringList &names) {
-        bar->clear();
-        for (const QString &name : names) {
-            if (name == QLatin1String("-"))
-                bar->addSeparator();
-            else
-                bar->addAction(m_actions[name]);
-        }
-    };
-    fill(actMainTB, m_toolbarLayout.main);
-    fill(actEditTB, m_toolbarLayout.edit);
+    fillToolbars(m_actions, m_toolbarLayout.main, m_toolbarLayout.edit);
 }
 
 void TfrmMain::guard(const std::function<void()> &command)
@@ -540,38 +354,6 @@ void TfrmMain::journalChanged()
         m_entries->requery();
 }
 
-void TfrmMain::showEntry()
-{
-    m_showingEntry = true;
-    const EditorText title = EditorText::fromStored(m_entries->title(), false);
-    const EditorText entry = EditorText::fromStored(m_entries->text());
-    m_titleLegacy = title.legacy;
-    if (dbTitle->text() != title.shown)
-        dbTitle->setText(title.shown);
-    const QString &text = entry.shown;
-    const bool newLegacy = entry.legacy && (!m_entryLegacy || m_legacyShownId != currentEntryKey());
-    m_entryLegacy = entry.legacy;
-    if (newLegacy) {
-        m_legacyShownId = currentEntryKey();
-        statusBar()->showMessage(
-            QStringLiteral("This entry is not stored as UTF-8: it is shown as Windows-1252 and saved that way"));
-    }
-    if (dbEntry->toPlainText() != text)
-        dbEntry->setPlainText(text);
-    dbEntry->document()->setModified(false); // what is shown is what is stored
-    const int row =
-        m_entries->rows().state() == TableHandle::State::Insert ? m_entries->count() : m_entries->rows().recNo();
-    if (m_grid && row >= 0 && row < m_grid->rowCount())
-        dbGrid->selectRow(row);
-    m_showingEntry = false;
-}
-
-qlonglong TfrmMain::currentEntryKey() const
-{
-    TableHandle &rows = m_entries->rows();
-    return rows.state() == TableHandle::State::Insert ? -2 : rows.value(QStringLiteral("ID")).toLongLong();
-}
-
 void TfrmMain::promptUnsavedChanges()
 {
     if (!m_entries->hasPendingChange())
@@ -597,24 +379,6 @@ void TfrmMain::calDateClick(const QDate &day)
             calDate->setSelectedDate(day);
         m_entries->requery();
     });
-}
-
-void TfrmMain::markEntryDays()
-{
-    calDate->setDateTextFormat(QDate(), QTextCharFormat()); // drops every mark
-    const int journal = journalId();
-    if (journal == 0 || !m_db.isOpen())
-        return;
-    const QDate first(calDate->yearShown(), calDate->monthShown(), 1);
-    const QDate last = first.addMonths(1).addDays(-1);
-    QSqlQuery days = m_db.run(Statements::archiveDays(journal, first, last, false));
-    QTextCharFormat bold;
-    bold.setFontWeight(QFont::Bold);
-    while (days.next()) {
-        const QDate day = days.value(0).toDate();
-        if (day.isValid())
-            calDate->setDateTextFormat(day, bold);
-    }
 }
 
 void TfrmMain::navNamePrior()
@@ -679,8 +443,6 @@ void TfrmMain::actPublishExecute()
 {
     guard([&] {
         promptUnsavedChanges();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         runPublishing([](PublishRun &run, SiteTransfer &) { run.PublishEntry(); });
     });
 }
@@ -707,8 +469,7 @@ void TfrmMain::actArchiveExecute()
                 transfer.EndSession(true);
                 return;
             }
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+            // No busy cursor: the window stays usable while the run works.
             run.PublishArchive(m_dlgArchive->dtFrom->date(), m_dlgArchive->dtTo->date());
         });
     });
@@ -789,19 +550,6 @@ void TfrmMain::showAndRaise()
     activateWindow();
 }
 
-void TfrmMain::saveSettings()
-{
-    m_settings.setState(isMaximized() ? 1 : 0);
-    m_settings.setTop(pos().y());
-    m_settings.setLeft(pos().x());
-    m_settings.setHeight(height());
-    m_settings.setWidth(width());
-    m_settings.setEditToolbar(!actEditTB->isHidden());
-    m_settings.setMainToolbar(!actMainTB->isHidden());
-    m_settings.setMinimizeOnClose(minimizeOnClose());
-    m_settings.setLiveSpell(m_actions["actLiveSpell"]->isChecked());
-}
-
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
     if (minimizeOnClose() && !m_exitRequested && !m_sessionEnding) {
@@ -843,7 +591,11 @@ void TfrmMain::closeEvent(QCloseEvent *event)
     }
     // Closing is final from here: a settings file that cannot be written is
     // reported once, and what was written before stays written.
-    guard([&] { saveSettings(); });
+    guard([&] {
+        storePlacement(*this, m_settings);
+        m_settings.setMinimizeOnClose(minimizeOnClose());
+        m_settings.setLiveSpell(m_actions["actLiveSpell"]->isChecked());
+    });
     guard([&] { m_toolbarLayout.save(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg"))); });
     guard([&] {
         m_db.closeIdleConnections();
@@ -895,88 +647,37 @@ void TfrmMain::offerRecovery()
         return;
     }
     guard([&] {
-        if (found->journal != journalId()) {
-            for (m_tblNames->first(); !m_tblNames->eof(); m_tblNames->next()) {
-                if (m_tblNames->value(QStringLiteral("ID")).toInt() == found->journal)
-                    break;
-            }
+        if (found->journal != journalId() && m_tblNames->locate(found->journal))
             journalChanged();
-        }
         calDate->setSelectedDate(found->day);
-        m_entries->setDay(found->day);
-        m_entries->requery();
-        bool located = false;
-        for (int row = 0; row < m_entries->count() && found->id != 0; ++row) {
-            if (m_entries->rows().valueAt(row, QStringLiteral("ID")).toLongLong() == found->id) {
-                m_entries->select(row);
-                located = true;
-            }
-        }
-        if (!located)
-            m_entries->rows().insert(); // the row is gone: a new entry of that day
-        m_entries->setTitle(found->title);
-        m_entries->setText(found->entry);
-        m_grid->reload();
-        showEntry();
+        m_entries->putBack(found->day, found->id, found->title, found->entry);
+        m_view->reload();
     });
-}
-
-bool TfrmMain::isPublishing() const
-{
-    return m_publish->isRunning();
-}
-
-void TfrmMain::stopPublishing()
-{
-    m_publish->stop();
 }
 
 QString TfrmMain::selectedText() const
 {
-    // The editor's selection uses U+2029 between paragraphs; entries use line breaks.
-    return dbEntry->textCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n');
+    return m_markup->selectedText();
 }
 
 void TfrmMain::replaceSelection(const QString &text)
 {
-    guard([&] {
-        QTextCursor cursor = dbEntry->textCursor();
-        cursor.insertText(text); // one step to undo, and the entry starts editing
-        dbEntry->setTextCursor(cursor);
-    });
+    guard([&] { m_markup->replaceSelection(text); });
 }
 
 void TfrmMain::actLinkExecute()
 {
-    m_dlgLink->prepare(TdlgLink::Form::Hyperlink);
-    if (m_dlgLink->exec() != QDialog::Accepted)
-        return;
-    const QString s = selectedText();
-    replaceSelection(Markup::Hyperlink(s, m_dlgLink->edName->text(), m_dlgLink->chkHttp->isChecked(),
-                                       m_dlgLink->chkNew->isChecked()));
+    guard([&] { m_markup->link(); });
 }
 
 void TfrmMain::actImgExecute()
 {
-    m_dlgLink->prepare(TdlgLink::Form::Image);
-    if (m_dlgLink->exec() != QDialog::Accepted)
-        return;
-    const QString s = selectedText();
-    const QString path = m_dlgLink->edName->text();
-    replaceSelection(
-        Markup::Image(s, path, m_dlgLink->rbAuto->isChecked(), m_dlgLink->edX->text(), m_dlgLink->edY->text()));
-    m_pending.images << path;
+    guard([&] { m_markup->image(); });
 }
 
 void TfrmMain::actFileExecute()
 {
-    m_dlgLink->prepare(TdlgLink::Form::File);
-    if (m_dlgLink->exec() != QDialog::Accepted)
-        return;
-    const QString s = selectedText();
-    const QString path = m_dlgLink->edName->text();
-    replaceSelection(Markup::FileLink(s, path));
-    m_pending.files << path;
+    guard([&] { m_markup->file(); });
 }
 
 void TfrmMain::actFileManExecute()
@@ -986,35 +687,19 @@ void TfrmMain::actFileManExecute()
         m_pending.files = m_dlgFileMan->files();
 }
 
-void TfrmMain::backupIfDue()
-{
-    const QString root = Backup::defaultRoot(m_paths.dataDir);
-    const QDate today = QDate::currentDate();
-    if (!Backup::due(root, today))
-        return;
-    try {
-        log(QStringLiteral("Backup written to ") + Backup::write(m_paths.dataDir, m_paths.settingsFile, root, today));
-    } catch (const WrenError &error) {
-        // The journal opens all the same; the next start tries again.
-        log(QStringLiteral("Backup failed: ") + error.message());
-    }
-}
-
 void TfrmMain::actNewJournalExecute()
 {
     guard([&] {
         promptUnsavedChanges();
         storeJournalName();
-        m_dlgNewJournal->reset(m_entries->journal().author);
-        if (m_dlgNewJournal->exec() != QDialog::Accepted)
+        const std::optional<JournalCreated> made = m_journalCommands->newJournal(m_entries->journal().author);
+        if (!made)
             return;
-        const JournalAnswers answers = m_dlgNewJournal->answers();
-        const JournalCreated made = JournalSetup::create(m_db, answers);
         m_tblNames->refresh();
-        m_tblNames->locate(made.journal);
+        m_tblNames->locate(made->journal);
         journalChanged();
-        log(QStringLiteral("Created the journal %1 with its site, templates, feed and uploads").arg(answers.name));
-        if (Prompt::ask(this, QStringLiteral("The journal %1 is ready. Publish it now?").arg(answers.name)))
+        const QString name = newJournalDialog().answers().name;
+        if (Prompt::ask(this, QStringLiteral("The journal %1 is ready. Publish it now?").arg(name)))
             actPublishExecute();
     });
 }
@@ -1022,20 +707,8 @@ void TfrmMain::actNewJournalExecute()
 void TfrmMain::actRestoreExecute()
 {
     guard([&] {
-        const QString root = Backup::defaultRoot(m_paths.dataDir);
-        TdlgRestore dialog(Backup::list(root), this);
-        if (dialog.exec() != QDialog::Accepted || dialog.chosen().path.isEmpty())
+        if (!m_journalCommands->restore([this] { promptUnsavedChanges(); }))
             return;
-        const Backup::Info chosen = dialog.chosen();
-        if (!Prompt::confirm(this, QStringLiteral("Replace the journals with the backup of %1 (%2 entries)? The "
-                                                  "current files are kept as a backup of their own.")
-                                       .arg(chosen.name)
-                                       .arg(chosen.entries)))
-            return;
-        promptUnsavedChanges();
-        const QString before =
-            Backup::restore(chosen.path, m_paths.dataDir, m_paths.settingsFile, root, QDate::currentDate());
-        log(QStringLiteral("Restored the backup %1; the files replaced are in %2").arg(chosen.name, before));
         m_tblNames->refresh();
         journalChanged();
     });
@@ -1078,68 +751,18 @@ void TfrmMain::BrowseEntry()
     guard([&] {
         const QString path = WritePreview(m_staging.path(), dbEntry->toPlainText(),
                                           m_dlgOptions->options().autoinsertTag, m_pending.files);
-        const QUrl url = QUrl::fromLocalFile(path);
-#ifdef WREN_WEBENGINE
-        // Made at the first preview, so that start-up does not pay for the engine.
-        if (!m_preview) {
-            m_preview = new QWebEngineView;
-            m_preview->setObjectName(QStringLiteral("webView"));
-            webBrowser->layout()->setContentsMargins(0, 0, 0, 0);
-            webBrowser->layout()->addWidget(m_preview);
-            // Where the engine cannot show the file, the desktop's browser does.
-            auto fallBack = [this] {
-                log(QStringLiteral("The built-in browser could not show the preview; opening it in the desktop's "
-                                   "browser"));
-                QDesktopServices::openUrl(m_previewUrl);
-            };
-            connect(m_preview, &QWebEngineView::loadFinished, this, [this, fallBack](bool ok) {
-                if (!ok && m_preview->url() == m_previewUrl)
-                    fallBack();
-            });
-            connect(m_preview->page(), &QWebEnginePage::renderProcessTerminated, this,
-                    [fallBack](QWebEnginePage::RenderProcessTerminationStatus status) {
-                        if (status != QWebEnginePage::NormalTerminationStatus)
-                            fallBack();
-                    });
-        }
-        if (splBrowser->sizes().value(1) == 0) {
-            const int total = splBrowser->height();
-            splBrowser->setSizes({total / 2, total - total / 2});
-        }
-        m_previewUrl = url;
-        m_preview->load(url);
-#else
-        QDesktopServices::openUrl(url);
-        m_previewUrl = url;
-#endif
+        m_previewPane->show(QUrl::fromLocalFile(path));
     });
 }
 
 void TfrmMain::actEntryExecute()
 {
-    guard([&] {
-        m_dlgEntries->showDay(journalId(), QDate::currentDate());
-        if (m_dlgEntries->exec() != QDialog::Accepted)
-            return;
-        if (const auto target = m_dlgEntries->selected())
-            replaceSelection(Markup::EntryLink(selectedText(), target->id, target->day, m_entries->journal().arcType));
-    });
+    guard([&] { m_markup->entry(); });
 }
 
 void TfrmMain::actFindExecute()
 {
-    guard([&] {
-        if (m_frmFind->exec() != QDialog::Accepted)
-            return;
-        const std::optional<int> journal =
-            m_frmFind->rbAll->isChecked() ? std::nullopt : std::optional<int>(journalId());
-        const QString text = m_frmFind->edFind->text();
-        m_frmList->showResults(m_db, Statements::findEntries(journal, text, m_frmFind->chkCase->isChecked()), text);
-        if (m_frmList->exec() != QDialog::Accepted)
-            return;
-        if (const auto target = m_frmList->selected())
-            replaceSelection(Markup::EntryLink(selectedText(), target->id, target->day, m_entries->journal().arcType));
-    });
+    guard([&] { m_markup->find(); });
 }
 
 QList<QAction *> TfrmMain::clipboardActions() const

@@ -1,6 +1,11 @@
 #pragma once
 
 #include "app/MainActions.h"
+#include "app/MainWindowLayout.h"
+#include "app/PreviewPane.h"
+#include "app/PublishControl.h"
+#include "manage/JournalCommands.h"
+#include "editing/MarkupCommands.h"
 #include "base/Settings.h"
 #include "base/StagingDirectory.h"
 #include "editor/EditorSpelling.h"
@@ -17,7 +22,9 @@
 #include <functional>
 #include <memory>
 
-class EntryGridModel;
+class EntryView;
+class MarkupCommands;
+class PreviewPane;
 class PublishControl;
 class EntryList;
 class RecoveryWriter;
@@ -41,6 +48,7 @@ class TdlgLink;
 class TdlgFileMan;
 class TdlgPurge;
 class TdlgNewJournal;
+class JournalCommands;
 class SpellChecker;
 class HtmlSyntaxHighlighter;
 class Thesaurus;
@@ -61,7 +69,7 @@ struct MainWindowPaths {
 // log pane, the menus, tool bars and tray icon, and the commands that start
 // from them. Every command runs behind one boundary that shows an error in a
 // message box titled "Wren" and leaves the window usable.
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public MainWindowLayout {
     Q_OBJECT
 public:
     explicit TfrmMain(const MainWindowPaths &paths, QWidget *parent = nullptr);
@@ -94,14 +102,14 @@ public:
     QMenu *spellingMenu(int start, int length);
     void actFindExecute();
     // The address the last preview showed (tests).
-    const QUrl &previewUrl() const { return m_previewUrl; }
+    const QUrl &previewUrl() const { return m_previewPane->url(); }
     void actPurgeExecute();
     // Journal, New Journal: the assistant, then the rows it answers for, then
     // the offer to publish.
     void actNewJournalExecute();
     // Whether this start found the data directory empty (and made its tables).
     bool freshStart() const { return m_freshStart; }
-    TdlgNewJournal &newJournalDialog() { return *m_dlgNewJournal; }
+    TdlgNewJournal &newJournalDialog() { return m_journalCommands->newJournalDialog(); }
     // File, Restore from Backup: lists the backups and puts the chosen one back.
     void actRestoreExecute();
     void actFileManExecute();
@@ -112,8 +120,8 @@ public:
     QString selectedText() const;
     void replaceSelection(const QString &text);
     // Whether a publish or archive run is under way, and asking it to stop.
-    bool isPublishing() const;
-    void stopPublishing();
+    bool isPublishing() const { return m_publish->isRunning(); }
+    void stopPublishing() { m_publish->stop(); }
     void actArchiveExecute();
     // Publishes as actPublish does, sending every page whatever the upload record says.
     void actSendAllExecute();
@@ -125,8 +133,6 @@ public:
     void actExitExecute();
     void trayExit();
     void calDateClick(const QDate &day);
-    // Shows the days of the month on view that hold entries of the current journal in bold.
-    void markEntryDays();
     void navNamePrior();
     void navNameNext();
     // The menu of tool bars (right click on the menu bar): both tool bars.
@@ -149,26 +155,14 @@ public:
     TdlgOptions &options() { return *m_dlgOptions; }
     TdlgArchive &archiveDialog() { return *m_dlgArchive; }
     TdlgJournal &journalDialog() { return *m_dlgJournal; }
-    TdlgLink &linkDialog() { return *m_dlgLink; }
+    TdlgLink &linkDialog() { return m_markup->linkDialog(); }
     TdlgFileMan &fileManager() { return *m_dlgFileMan; }
     TdlgPurge &purgeDialog() { return *m_dlgPurge; }
-    TdlgEntries &entriesDialog() { return *m_dlgEntries; }
-    TfrmFind &findWindow() { return *m_frmFind; }
-    TfrmList &listWindow() { return *m_frmList; }
+    TdlgEntries &entriesDialog() { return m_markup->entriesDialog(); }
+    TfrmFind &findWindow() { return m_markup->findWindow(); }
+    TfrmList &listWindow() { return m_markup->listWindow(); }
     bool minimizeOnClose() const;
     void setMinimizeOnClose(bool on);
-
-    // Controls, named as the program names them.
-    QLineEdit *dbName;
-    QToolButton *navPrior, *navNext;
-    QCalendarWidget *calDate;
-    QTableView *dbGrid;
-    QLineEdit *dbTitle;
-    QPlainTextEdit *dbEntry;
-    QWidget *webBrowser;
-    QPlainTextEdit *memLog;
-    QToolBar *actMainTB, *actEditTB;
-    QSplitter *splMid, *splBrowser, *Splitter1;
 
 Q_SIGNALS:
     void logLine(const QString &line);
@@ -185,14 +179,9 @@ private:
     void buildMenus();
     void buildTray();
     void applyToolbarLayout();
-    void placeFromSettings();
-    void saveSettings();
     // Runs a command behind the error boundary.
     void guard(const std::function<void()> &command);
     void journalChanged();
-    // The start-up backup, when none was taken today.
-    void backupIfDue();
-    void showEntry();
     void log(const QString &line);
     void scheduleRecovery();
     void offerRecovery();
@@ -209,7 +198,7 @@ private:
     StagingDirectory m_staging;
     std::unique_ptr<TableHandle> m_tblNames;
     std::unique_ptr<EntryList> m_entries;
-    EntryGridModel *m_grid = nullptr;
+    EntryView *m_view = nullptr; // the day's entries, the title and the editor
     FirewallSettings m_firewall;
     PendingLists m_pending;
     ToolbarLayout m_toolbarLayout;
@@ -217,29 +206,17 @@ private:
     TdlgArchive *m_dlgArchive = nullptr;
     TdlgAbout *m_dlgAbout = nullptr;
     TdlgJournal *m_dlgJournal = nullptr;
-    TdlgLink *m_dlgLink = nullptr;
     TdlgFileMan *m_dlgFileMan = nullptr;
     TdlgPurge *m_dlgPurge = nullptr;
-    TdlgNewJournal *m_dlgNewJournal = nullptr;
+    JournalCommands *m_journalCommands = nullptr; // backups and new journals
     bool m_freshStart = false;
-    TdlgEntries *m_dlgEntries = nullptr;
-    TfrmFind *m_frmFind = nullptr;
-    TfrmList *m_frmList = nullptr;
-    QSystemTrayIcon *m_tray = nullptr;
-    QAction *mnuTrayClose = nullptr; // in the tray menu and the File menu
-    QMenu *m_mnuFile = nullptr;
+    MarkupCommands *m_markup = nullptr;  // links, images, files and entry links from their dialogs
     PublishControl *m_publish = nullptr; // the runs, the site session, their progress
     bool m_closeAfterRun = false;
     EditorSpelling *m_spelling = nullptr; // owned by the editor, made at start-up
-    QWebEngineView *m_preview = nullptr;  // the web view, made at the first preview
-    QUrl m_previewUrl;
+    PreviewPane *m_previewPane = nullptr;
     RecoveryWriter *m_recovery = nullptr;
     bool m_exitRequested = false;
     bool m_sessionEnding = false; // the desktop session ends: nobody answers a prompt
-    bool m_showingEntry = false;
-    bool m_entryLegacy = false; // the entry shown is stored in another encoding than UTF-8
-    bool m_titleLegacy = false;
-    qlonglong m_legacyShownId = -1; // the entry the status bar last said so for
-    qlonglong currentEntryKey() const;
     bool m_started = false;
 };

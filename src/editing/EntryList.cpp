@@ -171,3 +171,20 @@ void EntryList::deleteCurrent()
     Q_EMIT rowsChanged();
     Q_EMIT currentChanged();
 }
+
+void EntryList::putBack(const QDate &day, qlonglong id, const QString &title, const QString &text)
+{
+    setDay(day);
+    requery();
+    bool located = false;
+    for (int row = 0; row < count() && id != 0 && !located; ++row) {
+        if (m_jot.valueAt(row, QStringLiteral("ID")).toLongLong() == id) {
+            select(row);
+            located = true;
+        }
+    }
+    if (!located)
+        m_jot.insert(); // the row is gone: a new entry of that day
+    setTitle(title);
+    setText(text);
+}

@@ -58,6 +58,10 @@ public:
     void discard();
     // Deletes the current entry; nothing when the list is empty.
     void deleteCurrent();
+    // Puts back text that was never stored: on its day, into its entry, or
+    // into a new entry of that day when the entry is gone. The journal must
+    // be set first; the entry is then editing, as if it had been typed.
+    void putBack(const QDate &day, qlonglong id, const QString &title, const QString &text);
 
     // The author a new entry gets: the logged-on user's name when asked for and
     // known, else the journal's author; at most 30 characters.
