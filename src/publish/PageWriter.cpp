@@ -24,10 +24,12 @@ namespace {
 const QString kStoredDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 
 // One entry row of the page, its fields as page bytes.
+// The formatted date and time and the link are made only when the block asks
+// for them: most templates use few of them, and each costs a format.
 struct EntryRow {
     QDate day;
-    QDateTime local; // day and time of the entry, local time
-    QByteArray id, author, title, entry, date, time, link;
+    QTime time;
+    QByteArray id, author, title, entry;
 };
 
 // Where a pattern occurs in the block, found once per page; each search of an
@@ -124,9 +126,9 @@ private:
         if (sameTag(token, "<$WrenAuthor>"))
             return e.author;
         if (sameTag(token, "<$WrenDate>"))
-            return e.date;
+            return ByteText::encode(FormatDate(m_ctx.journal.dtFormat, e.day, m_ctx.names));
         if (sameTag(token, "<$WrenTime>"))
-            return e.time;
+            return ByteText::encode(FormatDate(m_ctx.journal.tmFormat, timeOnlyDay(), e.time, m_ctx.names));
         if (sameTag(token, "<$WrenID>"))
             return e.id;
         if (sameTag(token, "<$WrenExt>"))
@@ -134,7 +136,8 @@ private:
         if (sameTag(token, "<$WrenTitle>"))
             return e.title;
         if (sameTag(token, "<$WrenLink>"))
-            return e.link;
+            return ByteText::encode(ArchivePeriod::ArchiveName(e.day, m_ctx.journal.arcType)) + '.' +
+                   ByteText::encode(m_page.upload.arcExt) + "#WrenID" + e.id;
         // The tags a feed needs: texts escaped for XML, and the entry's moment
         // in UTC with a picture of its own.
         if (sameTag(token, "<$WrenEntryXML>"))
@@ -144,7 +147,8 @@ private:
         if (sameTag(token, "<$WrenArcName>"))
             return ByteText::encode(ArchivePeriod::ArchiveName(e.day, m_ctx.journal.arcType));
         if (const std::optional<QByteArray> picture = PageText::tagPicture(token, "<$WrenUTC="))
-            return ByteText::encode(FormatDate(ByteText::decode(*picture), e.local.toUTC(), m_ctx.names));
+            return ByteText::encode(
+                FormatDate(ByteText::decode(*picture), QDateTime(e.day, e.time).toUTC(), m_ctx.names));
         return fallback;
     }
 
@@ -201,6 +205,14 @@ private:
 } // namespace
 
 std::optional<QByteArray> PageWriter::LoadTemplate(int templateId)
+{
+    auto &known = m_ctx.reused.templates;
+    if (const auto found = known.find(templateId); found != known.end())
+        return found->second;
+    return known[templateId] = readTemplate(templateId);
+}
+
+std::optional<QByteArray> PageWriter::readTemplate(int templateId)
 {
     RowReader row(m_ctx.db, QStringLiteral("SELECT ID, Template, FileDir, FileMod FROM Templates WHERE ID=") +
                                 QString::number(templateId));
@@ -313,21 +325,27 @@ QByteArray PageWriter::expandGlobalTags(const QByteArray &text, const PageReques
         replacedAt = at;
         replacedSize = replacement.size();
     };
-    const QDateTime now = m_ctx.clock.now();
+    // The clock is read only for a page that shows the time of its making.
+    std::optional<QDateTime> moment;
+    auto now = [&]() -> const QDateTime & {
+        if (!moment)
+            moment = m_ctx.clock.now();
+        return *moment;
+    };
     replaceFirst("<$WrenArchivePrev>", [&](const QByteArray &) { return archivePrev(page); });
     replaceFirst("<$WrenArchiveNext>", [&](const QByteArray &) { return archiveNext(page); });
     replaceFirst("<$WrenCookie>", [&](const QByteArray &) {
         return ByteText::encode(PickCookie(m_ctx.db, m_ctx.settings, m_ctx.options.randomCookies));
     });
     replaceFirst("<$WrenSysDate>", [&](const QByteArray &) {
-        return ByteText::encode(FormatDate(m_ctx.journal.dtFormat, now.date(), m_ctx.names));
+        return ByteText::encode(FormatDate(m_ctx.journal.dtFormat, now().date(), m_ctx.names));
     });
     replaceFirst("<$WrenSysTime>", [&](const QByteArray &) {
-        return ByteText::encode(FormatDate(m_ctx.journal.tmFormat, timeOnlyDay(), now.time(), m_ctx.names));
+        return ByteText::encode(FormatDate(m_ctx.journal.tmFormat, timeOnlyDay(), now().time(), m_ctx.names));
     });
     replaceFirst("<$WrenSysUTC=", [&](const QByteArray &token) {
         return ByteText::encode(
-            FormatDate(ByteText::decode(*PageText::tagPicture(token, "<$WrenSysUTC=")), now.toUTC(), m_ctx.names));
+            FormatDate(ByteText::decode(*PageText::tagPicture(token, "<$WrenSysUTC=")), now().toUTC(), m_ctx.names));
     });
     replacedAt = -1;
     QByteArray indexToken;
@@ -378,15 +396,14 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
     const int fId = rows.column(QStringLiteral("ID")), fDate = rows.column(QStringLiteral("eDate")),
               fTime = rows.column(QStringLiteral("eTime")), fEntry = rows.column(QStringLiteral("Entry")),
               fAuthor = rows.column(QStringLiteral("Author")), fTitle = rows.column(QStringLiteral("Title"));
-    const QByteArray ext = ByteText::encode(page.upload.arcExt);
     BlockWriter writer(m_ctx, page, block, out);
     while (rows.next()) {
         EntryRow row;
         row.id = rows.bytes(fId);
         const QByteArray storedDay = rows.bytes(fDate), storedTime = rows.bytes(fTime);
         row.day = StoredValue::day(storedDay);
-        const QTime time = StoredValue::time(storedTime);
-        if (!row.day.isValid() || !time.isValid()) {
+        row.time = StoredValue::time(storedTime);
+        if (!row.day.isValid() || !row.time.isValid()) {
             // A row stored before dates were checked: the page goes on without it.
             if (m_ctx.transfer.firstReport(QStringLiteral("impossible-day-") + QString::fromLatin1(row.id)))
                 m_ctx.transfer.logFailure(QStringLiteral("Entry %1 has the impossible %2 %3; left out")
@@ -398,10 +415,6 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
         row.author = rows.bytes(fAuthor);
         row.title = rows.bytes(fTitle);
         row.entry = rows.bytes(fEntry);
-        row.local = QDateTime(row.day, time);
-        row.date = ByteText::encode(FormatDate(j.dtFormat, row.day, m_ctx.names));
-        row.time = ByteText::encode(FormatDate(j.tmFormat, timeOnlyDay(), time, m_ctx.names));
-        row.link = ByteText::encode(ArchivePeriod::ArchiveName(row.day, j.arcType)) + '.' + ext + "#WrenID" + row.id;
         writer.write(row);
     }
     out.write(t.constData() + e + 7, t.size() - (e + 7));

@@ -21,7 +21,8 @@ public:
 
     // The template text of the row with this ID, refreshed first from its file
     // when the file's modification time differs from the one stored. Nothing
-    // when there is no such row.
+    // when there is no such row. Read once a command: a later call gives the
+    // same text.
     std::optional<QByteArray> LoadTemplate(int templateId);
 
     // Replaces the first occurrence of each page-wide tag, in this order:
@@ -44,6 +45,7 @@ public:
     static QDate storedDay(const QVariant &value);
 
 private:
+    std::optional<QByteArray> readTemplate(int templateId);
     // Where ExpandGlobalTags put the archive index table, when it did.
     struct IndexPlace {
         qsizetype at = -1;

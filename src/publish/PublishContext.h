@@ -39,6 +39,8 @@ struct PublishContext {
         std::map<std::pair<QByteArray, int>, QByteArray> archiveIndexes;
         // Whether such a table holds "<Wren>" or "</Wren>" in any letter case.
         std::map<std::pair<QByteArray, int>, bool> archiveIndexMarkers;
+        // The templates read so far, by ID (a template file is looked at once a command).
+        std::map<int, std::optional<QByteArray>> templates;
     };
     Reused reused{};
 };
