@@ -132,9 +132,18 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
             const QDate today = m_ctx.clock.today();
             // An upload never archived before starts at the journal's first entry.
             const QDate since = upload.lastArc.isValid() ? upload.lastArc : pages.FirstEntryDay().value_or(today);
+            const int failuresBefore = m_ctx.transfer.failures();
             BuildArchives(upload.id, ArchivePeriod::PeriodStart(since, m_ctx.journal.arcType),
                           ArchivePeriod::PeriodEnd(today, m_ctx.journal.arcType));
-            m_ctx.db.run(Statements::setLastArchived(today, upload.id));
+            // Archive pages that did not reach the site go again at the next
+            // publish: moving the day on would leave them out for good.
+            if (m_ctx.transfer.failures() == failuresBefore && !m_ctx.transfer.stopRequested())
+                m_ctx.db.run(Statements::setLastArchived(today, upload.id));
+            else
+                log(QStringLiteral("Archive pages of upload %1 did not all reach the site; the next publish builds "
+                                   "them again from %2")
+                        .arg(upload.id)
+                        .arg(since.toString(Qt::ISODate)));
         }
 
         const QString pageName = archiveMode ? QStringLiteral("arc") +

@@ -517,7 +517,12 @@ void CurlFtpClient::fail(int code)
                     : QStringLiteral("Unknown host key of %1: %2; not trusted").arg(where, seen.fingerprint);
         throw HostKeyFailure(message, seen.host, seen.port, seen.kind, seen.fingerprint, changed);
     }
-    const QString message = describe(code, osErrno, m_lastReply, QString::fromLocal8Bit(m_errorText), connecting);
+    QString message = describe(code, osErrno, m_lastReply, QString::fromLocal8Bit(m_errorText), connecting);
+    // A server gone in the middle of a transfer makes libcurl report whatever
+    // its next step tripped over ("inet_ntop() failed ..."): say what happened.
+    if (!connecting && code != CURLE_OPERATION_TIMEDOUT && code != CURLE_ABORTED_BY_CALLBACK &&
+        !isReplyText(m_lastReply) && controlConnectionClosed())
+        message = QStringLiteral("The connection to the server was lost; the session is closed");
     // A refused command leaves the control connection as it was; anything
     // else may have broken it, and a later step must not reconnect silently
     // into the login directory.
@@ -529,6 +534,18 @@ void CurlFtpClient::fail(int code)
     if (connecting || !sessionIntact)
         resetHandle();
     throw FtpFailure(message);
+}
+
+bool CurlFtpClient::controlConnectionClosed() const
+{
+    if (!m_easy)
+        return true;
+    curl_socket_t fd = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(m_easy, CURLINFO_ACTIVESOCKET, &fd) != CURLE_OK || fd == CURL_SOCKET_BAD)
+        return true;
+    char byte = 0;
+    const ssize_t got = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
 void CurlFtpClient::checkSameConnection()

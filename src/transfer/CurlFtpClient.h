@@ -109,6 +109,8 @@ private:
     long command(const QStringList &commands);
     [[noreturn]] void fail(int code);
     void checkSameConnection();
+    // Whether the server closed the control connection (or libcurl did).
+    bool controlConnectionClosed() const;
     QByteArray urlFor(const QString &path) const;
     QString sftpPath(const QString &name) const;
     qint64 remoteSize(const QString &name);

@@ -65,6 +65,36 @@ protected:
     QStringList siteFiles() { return QDir(path("data/site")).entryList(QDir::Files, QDir::Name); }
 };
 
+// A publish whose archive pages fail keeps the day of the last archiving, so
+// the pages go once the fault is mended instead of being left out for good.
+TEST_F(WrenPublishTest, ArchivePagesThatFailedGoAgainAtTheNextPublish)
+{
+    auto lastArc = [&] {
+        QProcess q;
+        q.start("sqlite3", {path("data/Upload.DAT"), "SELECT LastArc FROM Upload WHERE LogFile='index.html'"});
+        q.waitForFinished();
+        return QString::fromUtf8(q.readAllStandardOutput()).trimmed();
+    };
+    ASSERT_EQ(QProcess::execute("sqlite3", {path("data/Upload.DAT"), "UPDATE Upload SET LastArc='2026-10-01', "
+                                                                     "Directory='" +
+                                                                         path("missing") + "'"}),
+              0);
+    const ToolRun failed = publish();
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.out.contains(QStringLiteral("Archive pages of upload 1 did not all reach the site; the next "
+                                                   "publish builds them again from 2026-10-01")))
+        << failed.out.join('\n').toStdString();
+    EXPECT_EQ(lastArc(), QStringLiteral("2026-10-01"));
+
+    ASSERT_TRUE(QDir().mkpath(path("missing")));
+    const ToolRun mended = publish();
+    EXPECT_EQ(mended.exitCode, 0) << mended.out.join('\n').toStdString();
+    const QStringList sent = QDir(path("missing")).entryList({"arc*.html"}, QDir::Files);
+    EXPECT_TRUE(sent.contains("arc20261025.html")) << sent.join(' ').toStdString();
+    EXPECT_TRUE(sent.contains("arc20261206.html")) << sent.join(' ').toStdString();
+    EXPECT_NE(lastArc(), QStringLiteral("2026-10-01")) << "the day moves on once every page went";
+}
+
 TEST_F(WrenPublishTest, PublishesTheCurrentPageAndItsArchives)
 {
     const ToolRun run = publish();
