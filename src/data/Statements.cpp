@@ -96,13 +96,6 @@ QString activeUpload(int uploadId, int journalId)
            num(uploadId) + QStringLiteral(" AND d.Journal=") + num(journalId);
 }
 
-QString entryCount(const QDate &firstDay, const QDate &lastDay, int journalId)
-{
-    return QStringLiteral("SELECT COUNT(*) AS num FROM Journal WHERE eDate>=") + dateLiteral(firstDay) +
-           QStringLiteral(" AND ") + QStringLiteral("eDate<=") + dateLiteral(lastDay) + QStringLiteral(" AND ") +
-           QStringLiteral("Name=") + num(journalId);
-}
-
 QString archiveDays(int journalId, const QDate &firstDay, const QDate &lastDay, bool arcReverse)
 {
     return QStringLiteral("SELECT DISTINCT eDate from Journal Where Name=") + num(journalId) +

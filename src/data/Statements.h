@@ -40,8 +40,6 @@ QString latestEntryDayForArchives(int journalId);
 QString uploadIds(int journalId);
 // One upload, when active, joined with its site.
 QString activeUpload(int uploadId, int journalId);
-// The number of the journal's entries in a range.
-QString entryCount(const QDate &firstDay, const QDate &lastDay, int journalId);
 // The distinct entry days of a range in archive index order.
 QString archiveDays(int journalId, const QDate &firstDay, const QDate &lastDay, bool arcReverse);
 // Purge: deletes all of the journal's entries, or those before a day, or

@@ -270,17 +270,32 @@ std::vector<std::pair<QDate, QDate>> PublishRun::periodsWithEntries(const QDate 
     const auto known = m_periods.find({s, e});
     if (known != m_periods.end())
         return known->second;
-    std::vector<std::pair<QDate, QDate>> periods;
+    std::vector<std::pair<QDate, QDate>> all;
     const bool weekly = ArchivePeriod::isWeekly(m_ctx.journal.arcType);
     QDate p = s;
     QDate q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
     do {
-        const auto count = m_ctx.db.firstRow(Statements::entryCount(p, q, m_ctx.journal.id));
-        if (count && count->value(QStringLiteral("num")).toInt() > 0)
-            periods.emplace_back(p, q);
+        all.emplace_back(p, q);
         p = q.addDays(1);
         q = p.addDays(weekly ? 6 : p.daysInMonth() - 1);
     } while (p <= e);
+    // The days that hold entries, read once and compared as stored text, as
+    // a count per period would compare them: a period holds entries when a
+    // stored day lies between its first and last day.
+    std::vector<QByteArray> days;
+    RowReader stored(m_ctx.db, Statements::archiveDays(m_ctx.journal.id, all.front().first, all.back().second, false));
+    while (stored.next())
+        days.push_back(stored.bytes(0));
+    auto text = [](const QDate &day) { return Statements::dateLiteral(day).mid(1, 10).toLatin1(); };
+    std::vector<std::pair<QDate, QDate>> periods;
+    size_t next = 0;
+    for (const auto &[first, last] : all) {
+        const QByteArray from = text(first), to = text(last);
+        while (next < days.size() && days[next] < from)
+            ++next;
+        if (next < days.size() && days[next] <= to)
+            periods.emplace_back(first, last);
+    }
     m_periods.emplace(std::make_pair(s, e), periods);
     return periods;
 }
