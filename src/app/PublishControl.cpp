@@ -77,6 +77,12 @@ void PublishControl::showProgress(int sent, int planned, const QString &name)
 
 void PublishControl::run(const PublishInputs &inputs, const std::function<void(PublishRun &, SiteTransfer &)> &work)
 {
+    // A command that reaches here while a run works (the new-journal offer to
+    // publish) waits for the next: one run at a time owns the session.
+    if (m_transfer) {
+        m_log(QStringLiteral("A publish run is under way: try again when it has ended"));
+        return;
+    }
     SiteTransfer transfer(inputs.stagingDir, m_log, m_ftp.get());
     m_ftp->clearAbort();
     transfer.setKnownHosts(m_knownHosts.get());
@@ -97,7 +103,9 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
     PendingLists pending = snapshot;
     PublishContext ctx{inputs.db,         inputs.settings, inputs.options, Clock::system(), NameTables::current(),
                        inputs.stagingDir, inputs.journal,  transfer,       pending,         m_log};
-    const QStringList blocked{"actPublish", "actSendAll", "actArchive", "actPurge", "actJournals", "actFileMan"};
+    // Off while the run works: another run, and whatever changes the journals it reads.
+    const QStringList blocked{"actPublish",  "actSendAll", "actArchive", "actPurge",
+                              "actJournals", "actFileMan", "actRestore", "actNewJournal"};
     QHash<QString, bool> wasEnabled;
     for (const QString &name : blocked) {
         wasEnabled[name] = m_actions[name]->isEnabled();

@@ -153,7 +153,7 @@ TEST_F(HeldReplyWindowTest, ClosingTheWindowCutsTheHeldFileShortAndThenCloses)
 
 TEST_F(PublishingWindowTest, ARunBlocksItsOwnCommandsAndShowsProgress)
 {
-    bool sawRun = false, publishOff = false, archiveOff = false;
+    bool sawRun = false, publishOff = false, archiveOff = false, journalsOff = false;
     QString progress;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, window.get(), [&] {
@@ -162,6 +162,8 @@ TEST_F(PublishingWindowTest, ARunBlocksItsOwnCommandsAndShowsProgress)
         sawRun = true;
         publishOff = !action("actPublish")->isEnabled();
         archiveOff = !action("actArchive")->isEnabled();
+        // Nothing may replace or add journals under the run.
+        journalsOff = !action("actRestore")->isEnabled() && !action("actNewJournal")->isEnabled();
         for (QLabel *label : window->statusBar()->findChildren<QLabel *>())
             if (label->text().startsWith(QStringLiteral("Sending file ")))
                 progress = label->text();
@@ -173,6 +175,7 @@ TEST_F(PublishingWindowTest, ARunBlocksItsOwnCommandsAndShowsProgress)
     EXPECT_TRUE(sawRun) << "the window took events during the run";
     EXPECT_TRUE(publishOff);
     EXPECT_TRUE(archiveOff);
+    EXPECT_TRUE(journalsOff);
     EXPECT_TRUE(progress.contains(QStringLiteral(" of "))) << progress.toStdString();
     EXPECT_TRUE(action("actPublish")->isEnabled());
     EXPECT_FALSE(window->isPublishing());
