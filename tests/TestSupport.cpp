@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <QProcess>
+
 #include "data/DataVersion.h"
 
 #include <QFile>
@@ -35,4 +37,16 @@ QByteArray DataDirTest::readFile(const QString &name) const
 void DataDirTest::exec(const QString &statement)
 {
     m_db.run(statement);
+}
+
+std::optional<QString> Sqlite(const QString &file, const QString &statement)
+{
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"), {file, statement});
+    if (!shell.waitForFinished(30000) || shell.exitStatus() != QProcess::NormalExit || shell.exitCode() != 0)
+        return std::nullopt;
+    QString out = QString::fromUtf8(shell.readAllStandardOutput());
+    if (out.endsWith(u'\n'))
+        out.chop(1);
+    return out;
 }

@@ -6,10 +6,17 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 // Printing Qt strings in test failures.
 void PrintTo(const QString &text, std::ostream *os);
+
+// Runs one statement on a table file with the sqlite3 shell, as another
+// program would; returns what it printed, without the last line break, or
+// nothing when it failed.
+std::optional<QString> Sqlite(const QString &file, const QString &statement);
 
 // A data directory of its own for one test, removed afterwards.
 class DataDirTest : public ::testing::Test {

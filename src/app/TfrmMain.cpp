@@ -42,6 +42,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -70,8 +71,7 @@ TfrmMain::TfrmMain(const MainWindowPaths &paths, QWidget *parent)
     buildLayout();
     buildMenus();
     buildTray();
-    m_recovery = new RecoveryWriter(
-        *m_entries, m_paths.dataDir, [this](const QString &line) { log(line); }, this);
+    m_recovery = new RecoveryWriter(*m_entries, m_paths.dataDir, logSink(), this);
 }
 
 TfrmMain::~TfrmMain()
@@ -96,9 +96,8 @@ QMenu *TfrmMain::createPopupMenu()
 void TfrmMain::buildLayout()
 {
     setupLayout(*this);
-    m_publish = new PublishControl(*this, m_actions, [this](const QString &line) { log(line); });
-    m_previewPane = new PreviewPane(
-        webBrowser, splBrowser, [this](const QString &line) { log(line); }, this);
+    m_publish = new PublishControl(*this, m_actions, logSink());
+    m_previewPane = new PreviewPane(webBrowser, splBrowser, logSink(), this);
     for (QToolBar *bar : {actMainTB, actEditTB}) {
         bar->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(bar, &QWidget::customContextMenuRequested, this, [this, bar](const QPoint &at) {
@@ -189,7 +188,7 @@ void TfrmMain::buildMenus()
     });
     connect(calDate, &QCalendarWidget::currentPageChanged, this, [this] {
         if (m_started)
-            guard([&] { CalendarMarks::markEntryDays(calDate, m_db, journalId()); });
+            markEntryDays();
     });
     connect(dbName, &QLineEdit::textEdited, this, [this](const QString &text) {
         guard([&] {
@@ -241,8 +240,7 @@ bool TfrmMain::FormCreate()
         m_freshStart = version.outcome == DataVersion::Outcome::FreshStart;
         DataVersion::createMissingTables(m_paths.dataDir);
         m_db.open(m_paths.dataDir, m_staging.path());
-        m_journalCommands = new JournalCommands(
-            m_db, m_paths.dataDir, m_paths.settingsFile, [this](const QString &line) { log(line); }, this);
+        m_journalCommands = new JournalCommands(m_db, m_paths.dataDir, m_paths.settingsFile, logSink(), this);
         m_journalCommands->backupIfDue();
         for (const QString &line : privateFiles.secure())
             log(line);
@@ -263,16 +261,16 @@ bool TfrmMain::FormCreate()
     }
     m_actions["actSave"]->setEnabled(false);
 
-    m_view = new EntryView(*m_entries, dbGrid, dbTitle, dbEntry,
-                           {[this](const std::function<void()> &step) { guard(step); },
-                            [this] {
-                                if (m_started)
-                                    scheduleRecovery();
-                            },
-                            // a store, a delete or a purge may change a day's mark
-                            [this] { guard([&] { CalendarMarks::markEntryDays(calDate, m_db, journalId()); }); },
-                            [this](const QString &line) { statusBar()->showMessage(line); }},
-                           this);
+    m_view =
+        new EntryView(*m_entries, dbGrid, dbTitle, dbEntry,
+                      {[this](const std::function<void()> &step) { guard(step); },
+                       [this] {
+                           if (m_started)
+                               scheduleRecovery();
+                       },
+                       // a store, a delete or a purge may change a day's mark
+                       [this] { markEntryDays(); }, [this](const QString &line) { statusBar()->showMessage(line); }},
+                      this);
     connect(m_entries.get(), &EntryList::saveEnabledChanged, m_actions["actSave"], &QAction::setEnabled);
     connect(m_entries.get(), &EntryList::settled, m_recovery, &RecoveryWriter::settled);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this] {
@@ -294,9 +292,8 @@ bool TfrmMain::FormCreate()
         dbEntry, m_db, m_pending, [this]() -> const JournalSettings & { return m_entries->journal(); }, this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
 
-    m_spelling = new EditorSpelling(
-        dbEntry, m_settings.file(), QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.words")),
-        [this](const QString &line) { log(line); }, this);
+    m_spelling = new EditorSpelling(dbEntry, m_settings.file(),
+                                    QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.words")), logSink(), this);
     m_spelling->setLive(m_actions["actLiveSpell"]->isChecked());
 
     m_toolbarLayout =
@@ -304,7 +301,7 @@ bool TfrmMain::FormCreate()
     applyToolbarLayout();
     m_started = true;
     m_view->show();
-    guard([&] { CalendarMarks::markEntryDays(calDate, m_db, journalId()); });
+    markEntryDays();
     offerRecovery();
     dbEntry->setFocus(); // the user can start typing at once
     return true;
@@ -324,6 +321,16 @@ void TfrmMain::guard(const std::function<void()> &command)
     } catch (const std::exception &error) {
         Prompt::inform(this, QString::fromLocal8Bit(error.what()));
     }
+}
+
+LogSink TfrmMain::logSink()
+{
+    return [this](const QString &line) { log(line); };
+}
+
+void TfrmMain::markEntryDays()
+{
+    guard([&] { CalendarMarks::markEntryDays(calDate, m_db, journalId()); });
 }
 
 void TfrmMain::log(const QString &line)

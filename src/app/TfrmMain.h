@@ -4,57 +4,40 @@
 #include "app/MainWindowLayout.h"
 #include "app/PreviewPane.h"
 #include "app/PublishControl.h"
-#include "manage/JournalCommands.h"
-#include "editing/MarkupCommands.h"
+#include "app/ToolbarLayout.h"
 #include "base/Settings.h"
 #include "base/StagingDirectory.h"
+#include "editing/MarkupCommands.h"
 #include "editor/EditorSpelling.h"
-#include "app/ToolbarLayout.h"
 #include "engine/Database.h"
 #include "engine/TableHandle.h"
+#include "manage/JournalCommands.h"
 #include "transfer/Firewall.h"
 #include "transfer/SiteTransfer.h"
 
 #include <QMainWindow>
-#include <QTimer>
 #include <QUrl>
 
 #include <functional>
 #include <memory>
 
-class EntryView;
-class MarkupCommands;
-class PreviewPane;
-class PublishControl;
 class EntryList;
-class RecoveryWriter;
-class QLabel;
-class QProgressBar;
+class EntryView;
+class HtmlSyntaxHighlighter;
 class PublishRun;
-class QCalendarWidget;
-class QLineEdit;
-class QPlainTextEdit;
-class QSplitter;
-class QSystemTrayIcon;
-class QTableView;
-class QToolBar;
-class QToolButton;
-class QWebEngineView;
+class QMenu;
+class RecoveryWriter;
+class SpellChecker;
 class TdlgAbout;
 class TdlgArchive;
-class TdlgOptions;
+class TdlgEntries;
+class TdlgFileMan;
 class TdlgJournal;
 class TdlgLink;
-class TdlgFileMan;
-class TdlgPurge;
 class TdlgNewJournal;
-class JournalCommands;
-class SpellChecker;
-class HtmlSyntaxHighlighter;
-class Thesaurus;
+class TdlgOptions;
+class TdlgPurge;
 class TdlgSpellOptions;
-class QMenu;
-class TdlgEntries;
 class TfrmFind;
 class TfrmList;
 
@@ -183,6 +166,10 @@ private:
     void guard(const std::function<void()> &command);
     void journalChanged();
     void log(const QString &line);
+    // log() as a sink for the classes the window delegates to.
+    LogSink logSink();
+    // The bold entry days of the month on view, behind the error boundary.
+    void markEntryDays();
     void scheduleRecovery();
     void offerRecovery();
     void storeJournalName();

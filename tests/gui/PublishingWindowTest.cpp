@@ -15,19 +15,29 @@
 
 namespace {
 
-class PublishingWindowTest : public WindowTest {
+// A window on the demo journal whose upload goes to /www on an FTP server on 127.0.0.1.
+class SiteWindowTest : public WindowTest {
+protected:
+    bool startOnSite(int port, const QString &login, const QString &password)
+    {
+        makeDemo(QDate(2026, 12, 8));
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("UPDATE Sites SET FTP='127.0.0.1', Port=%1, Login='%2', Password='%3', Active=1")
+                   .arg(port)
+                   .arg(login, password));
+        db.run(QStringLiteral("UPDATE Upload SET Directory='/www'"));
+        db.close();
+        return start();
+    }
+};
+
+class PublishingWindowTest : public SiteWindowTest {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(server.start());
-        makeDemo(QDate(2026, 12, 8));
-        Database db(QStringLiteral("setup"));
-        db.open(dataDir.path());
-        db.run(QStringLiteral("UPDATE Sites SET FTP='127.0.0.1', Port=%1, Login='anonymous', Password='x', Active=1")
-                   .arg(server.port()));
-        db.run(QStringLiteral("UPDATE Upload SET Directory='/www'"));
-        db.close();
-        ASSERT_TRUE(start());
+        ASSERT_TRUE(startOnSite(server.port(), QStringLiteral("anonymous"), QStringLiteral("x")));
     }
     QStringList sentFiles() const { return QDir(server.root() + QStringLiteral("/www")).entryList(QDir::Files); }
 
@@ -35,19 +45,12 @@ protected:
 };
 
 // A server that takes a file's data and then holds back its reply for half a minute.
-class HeldReplyWindowTest : public WindowTest {
+class HeldReplyWindowTest : public SiteWindowTest {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(server.start(QStringLiteral("hold=30")));
-        makeDemo(QDate(2026, 12, 8));
-        Database db(QStringLiteral("setup"));
-        db.open(dataDir.path());
-        db.run(QStringLiteral("UPDATE Sites SET FTP='127.0.0.1', Port=%1, Login='alice', Password='apass', Active=1")
-                   .arg(server.port()));
-        db.run(QStringLiteral("UPDATE Upload SET Directory='/www'"));
-        db.close();
-        ASSERT_TRUE(start());
+        ASSERT_TRUE(startOnSite(server.port(), QStringLiteral("alice"), QStringLiteral("apass")));
     }
 
     PyFtpd server;

@@ -167,10 +167,9 @@ TEST(UploadRecord, TheRunAfterAKilledOneSendsOnlyTheRest)
                           QStringLiteral("/www")));
     const QString record = site.data() + QStringLiteral("/Transfer.DAT");
     auto recorded = [&] {
-        QProcess query;
-        query.start(QStringLiteral("sqlite3"), {record, QStringLiteral("SELECT Name FROM Sent ORDER BY Name")});
-        query.waitForFinished();
-        return QString::fromUtf8(query.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        return Sqlite(record, QStringLiteral("SELECT Name FROM Sent ORDER BY Name"))
+            .value_or(QString())
+            .split(u'\n', Qt::SkipEmptyParts);
     };
 
     QProcess killed;
