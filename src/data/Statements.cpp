@@ -57,12 +57,30 @@ QString setLastArchived(const QDate &today, int uploadId)
            num(uploadId);
 }
 
-QString pageEntries(const QDate &firstDay, const QDate &lastDay, int journalId, bool reverse)
+namespace {
+QString pageEntriesBetween(const QString &first, const QString &last, int journalId, bool reverse)
 {
-    return QStringLiteral("SELECT * FROM Journal WHERE eDate>=") + dateLiteral(firstDay) +
-           QStringLiteral(" AND eDate<=") + dateLiteral(lastDay) + QStringLiteral("AND Name=") + num(journalId) +
+    return QStringLiteral("SELECT * FROM Journal WHERE eDate>=") + first + QStringLiteral(" AND eDate<=") + last +
+           QStringLiteral("AND Name=") + num(journalId) +
            (reverse ? QStringLiteral(" ORDER BY eDate DESC, eTime DESC")
                     : QStringLiteral(" ORDER BY eDate ASC, eTime ASC"));
+}
+} // namespace
+
+QString pageEntries(const QDate &firstDay, const QDate &lastDay, int journalId, bool reverse)
+{
+    return pageEntriesBetween(dateLiteral(firstDay), dateLiteral(lastDay), journalId, reverse);
+}
+
+QString pageEntriesOfAnyRange(int journalId, bool reverse)
+{
+    // A parameter name needs the space that a quoted literal goes without.
+    return pageEntriesBetween(QStringLiteral(":First"), QStringLiteral(":Last "), journalId, reverse);
+}
+
+QString dateValue(const QDate &date)
+{
+    return dateLiteral(date).mid(1, 10);
 }
 
 QString impossibleEntryDays(int journalId)

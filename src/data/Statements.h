@@ -33,6 +33,12 @@ QString activeUploads(int journalId, std::optional<int> uploadId = std::nullopt)
 QString setLastArchived(const QDate &today, int uploadId);
 // The journal's entries of a range in page order.
 QString pageEntries(const QDate &firstDay, const QDate &lastDay, int journalId, bool reverse);
+// The same statement with the range's days as the parameters :First and
+// :Last, bound as dateValue texts: prepared once, it serves every page of a
+// command. A bound text compares exactly as the quoted literal does.
+QString pageEntriesOfAnyRange(int journalId, bool reverse);
+// A day as the text a statement compares, "yyyy-mm-dd" without quotes.
+QString dateValue(const QDate &date);
 // The days of the journal's earliest and latest entries.
 QString earliestEntryDay(int journalId);
 QString latestEntryDayForArchives(int journalId);

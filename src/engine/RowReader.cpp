@@ -64,6 +64,12 @@ bool RowReader::next()
     return false;
 }
 
+void RowReader::rewind()
+{
+    sqlite3_reset(m_stmt); // the error of the last step was reported by next()
+    sqlite3_clear_bindings(m_stmt);
+}
+
 int RowReader::columnCount() const
 {
     return sqlite3_column_count(m_stmt);

@@ -26,6 +26,9 @@ public:
 
     // Moves to the next row; false after the last one.
     bool next();
+    // Makes the statement ready to run again from its first row, with new
+    // parameters bound; it holds no read lock on the table meanwhile.
+    void rewind();
 
     int columnCount() const;
     // The column of that name (letter case ignored), or -1.

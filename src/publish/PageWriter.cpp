@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 #include <vector>
@@ -392,7 +393,14 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
     const QByteArray block = t.mid(b + 6, e - (b + 6));
 
     const JournalSettings &j = m_ctx.journal;
-    RowReader rows(m_ctx.db, Statements::pageEntries(page.firstDay, page.lastDay, j.id, j.reverse));
+    auto &statement = m_ctx.reused.pageEntries;
+    if (!statement)
+        statement = std::make_shared<RowReader>(m_ctx.db, Statements::pageEntriesOfAnyRange(j.id, j.reverse));
+    RowReader &rows = *statement;
+    rows.bind(QStringLiteral(":First"), Statements::dateValue(page.firstDay));
+    rows.bind(QStringLiteral(":Last"), Statements::dateValue(page.lastDay));
+    // Rewound whatever happens, so that no read stays open between pages.
+    const auto rewind = qScopeGuard([&rows] { rows.rewind(); });
     const int fId = rows.column(QStringLiteral("ID")), fDate = rows.column(QStringLiteral("eDate")),
               fTime = rows.column(QStringLiteral("eTime")), fEntry = rows.column(QStringLiteral("Entry")),
               fAuthor = rows.column(QStringLiteral("Author")), fTitle = rows.column(QStringLiteral("Title"));

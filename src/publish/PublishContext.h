@@ -9,10 +9,12 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 
 class Database;
+class RowReader;
 class Settings;
 class SiteTransfer;
 struct PendingLists;
@@ -41,6 +43,8 @@ struct PublishContext {
         std::map<std::pair<QByteArray, int>, bool> archiveIndexMarkers;
         // The templates read so far, by ID (a template file is looked at once a command).
         std::map<int, std::optional<QByteArray>> templates;
+        // The statement of a page's entries, prepared once; the range is bound per page.
+        std::shared_ptr<RowReader> pageEntries;
     };
     Reused reused{};
 };

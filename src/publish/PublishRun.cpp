@@ -286,7 +286,7 @@ std::vector<std::pair<QDate, QDate>> PublishRun::periodsWithEntries(const QDate 
     RowReader stored(m_ctx.db, Statements::archiveDays(m_ctx.journal.id, all.front().first, all.back().second, false));
     while (stored.next())
         days.push_back(stored.bytes(0));
-    auto text = [](const QDate &day) { return Statements::dateLiteral(day).mid(1, 10).toLatin1(); };
+    auto text = [](const QDate &day) { return Statements::dateValue(day).toLatin1(); };
     std::vector<std::pair<QDate, QDate>> periods;
     size_t next = 0;
     for (const auto &[first, last] : all) {
