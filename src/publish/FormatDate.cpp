@@ -1,5 +1,8 @@
 #include "FormatDate.h"
 
+#include <deque>
+#include <vector>
+
 namespace {
 
 // The first character of a format that is neither a letter nor a quote.
@@ -16,11 +19,22 @@ QString separatorOf(const QString &format, const QString &fallback)
     return fallback;
 }
 
-QString number(int value, int digits)
+void appendNumber(QString &out, int value, int digits)
 {
-    if (value < 0) // the sign goes ahead of the zeros
-        return QStringLiteral("%1").arg(value, digits, 10, QLatin1Char('0'));
-    return QString::number(value).rightJustified(digits, QLatin1Char('0'));
+    if (value < 0) { // the sign goes ahead of the zeros
+        out += QStringLiteral("%1").arg(value, digits, 10, QLatin1Char('0'));
+        return;
+    }
+    char buffer[16];
+    int n = 0;
+    do {
+        buffer[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int pad = digits - n; pad > 0; --pad)
+        out += u'0';
+    while (n > 0)
+        out += QChar(buffer[--n]);
 }
 
 bool startsWithIgnoringCase(const QString &text, qsizetype at, QLatin1String what)
@@ -34,23 +48,68 @@ int weekday(const QDate &date)
     return date.dayOfWeek() % 7 + 1;
 }
 
-class Formatter {
-public:
-    Formatter(const QString &picture, const QDate &date, const QTime &time, const NameTables &names,
-              const QLocale &locale)
-        : m_p(picture), m_date(date), m_time(time), m_names(names), m_locale(locale)
-    {
-    }
+} // namespace
 
-    QString run()
+// One code of a picture, or a run of text copied as it stands.
+struct DatePicture::Piece {
+    enum class Kind : unsigned char {
+        Text, // text
+        Day,  // digits
+        ShortDay,
+        LongDay,
+        ShortDate,
+        LongDate,
+        Month, // digits
+        ShortMonth,
+        LongMonth,
+        YearOfCentury,
+        Year,
+        Hour, // digits, twelveHour
+        Minute,
+        Second,
+        Millisecond,
+        ShortTime,
+        LongTime,
+        DateAndTime,
+        Designator, // text before noon, other after
+        EraYear,
+        EraYearOfCentury,
+        Era,
+    };
+    Kind kind;
+    int digits = 0;
+    bool twelveHour = false;
+    QString text, other;
+};
+
+namespace {
+
+// Reads a picture left to right into its pieces.
+class PictureReader {
+public:
+    using Piece = DatePicture::Piece;
+    using Kind = Piece::Kind;
+
+    PictureReader(const QString &picture, const QLocale &locale) : m_p(picture), m_locale(locale) {}
+
+    std::vector<Piece> read()
     {
         qsizetype i = 0;
         while (i < m_p.size())
             i = step(i);
-        return m_out;
+        return std::move(m_pieces);
     }
 
 private:
+    void text(const QString &t)
+    {
+        if (!m_pieces.empty() && m_pieces.back().kind == Kind::Text)
+            m_pieces.back().text += t;
+        else
+            m_pieces.push_back({Kind::Text, 0, false, t, {}});
+    }
+    void code(Kind kind, int digits = 0) { m_pieces.push_back({kind, digits, m_twelveHour, {}, {}}); }
+
     // The number of characters from i that equal m_p[i] exactly.
     qsizetype runLength(qsizetype i) const
     {
@@ -85,155 +144,230 @@ private:
         if (start == u'"' || start == u'\'') {
             const qsizetype close = m_p.indexOf(start, i + 1);
             const qsizetype end = close < 0 ? m_p.size() : close;
-            m_out += m_p.mid(i + 1, end - i - 1);
+            text(m_p.mid(i + 1, end - i - 1));
             return close < 0 ? m_p.size() : close + 1;
         }
         if (start == u'/') {
-            m_out += separatorOf(m_locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
+            text(separatorOf(m_locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/")));
             return i + 1;
         }
         if (start == u':') {
-            m_out += separatorOf(m_locale.timeFormat(QLocale::ShortFormat).remove(QChar(u'h'), Qt::CaseInsensitive),
-                                 QStringLiteral(":"));
+            text(separatorOf(m_locale.timeFormat(QLocale::ShortFormat).remove(QChar(u'h'), Qt::CaseInsensitive),
+                             QStringLiteral(":")));
             return i + 1;
         }
         if (!start.isLetter() || start.unicode() > 127) {
-            m_out += start;
+            text(QString(start));
             return i + 1;
         }
 
-        char code = static_cast<char>(start.toLower().unicode());
-        if (code == 'm' && m_lastLetter == 'h')
-            code = 'n';
-        m_lastLetter = code;
+        char letter = static_cast<char>(start.toLower().unicode());
+        if (letter == 'm' && m_lastLetter == 'h')
+            letter = 'n';
+        m_lastLetter = letter;
         const qsizetype count = runLength(i);
-        switch (code) {
+        const int two = count == 1 ? 1 : 2;
+        switch (letter) {
         case 'd':
-            appendDay(count);
+            code(count <= 2   ? Kind::Day
+                 : count == 3 ? Kind::ShortDay
+                 : count == 4 ? Kind::LongDay
+                 : count == 5 ? Kind::ShortDate
+                              : Kind::LongDate,
+                 static_cast<int>(count));
             return i + count;
         case 'm':
-            if (count <= 2)
-                m_out += number(m_date.month(), count == 1 ? 1 : 2);
-            else
-                m_out += count == 3 ? m_names.shortMonth(m_date.month()) : m_names.longMonth(m_date.month());
+            code(count <= 2 ? Kind::Month : count == 3 ? Kind::ShortMonth : Kind::LongMonth, two);
             return i + count;
         case 'y':
-            m_out += count <= 2 ? number(m_date.year() % 100, 2) : number(m_date.year(), 4);
+            code(count <= 2 ? Kind::YearOfCentury : Kind::Year);
             return i + count;
-        case 'h': {
+        case 'h':
             if (twelveHourAhead(i + count))
                 m_twelveHour = true;
-            int hour = m_time.hour();
-            if (m_twelveHour)
-                hour = hour == 0 ? 12 : (hour > 12 ? hour - 12 : hour);
-            m_out += number(hour, count == 1 ? 1 : 2);
+            code(Kind::Hour, two);
             return i + count;
-        }
         case 'n':
-            m_out += number(m_time.minute(), count == 1 ? 1 : 2);
+            code(Kind::Minute, two);
             return i + count;
         case 's':
-            m_out += number(m_time.second(), count == 1 ? 1 : 2);
+            code(Kind::Second, two);
             return i + count;
         case 'z':
-            m_out += number(m_time.msec(), static_cast<int>(std::min<qsizetype>(count, 3)));
+            code(Kind::Millisecond, static_cast<int>(std::min<qsizetype>(count, 3)));
             return i + count;
         case 't':
-            m_out += m_locale.toString(m_time, count == 1 ? QLocale::ShortFormat : QLocale::LongFormat);
+            code(count == 1 ? Kind::ShortTime : Kind::LongTime);
             return i + count;
         case 'c':
-            appendDateAndTime();
+            code(Kind::DateAndTime);
             return i + count;
         case 'a':
-            return appendA(i);
+            return designator(i);
         case 'e':
-            m_out += count <= 1 ? QString::number(m_date.year()) : number(m_date.year() % 100, 2);
+            code(count <= 1 ? Kind::EraYear : Kind::EraYearOfCentury);
             return i + count;
         case 'g':
-            m_out += m_date.year() > 0 ? QStringLiteral("AD") : QStringLiteral("BC");
+            code(Kind::Era);
             return i + count;
         default:
-            m_out += start;
+            text(QString(start));
             return i + 1;
         }
-    }
-
-    void appendDay(qsizetype count)
-    {
-        switch (count) {
-        case 1:
-        case 2:
-            m_out += number(m_date.day(), static_cast<int>(count));
-            break;
-        case 3:
-            m_out += m_names.shortDay(weekday(m_date));
-            break;
-        case 4:
-            m_out += m_names.longDay(weekday(m_date));
-            break;
-        case 5:
-            m_out += m_locale.toString(m_date, QLocale::ShortFormat);
-            break;
-        default:
-            m_out += m_locale.toString(m_date, QLocale::LongFormat);
-        }
-    }
-
-    void appendDateAndTime()
-    {
-        m_out += m_locale.toString(m_date, QLocale::ShortFormat);
-        if (m_time != QTime(0, 0))
-            m_out += u' ' + m_locale.toString(m_time, QLocale::LongFormat);
     }
 
     // The codes that start with "a": am/pm, a/p, ampm, aaaa, aaa; a lone "a" is copied.
-    qsizetype appendA(qsizetype i)
+    qsizetype designator(qsizetype i)
     {
-        const bool afternoon = m_time.hour() >= 12;
         if (startsWithIgnoringCase(m_p, i, QLatin1String("am/pm"))) {
-            m_out += afternoon ? m_p.mid(i + 3, 2) : m_p.mid(i, 2);
+            m_pieces.push_back({Kind::Designator, 0, false, m_p.mid(i, 2), m_p.mid(i + 3, 2)});
             m_twelveHour = true;
             return i + 5;
         }
         if (startsWithIgnoringCase(m_p, i, QLatin1String("a/p"))) {
-            m_out += afternoon ? m_p.mid(i + 2, 1) : m_p.mid(i, 1);
+            m_pieces.push_back({Kind::Designator, 0, false, m_p.mid(i, 1), m_p.mid(i + 2, 1)});
             m_twelveHour = true;
             return i + 3;
         }
         if (startsWithIgnoringCase(m_p, i, QLatin1String("ampm"))) {
-            m_out += afternoon ? m_locale.pmText() : m_locale.amText();
+            m_pieces.push_back({Kind::Designator, 0, false, m_locale.amText(), m_locale.pmText()});
             m_twelveHour = true;
             return i + 4;
         }
         if (startsWithIgnoringCase(m_p, i, QLatin1String("aaaa"))) {
-            m_out += m_names.longDay(weekday(m_date));
+            code(Kind::LongDay);
             return i + 4;
         }
         if (startsWithIgnoringCase(m_p, i, QLatin1String("aaa"))) {
-            m_out += m_names.shortDay(weekday(m_date));
+            code(Kind::ShortDay);
             return i + 3;
         }
-        m_out += m_p[i];
+        text(QString(m_p[i]));
         return i + 1;
     }
 
     const QString &m_p;
-    QDate m_date;
-    QTime m_time;
-    const NameTables &m_names;
     const QLocale &m_locale;
-    QString m_out;
+    std::vector<Piece> m_pieces;
     char m_lastLetter = 0;
     bool m_twelveHour = false;
 };
 
 } // namespace
 
+DatePicture::DatePicture(const QString &picture, const QLocale &locale)
+    : m_picture(picture), m_locale(locale),
+      m_pieces(PictureReader(picture.isEmpty() ? QStringLiteral("c") : picture, locale).read())
+{
+}
+
+DatePicture::~DatePicture() = default;
+DatePicture::DatePicture(const DatePicture &) = default;
+DatePicture &DatePicture::operator=(const DatePicture &) = default;
+
+QString DatePicture::format(const QDate &date, const QTime &time, const NameTables &names) const
+{
+    using Kind = Piece::Kind;
+    QString out;
+    for (const Piece &p : m_pieces) {
+        switch (p.kind) {
+        case Kind::Text:
+            out += p.text;
+            break;
+        case Kind::Day:
+            appendNumber(out, date.day(), p.digits);
+            break;
+        case Kind::ShortDay:
+            out += names.shortDay(weekday(date));
+            break;
+        case Kind::LongDay:
+            out += names.longDay(weekday(date));
+            break;
+        case Kind::ShortDate:
+            out += m_locale.toString(date, QLocale::ShortFormat);
+            break;
+        case Kind::LongDate:
+            out += m_locale.toString(date, QLocale::LongFormat);
+            break;
+        case Kind::Month:
+            appendNumber(out, date.month(), p.digits);
+            break;
+        case Kind::ShortMonth:
+            out += names.shortMonth(date.month());
+            break;
+        case Kind::LongMonth:
+            out += names.longMonth(date.month());
+            break;
+        case Kind::YearOfCentury:
+            appendNumber(out, date.year() % 100, 2);
+            break;
+        case Kind::Year:
+            appendNumber(out, date.year(), 4);
+            break;
+        case Kind::Hour: {
+            int hour = time.hour();
+            if (p.twelveHour)
+                hour = hour == 0 ? 12 : (hour > 12 ? hour - 12 : hour);
+            appendNumber(out, hour, p.digits);
+            break;
+        }
+        case Kind::Minute:
+            appendNumber(out, time.minute(), p.digits);
+            break;
+        case Kind::Second:
+            appendNumber(out, time.second(), p.digits);
+            break;
+        case Kind::Millisecond:
+            appendNumber(out, time.msec(), p.digits);
+            break;
+        case Kind::ShortTime:
+            out += m_locale.toString(time, QLocale::ShortFormat);
+            break;
+        case Kind::LongTime:
+            out += m_locale.toString(time, QLocale::LongFormat);
+            break;
+        case Kind::DateAndTime:
+            out += m_locale.toString(date, QLocale::ShortFormat);
+            if (time != QTime(0, 0))
+                out += u' ' + m_locale.toString(time, QLocale::LongFormat);
+            break;
+        case Kind::Designator:
+            out += time.hour() >= 12 ? p.other : p.text;
+            break;
+        case Kind::EraYear:
+            out += QString::number(date.year());
+            break;
+        case Kind::EraYearOfCentury:
+            appendNumber(out, date.year() % 100, 2);
+            break;
+        case Kind::Era:
+            out += date.year() > 0 ? QStringLiteral("AD") : QStringLiteral("BC");
+            break;
+        }
+    }
+    return out;
+}
+
+const DatePicture &DatePicture::of(const QString &picture, const QLocale &locale)
+{
+    // The few pictures of the journals in use, read once each: a run formats
+    // thousands of dates with the same two or three.
+    // (A deque keeps the pictures in place while more are added.)
+    thread_local std::deque<DatePicture> known;
+    for (const DatePicture &p : known) {
+        if (p.m_picture == picture && p.m_locale == locale)
+            return p;
+    }
+    if (known.size() >= 16)
+        known.pop_front();
+    known.emplace_back(picture, locale);
+    return known.back();
+}
+
 QString FormatDate(const QString &picture, const QDate &date, const QTime &time, const NameTables &names,
                    const QLocale &locale)
 {
-    const QString p = picture.isEmpty() ? QStringLiteral("c") : picture;
-    return Formatter(p, date, time, names, locale).run();
+    return DatePicture::of(picture, locale).format(date, time, names);
 }
 
 QString FormatDate(const QString &picture, const QDateTime &value, const NameTables &names, const QLocale &locale)

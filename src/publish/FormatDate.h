@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <vector>
+
 // Turns a date and time into text by a format picture.
 //
 // The picture is read left to right. A run of one repeated letter is one code,
@@ -28,6 +30,28 @@ QString FormatDate(const QString &picture, const QDateTime &value, const NameTab
 // A date alone is formatted at midnight.
 QString FormatDate(const QString &picture, const QDate &date, const NameTables &names = NameTables::current(),
                    const QLocale &locale = QLocale::system());
+
+// A picture read once, to format many dates and times as FormatDate does.
+class DatePicture {
+public:
+    explicit DatePicture(const QString &picture, const QLocale &locale = QLocale::system());
+    ~DatePicture();
+    DatePicture(const DatePicture &);
+    DatePicture &operator=(const DatePicture &);
+
+    QString format(const QDate &date, const QTime &time, const NameTables &names = NameTables::current()) const;
+
+    // The picture read for this locale, kept for the next call with the same
+    // two (the last few pictures are kept); valid until 16 others were asked for.
+    static const DatePicture &of(const QString &picture, const QLocale &locale = QLocale::system());
+
+    struct Piece;
+
+private:
+    QString m_picture;
+    QLocale m_locale;
+    std::vector<Piece> m_pieces;
+};
 
 // A time alone belongs to day 0, 30 December 1899, as it does wherever times are kept.
 QDate timeOnlyDay();
