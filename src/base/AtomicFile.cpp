@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,31 +45,41 @@ bool writeAll(int fd, const char *data, qsizetype size)
     return true;
 }
 
-} // namespace
+// Creates the temporary file beside the target, named after it with six
+// random letters and digits, with the mode given less the umask (applied by
+// the system, so the process's umask is never changed: a copy on another
+// thread would otherwise create files with a mask of 0).
+int createTemporary(QByteArray &temp, mode_t mode)
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    const qsizetype tail = temp.size() - 6;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        for (qsizetype i = 0; i < 6; ++i)
+            temp[tail + i] = letters[random() % (sizeof letters - 1)];
+        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
 
-void write(const QString &path, const QByteArray &bytes, Durability durability)
+void replace(const QString &path, const QByteArray &nativeTarget, const struct stat *existing, const QByteArray &bytes,
+             Durability durability)
 {
     const QFileInfo target(path);
-    const QByteArray nativeTarget = QFile::encodeName(target.absoluteFilePath());
     QByteArray temp =
         QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + kTemporaryMark);
-    const int fd = ::mkstemp(temp.data());
+    // A new file gets the usual mode. The file being replaced keeps its
+    // permissions, and its temporary never allows more than they do, even
+    // before it holds anything: a private file's stays private throughout.
+    const int fd = createTemporary(temp, existing ? existing->st_mode & 0777 : 0666);
     if (fd < 0)
         fail(path, errno);
 
-    // Keep the permissions of the file being replaced, else the usual ones.
-    struct stat st {};
-    mode_t mode = 0;
-    if (::stat(nativeTarget.constData(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-
     int error = 0;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes.constData(), bytes.size()) ||
+    if ((existing && ::fchmod(fd, existing->st_mode & 07777) != 0) || !writeAll(fd, bytes.constData(), bytes.size()) ||
         (durability == Durability::Sync && ::fsync(fd) != 0))
         error = errno;
     if (::close(fd) != 0 && error == 0)
@@ -79,6 +90,36 @@ void write(const QString &path, const QByteArray &bytes, Durability durability)
         ::unlink(temp.constData());
         fail(path, error);
     }
+}
+
+// True when the regular file of that status holds exactly these bytes.
+bool holds(const QByteArray &nativeTarget, const struct stat &st, const QByteArray &bytes)
+{
+    if (!S_ISREG(st.st_mode) || st.st_size != bytes.size())
+        return false;
+    QFile existing(QFile::decodeName(nativeTarget));
+    return existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes;
+}
+
+} // namespace
+
+void write(const QString &path, const QByteArray &bytes, Durability durability)
+{
+    const QByteArray nativeTarget = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    struct stat st {};
+    const bool exists = ::stat(nativeTarget.constData(), &st) == 0;
+    replace(path, nativeTarget, exists ? &st : nullptr, bytes, durability);
+}
+
+bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability durability)
+{
+    const QByteArray nativeTarget = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    struct stat st {};
+    const bool exists = ::stat(nativeTarget.constData(), &st) == 0;
+    if (exists && holds(nativeTarget, st, bytes))
+        return false;
+    replace(path, nativeTarget, exists ? &st : nullptr, bytes, durability);
+    return true;
 }
 
 int removeAbandonedTemporaries(const QString &dir)

@@ -25,6 +25,11 @@ enum class Durability {
 // Throws WrenError "Unable to write to <path>: <reason>" when anything fails.
 void write(const QString &path, const QByteArray &bytes, Durability durability = Durability::Sync);
 
+// As write, but a file that already holds exactly these bytes is left alone
+// (its modification time stays that of its last change): false then, true
+// when the file was written.
+bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability durability = Durability::Sync);
+
 // The temporary file of "name" is ".name.wrentmp-XXXXXX", so that one a killed
 // process left behind is known for ours.
 inline const QString kTemporaryMark = QStringLiteral(".wrentmp-XXXXXX");

@@ -212,15 +212,8 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
     }
     // A destination that already holds these bytes is left alone: its time
     // stays that of the last change, and nothing is written for nothing.
-    if (QFileInfo(destination).size() == bytes.size()) {
-        QFile existing(destination);
-        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) {
-            log(QStringLiteral("Copy completed ..."));
-            return;
-        }
-    }
     try {
-        AtomicFile::write(destination, bytes, AtomicFile::Durability::Replace);
+        AtomicFile::writeUnlessSame(destination, bytes, AtomicFile::Durability::Replace);
     } catch (const WrenError &error) {
         logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + error.message());
         return;

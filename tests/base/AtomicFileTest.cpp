@@ -38,6 +38,16 @@ TEST(AtomicFile, ARewriteKeepsTheFilesMode)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"wren.INI"});
 }
 
+TEST(AtomicFile, ANewFileTakesTheUsualModeAndTheProcessMaskStays)
+{
+    QTemporaryDir dir;
+    const mode_t before = ::umask(027);
+    AtomicFile::write(dir.filePath(QStringLiteral("index.html")), "<html></html>");
+    const mode_t during = ::umask(before);
+    EXPECT_EQ(modeOf(dir.filePath(QStringLiteral("index.html"))), mode_t(0640));
+    EXPECT_EQ(during, mode_t(027)) << "writing a file must not change the umask";
+}
+
 TEST(PrivateFiles, NewFilesArePrivateAndOpenOnesAreNamed)
 {
     QTemporaryDir dir;
