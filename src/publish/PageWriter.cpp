@@ -33,173 +33,266 @@ struct EntryRow {
     QByteArray id, author, title, entry;
 };
 
-// Where a pattern occurs in the block, found once per page; each search of an
-// entry then continues from the last one, so expanding a block is linear in
-// its length however many tags it holds.
-class Occurrences {
-public:
-    Occurrences(const QByteArray &text, const QByteArray &pattern)
-    {
-        // One pass over the text: repeated searches would each look for the
-        // first byte's other case to the end of the text.
-        const qsizetype n = pattern.size();
-        const char *t = text.constData();
-        const char *p = pattern.constData();
-        const char first = static_cast<char>(p[0] & ~0x20);
-        for (qsizetype i = 0; i + n <= text.size(); ++i) {
-            if (static_cast<char>(t[i] & ~0x20) != first)
-                continue;
-            qsizetype k = 1;
-            while (k < n && static_cast<char>(t[i + k] & ~0x20) == static_cast<char>(p[k] & ~0x20))
-                ++k;
-            if (k == n) {
-                m_positions.push_back(i);
-                i += n - 1; // the patterns cannot overlap themselves
-            }
-        }
-    }
-    void rewind() { m_next = 0; }
-    // The first occurrence at or after from, or -1; from never goes back
-    // between two rewinds.
-    qsizetype from(qsizetype r)
-    {
-        while (m_next < m_positions.size() && m_positions[m_next] < r)
-            ++m_next;
-        return m_next < m_positions.size() ? m_positions[m_next] : -1;
-    }
+} // namespace
+
+// An entry block read once into the steps that expanding it takes for every
+// entry: runs of text, tags and the day header. Where the block goes on after
+// the header depends only on whether the entry starts a new day, so the walk
+// is a few straight runs of steps joined at the headers, made by following
+// the expansion rules over the block once.
+struct BlockProgram {
+    enum class Tag : unsigned char {
+        Text, // the block's bytes [from, from + size), or a token written as it stands
+        Entry,
+        Author,
+        Date,
+        Time,
+        Id,
+        Ext,
+        Title,
+        Link,
+        EntryXml,
+        TitleXml,
+        ArcName,
+        Utc, // picture: the format picture
+    };
+    struct Step {
+        Tag tag;
+        qsizetype from = 0, size = 0;
+        QString picture;
+    };
+    // A run of steps; one that ends at a day header goes on with newDay for
+    // an entry of a day not headed yet (after writing header) or with sameDay.
+    struct Run {
+        std::vector<Step> steps;
+        bool endsAtHeader = false;
+        std::vector<Step> header;
+        int newDay = -1, sameDay = -1;
+    };
+
+    explicit BlockProgram(const QByteArray &text) : block(text) { runFrom(0); }
+
+    QByteArray block;
+    std::vector<Run> runs; // runs[0] starts the block
 
 private:
-    std::vector<qsizetype> m_positions;
-    size_t m_next = 0;
-};
+    std::map<qsizetype, int> m_runAt;
 
-// Writes the expanded entry block for each entry of a page.
-class BlockWriter {
-public:
-    BlockWriter(PublishContext &ctx, const PageRequest &page, const QByteArray &block, QIODevice &out)
-        : m_ctx(ctx), m_page(page), m_block(block), m_out(out), m_headers(block, "<WrenHeader>"),
-          m_headerEnds(block, "</WrenHeader>"), m_tags(block, "<$Wren")
-    {
-    }
-
-    void write(const EntryRow &e)
-    {
-        const QByteArray &block = m_block;
-        m_headers.rewind();
-        m_headerEnds.rewind();
-        m_tags.rewind();
-        qsizetype r = 0;
-        while (r < block.size()) {
-            qsizetype p = m_headers.from(r);
-            if (p < 0)
-                p = m_tags.from(r);
-            const qsizetype gt = p == r ? block.indexOf('>', r) : -1;
-            if (p == r && gt >= 0) {
-                const QByteArray token = block.mid(r, gt + 1 - r);
-                r = gt + 1;
-                if (PageText::sameTag(token, "<WrenHeader>"))
-                    r = dayHeader(block, r, e);
-                else if (PageText::sameTag(token, "<$WrenEntry>"))
-                    writeEntryText(e);
-                else
-                    m_out.write(entryTag(token, e, token));
-            } else if (p > r) {
-                m_out.write(block.constData() + r, p - r);
-                r = p;
-            } else {
-                m_out.write(block.constData() + r, block.size() - r);
-                r = block.size();
-            }
-        }
-    }
-
-private:
-    void writeEntryText(const EntryRow &e)
-    {
-        m_out.write("<a name=\"WrenID" + e.id + "\"></a>");
-        m_out.write(processedText(e));
-    }
-
-    // The value of an entry tag, or fallback when the token is none.
-    QByteArray entryTag(const QByteArray &token, const EntryRow &e, const QByteArray &fallback) const
+    // The step for a token (an entry tag, or the token itself), as the
+    // block and the day header read tokens.
+    Step tokenStep(qsizetype from, qsizetype size) const
     {
         using PageText::sameTag;
-        if (sameTag(token, "<$WrenAuthor>"))
-            return e.author;
-        if (sameTag(token, "<$WrenDate>"))
-            return ByteText::encode(FormatDate(m_ctx.journal.dtFormat, e.day, m_ctx.names));
-        if (sameTag(token, "<$WrenTime>"))
-            return ByteText::encode(FormatDate(m_ctx.journal.tmFormat, timeOnlyDay(), e.time, m_ctx.names));
-        if (sameTag(token, "<$WrenID>"))
-            return e.id;
-        if (sameTag(token, "<$WrenExt>"))
-            return ByteText::encode(m_page.upload.arcExt);
-        if (sameTag(token, "<$WrenTitle>"))
-            return e.title;
-        if (sameTag(token, "<$WrenLink>"))
-            return ByteText::encode(ArchivePeriod::ArchiveName(e.day, m_ctx.journal.arcType)) + '.' +
-                   ByteText::encode(m_page.upload.arcExt) + "#WrenID" + e.id;
-        // The tags a feed needs: texts escaped for XML, and the entry's moment
-        // in UTC with a picture of its own.
-        if (sameTag(token, "<$WrenEntryXML>"))
-            return PageText::EscapeXml(processedText(e));
-        if (sameTag(token, "<$WrenTitleXML>"))
-            return PageText::EscapeXml(e.title);
-        if (sameTag(token, "<$WrenArcName>"))
-            return ByteText::encode(ArchivePeriod::ArchiveName(e.day, m_ctx.journal.arcType));
-        if (const std::optional<QByteArray> picture = PageText::tagPicture(token, "<$WrenUTC="))
-            return ByteText::encode(
-                FormatDate(ByteText::decode(*picture), QDateTime(e.day, e.time).toUTC(), m_ctx.names));
-        return fallback;
-    }
-
-    QByteArray processedText(const EntryRow &e) const
-    {
-        return PageText::ReplaceExtTag(PageText::InsertParagraphs(e.entry, m_ctx.options.autoinsertTag),
-                                       ByteText::encode(m_page.upload.arcExt));
-    }
-
-    // Handles the day header whose opening marker ends before r; returns where
-    // the block goes on.
-    qsizetype dayHeader(const QByteArray &block, qsizetype r, const EntryRow &e)
-    {
-        if (m_lastHeaderDay.isValid() && e.day == m_lastHeaderDay) {
-            const qsizetype end = m_headerEnds.from(r);
-            // Without an end marker the header runs to the end of the block.
-            return end < 0 ? block.size() : end + 13;
+        const QByteArray token = QByteArray::fromRawData(block.constData() + from, size);
+        static const std::pair<const char *, Tag> tags[] = {
+            {"<$WrenAuthor>", Tag::Author}, {"<$WrenDate>", Tag::Date},         {"<$WrenTime>", Tag::Time},
+            {"<$WrenID>", Tag::Id},         {"<$WrenExt>", Tag::Ext},           {"<$WrenTitle>", Tag::Title},
+            {"<$WrenLink>", Tag::Link},     {"<$WrenEntryXML>", Tag::EntryXml}, {"<$WrenTitleXML>", Tag::TitleXml},
+            {"<$WrenArcName>", Tag::ArcName},
+        };
+        for (const auto &[name, tag] : tags) {
+            if (sameTag(token, name))
+                return {tag, from, size, {}};
         }
-        m_lastHeaderDay = e.day;
-        QByteArray header;
-        while (r < block.size()) {
+        if (const std::optional<QByteArray> picture = PageText::tagPicture(token, "<$WrenUTC="))
+            return {Tag::Utc, from, size, ByteText::decode(*picture)};
+        return {Tag::Text, from, size, {}};
+    }
+
+    static void text(std::vector<Step> &steps, qsizetype from, qsizetype size)
+    {
+        if (size <= 0)
+            return;
+        if (!steps.empty() && steps.back().tag == Tag::Text && steps.back().from + steps.back().size == from)
+            steps.back().size += size;
+        else
+            steps.push_back({Tag::Text, from, size, {}});
+    }
+
+    // The run that starts at r, made once.
+    int runFrom(qsizetype r)
+    {
+        if (const auto known = m_runAt.find(r); known != m_runAt.end())
+            return known->second;
+        const int index = static_cast<int>(runs.size());
+        m_runAt[r] = index;
+        runs.emplace_back();
+        Run run;
+        const qsizetype size = block.size();
+        while (r < size) {
+            // The day header marker is looked for first: text in front of one
+            // still ahead is written as it stands, tags and all.
+            qsizetype p = PageText::findIgnoringCase(block, "<WrenHeader>", r);
+            if (p < 0)
+                p = PageText::findIgnoringCase(block, "<$Wren", r);
+            const qsizetype gt = p == r ? block.indexOf('>', r) : -1;
+            if (p == r && gt >= 0) {
+                const qsizetype from = r;
+                r = gt + 1;
+                const QByteArray token = QByteArray::fromRawData(block.constData() + from, r - from);
+                if (PageText::sameTag(token, "<WrenHeader>")) {
+                    run.endsAtHeader = true;
+                    const qsizetype after = header(run.header, r);
+                    const qsizetype end = PageText::findIgnoringCase(block, "</WrenHeader>", r);
+                    // Without an end marker the header runs to the end of the block.
+                    const qsizetype skipTo = end < 0 ? size : end + 13;
+                    run.newDay = runFrom(after);
+                    run.sameDay = runFrom(skipTo);
+                    break;
+                }
+                if (PageText::sameTag(token, "<$WrenEntry>"))
+                    run.steps.push_back({Tag::Entry, from, r - from, {}});
+                else if (Step step = tokenStep(from, r - from); step.tag != Tag::Text)
+                    run.steps.push_back(step);
+                else
+                    text(run.steps, from, r - from);
+            } else if (p > r) {
+                text(run.steps, r, p - r);
+                r = p;
+            } else {
+                text(run.steps, r, size - r);
+                r = size;
+            }
+        }
+        runs[static_cast<size_t>(index)] = std::move(run);
+        return index;
+    }
+
+    // The steps of a day header whose opening marker ends before r, into
+    // steps; returns where the block goes on after it.
+    qsizetype header(std::vector<Step> &steps, qsizetype r) const
+    {
+        const qsizetype size = block.size();
+        while (r < size) {
             const qsizetype q = block.indexOf('<', r);
             if (q < 0)
                 break; // the rest holds no "<": the block writes it as plain text
             if (q > r) {
-                header += QByteArrayView(block).sliced(r, q - r);
+                text(steps, r, q - r);
                 r = q;
                 continue;
             }
             const qsizetype gt = block.indexOf('>', r);
             if (gt < 0) {
-                header += QByteArrayView(block).sliced(r);
-                r = block.size();
+                text(steps, r, size - r);
+                r = size;
                 break;
             }
-            const QByteArray token = block.mid(r, gt + 1 - r);
+            const qsizetype from = r;
             r = gt + 1;
-            if (PageText::sameTag(token, "</WrenHeader>"))
+            if (PageText::sameTag(QByteArray::fromRawData(block.constData() + from, r - from), "</WrenHeader>"))
                 break;
-            header += entryTag(token, e, token);
+            // In the header every token but the entry tags stands as written,
+            // "<$WrenEntry>" too.
+            const Step step = tokenStep(from, r - from);
+            if (step.tag == Tag::Text)
+                text(steps, from, r - from);
+            else
+                steps.push_back(step);
         }
-        m_out.write(header);
         return r;
+    }
+};
+
+namespace {
+
+// Writes the expanded entry block for each entry of a page.
+class BlockWriter {
+public:
+    BlockWriter(PublishContext &ctx, const PageRequest &page, const BlockProgram &program, QByteArray &out)
+        : m_ctx(ctx), m_program(program), m_out(out), m_extension(ByteText::encode(page.upload.arcExt))
+    {
+    }
+
+    void write(const EntryRow &e)
+    {
+        int at = 0;
+        for (;;) {
+            const BlockProgram::Run &run = m_program.runs[static_cast<size_t>(at)];
+            steps(run.steps, e);
+            if (!run.endsAtHeader)
+                return;
+            if (m_lastHeaderDay.isValid() && e.day == m_lastHeaderDay) {
+                at = run.sameDay;
+            } else {
+                m_lastHeaderDay = e.day;
+                steps(run.header, e);
+                at = run.newDay;
+            }
+        }
+    }
+
+private:
+    void steps(const std::vector<BlockProgram::Step> &steps, const EntryRow &e)
+    {
+        using Tag = BlockProgram::Tag;
+        const char *block = m_program.block.constData();
+        for (const BlockProgram::Step &step : steps) {
+            switch (step.tag) {
+            case Tag::Text:
+                m_out.append(block + step.from, step.size);
+                break;
+            case Tag::Entry:
+                m_out += "<a name=\"WrenID";
+                m_out += e.id;
+                m_out += "\"></a>";
+                m_out += processedText(e);
+                break;
+            case Tag::Author:
+                m_out += e.author;
+                break;
+            case Tag::Date:
+                m_out += ByteText::encode(m_dates.format(e.day, QTime(0, 0), m_ctx.names));
+                break;
+            case Tag::Time:
+                m_out += ByteText::encode(m_times.format(timeOnlyDay(), e.time, m_ctx.names));
+                break;
+            case Tag::Id:
+                m_out += e.id;
+                break;
+            case Tag::Ext:
+                m_out += m_extension;
+                break;
+            case Tag::Title:
+                m_out += e.title;
+                break;
+            case Tag::Link:
+                m_out += ByteText::encode(ArchivePeriod::ArchiveName(e.day, m_ctx.journal.arcType));
+                m_out += '.';
+                m_out += m_extension;
+                m_out += "#WrenID";
+                m_out += e.id;
+                break;
+            // The tags a feed needs: texts escaped for XML, and the entry's
+            // moment in UTC with a picture of its own.
+            case Tag::EntryXml:
+                m_out += PageText::EscapeXml(processedText(e));
+                break;
+            case Tag::TitleXml:
+                m_out += PageText::EscapeXml(e.title);
+                break;
+            case Tag::ArcName:
+                m_out += ByteText::encode(ArchivePeriod::ArchiveName(e.day, m_ctx.journal.arcType));
+                break;
+            case Tag::Utc:
+                m_out += ByteText::encode(FormatDate(step.picture, QDateTime(e.day, e.time).toUTC(), m_ctx.names));
+                break;
+            }
+        }
+    }
+
+    QByteArray processedText(const EntryRow &e) const
+    {
+        return PageText::ReplaceExtTag(PageText::InsertParagraphs(e.entry, m_ctx.options.autoinsertTag),
+                                       m_extension);
     }
 
     PublishContext &m_ctx;
-    const PageRequest &m_page;
-    const QByteArray &m_block;
-    QIODevice &m_out;
-    Occurrences m_headers, m_headerEnds, m_tags;
+    const BlockProgram &m_program;
+    QByteArray &m_out;
+    const QByteArray m_extension;
+    const DatePicture m_dates = DatePicture::of(m_ctx.journal.dtFormat);
+    const DatePicture m_times = DatePicture::of(m_ctx.journal.tmFormat);
     QDate m_lastHeaderDay;
 };
 
@@ -379,18 +472,22 @@ qsizetype findBlockMarker(const QByteArray &t, QByteArrayView marker, qsizetype 
 
 } // namespace
 
-bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &page, QIODevice &out)
+bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &page, QByteArray &out)
 {
     IndexPlace index;
     const QByteArray t = expandGlobalTags(templateText, page, index);
     const qsizetype b = findBlockMarker(t, "<Wren>", index.at, index.size, index.holdsBlockMarker);
     const qsizetype e = findBlockMarker(t, "</Wren>", index.at, index.size, index.holdsBlockMarker);
     if (b < 0 || e < b + 6) {
-        out.write(t);
+        out += t;
         return false;
     }
-    out.write(t.constData(), b);
-    const QByteArray block = t.mid(b + 6, e - (b + 6));
+    out.append(t.constData(), b);
+    // Most pages of a command have the same block: it is read into its steps once.
+    const QByteArrayView block = QByteArrayView(t).sliced(b + 6, e - (b + 6));
+    auto &program = m_ctx.reused.block;
+    if (!program || program->block != block)
+        program = std::make_shared<const BlockProgram>(block.toByteArray());
 
     const JournalSettings &j = m_ctx.journal;
     auto &statement = m_ctx.reused.pageEntries;
@@ -404,7 +501,7 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
     const int fId = rows.column(QStringLiteral("ID")), fDate = rows.column(QStringLiteral("eDate")),
               fTime = rows.column(QStringLiteral("eTime")), fEntry = rows.column(QStringLiteral("Entry")),
               fAuthor = rows.column(QStringLiteral("Author")), fTitle = rows.column(QStringLiteral("Title"));
-    BlockWriter writer(m_ctx, page, block, out);
+    BlockWriter writer(m_ctx, page, *program, out);
     while (rows.next()) {
         EntryRow row;
         row.id = rows.bytes(fId);
@@ -425,6 +522,6 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
         row.entry = rows.bytes(fEntry);
         writer.write(row);
     }
-    out.write(t.constData() + e + 7, t.size() - (e + 7));
+    out.append(t.constData() + e + 7, t.size() - (e + 7));
     return true;
 }

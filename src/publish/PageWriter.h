@@ -3,7 +3,6 @@
 #include "publish/PublishContext.h"
 
 #include <QByteArray>
-#include <QIODevice>
 #include <QVariant>
 
 #include <optional>
@@ -30,11 +29,11 @@ public:
     // "<$WrenSysDate>", "<$WrenSysTime>" and "<$WrenArchive...>".
     QByteArray ExpandGlobalTags(const QByteArray &text, const PageRequest &page);
 
-    // Writes the page for the entries of the range, piece by piece, with the
-    // given template text (from LoadTemplate). A template without "<Wren>"
-    // and "</Wren>" in that order is written whole, with its page-wide tags
+    // Appends the page for the entries of the range to out, with the given
+    // template text (from LoadTemplate). A template without "<Wren>" and
+    // "</Wren>" in that order is written whole, with its page-wide tags
     // replaced and no entries; the return value is then false.
-    bool WritePage(const QByteArray &templateText, const PageRequest &page, QIODevice &out);
+    bool WritePage(const QByteArray &templateText, const PageRequest &page, QByteArray &out);
 
     // The day of the journal's earliest and latest entry, or nothing.
     std::optional<QDate> FirstEntryDay() const;

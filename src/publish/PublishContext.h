@@ -15,6 +15,7 @@
 
 class Database;
 class RowReader;
+struct BlockProgram;
 class Settings;
 class SiteTransfer;
 struct PendingLists;
@@ -45,6 +46,8 @@ struct PublishContext {
         std::map<int, std::optional<QByteArray>> templates;
         // The statement of a page's entries, prepared once; the range is bound per page.
         std::shared_ptr<RowReader> pageEntries;
+        // The entry block of the last page, read into its steps.
+        std::shared_ptr<const BlockProgram> block;
     };
     Reused reused{};
 };

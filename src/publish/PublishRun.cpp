@@ -12,7 +12,6 @@
 #include "publish/PageWriter.h"
 #include "transfer/SiteTransfer.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -161,14 +160,13 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
             continue;
         }
         QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
+        bytes.reserve(m_pageSize); // most pages are near the size of the one before
         PageRequest page{upload, firstDay, lastDay, archiveMode};
-        if (!pages.WritePage(*text, page, buffer))
+        if (!pages.WritePage(*text, page, bytes))
             log(QStringLiteral("Template %1 has no <Wren> ... </Wren> block: %2 shows no entries")
                     .arg(upload.templateId)
                     .arg(pageName));
-        buffer.close();
+        m_pageSize = bytes.size() + bytes.size() / 4;
         sendPage(upload, pageName, bytes, !archiveMode);
     }
 }
@@ -326,18 +324,16 @@ void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
         return;
     }
     QByteArray bytes;
-    QBuffer file(&bytes);
-    file.open(QIODevice::WriteOnly);
     const QByteArray &t = *text;
     const qsizetype b = PageText::findIgnoringCase(t, "<Wren>");
     const qsizetype e = PageText::findIgnoringCase(t, "</Wren>");
     if (b < 0 || e < b + 6) {
-        file.write(t);
+        bytes.append(t);
         log(QStringLiteral("Template %1 has no <Wren> ... </Wren> block: %2 shows no archive index")
                 .arg(upload.arcTemplateId)
                 .arg(upload.arcFile));
     } else {
-        file.write(t.constData(), b);
+        bytes.append(t.constData(), b);
         const QByteArray rest = t.mid(b + 6, e - (b + 6));
         qsizetype r = 0;
         while (r < rest.size()) {
@@ -347,17 +343,16 @@ void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
                 const QByteArray token = rest.mid(r, gt + 1 - r);
                 r = gt + 1;
                 if (PageText::findIgnoringCase(token, "<$WrenArchive") >= 0)
-                    file.write(BuildArchiveIndex(m_ctx, ByteText::encode(upload.arcExt), token));
+                    bytes.append(BuildArchiveIndex(m_ctx, ByteText::encode(upload.arcExt), token));
             } else if (p > r) {
-                file.write(rest.constData() + r, p - r);
+                bytes.append(rest.constData() + r, p - r);
                 r = p;
             } else {
-                file.write(rest.constData() + r, rest.size() - r);
+                bytes.append(rest.constData() + r, rest.size() - r);
                 r = rest.size();
             }
         }
-        file.write(t.constData() + e + 7, t.size() - (e + 7));
+        bytes.append(t.constData() + e + 7, t.size() - (e + 7));
     }
-    file.close();
     sendPage(upload, upload.arcFile, bytes, false);
 }

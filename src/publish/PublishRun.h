@@ -66,4 +66,5 @@ private:
     std::map<int, std::vector<UploadRow>> m_archiveUploads;
     // The archive periods with entries, by the range asked for.
     mutable std::map<std::pair<QDate, QDate>, std::vector<std::pair<QDate, QDate>>> m_periods;
+    qsizetype m_pageSize = 0; // room made for the next page
 };

@@ -6,7 +6,6 @@
 #include "publish/PageWriter.h"
 #include "transfer/SiteTransfer.h"
 
-#include <QBuffer>
 
 class CookiesTest : public DataDirTest {
 protected:
@@ -144,9 +143,7 @@ TEST_F(ArchiveIndexTest, BlockMarkersAreFoundAsInTheWholeExpandedPage)
         request.firstDay = QDate(2002, 7, 1);
         request.lastDay = QDate(2002, 9, 1);
         QByteArray out;
-        QBuffer buffer(&out);
-        buffer.open(QIODevice::WriteOnly);
-        *found = PageWriter(ctx).WritePage(templateText, request, buffer);
+        *found = PageWriter(ctx).WritePage(templateText, request, out);
         return out;
     };
     bool found = false;
