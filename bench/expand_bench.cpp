@@ -71,8 +71,7 @@ int main(int argc, char *argv[])
                        dir.path(),
                        *JournalSettings::load(db, 1),
                        transfer,
-                       pending,
-                       [](const QString &) {}};
+                       pending};
 
     const QByteArray tag = "<$WrenTitle>";
     const QByteArray tags = tag.repeated(10000);

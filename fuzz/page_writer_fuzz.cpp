@@ -70,8 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                        f.dir.path(),
                        *JournalSettings::load(f.db, 1),
                        transfer,
-                       pending,
-                       [](const QString &) {}};
+                       pending};
     PageRequest page;
     page.upload.arcExt = QStringLiteral("html");
     page.upload.logFile = QStringLiteral("index.html");

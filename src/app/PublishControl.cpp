@@ -86,6 +86,7 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
     SiteTransfer transfer(inputs.stagingDir, m_log, m_ftp.get());
     m_ftp->clearAbort();
     transfer.setKnownHosts(m_knownHosts.get());
+    transfer.setCopiesInBackground(true);
     std::unique_ptr<UploadRecord> record;
     try {
         record = std::make_unique<UploadRecord>(QDir(m_dataDir).filePath(QStringLiteral("Transfer.DAT")));
@@ -102,7 +103,7 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
     const PendingLists snapshot = inputs.pending;
     PendingLists pending = snapshot;
     PublishContext ctx{inputs.db,         inputs.settings, inputs.options, Clock::system(), NameTables::current(),
-                       inputs.stagingDir, inputs.journal,  transfer,       pending,         m_log};
+                       inputs.stagingDir, inputs.journal,  transfer,       pending};
     // Off while the run works: another run, and whatever changes the journals it reads.
     const QStringList blocked{"actPublish",  "actSendAll", "actArchive", "actPurge",
                               "actJournals", "actFileMan", "actRestore", "actNewJournal"};

@@ -30,9 +30,8 @@ struct PublishContext {
     NameTables names;
     QString stagingDir;
     JournalSettings journal; // the current journal
-    SiteTransfer &transfer;  // log lines and failures go through it
+    SiteTransfer &transfer;  // every log line and failure goes through it
     PendingLists &pending;
-    LogSink log;
 
     // What a command reads of the journal again and again and that does not
     // change while it runs: its first and last entry day, and the archive

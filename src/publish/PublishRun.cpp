@@ -32,6 +32,11 @@ std::vector<UploadRow> uploadsOf(const Database &db, const QString &statement)
 
 } // namespace
 
+void PublishRun::log(const QString &line) const
+{
+    m_ctx.transfer.logLine(line);
+}
+
 bool PublishRun::checkPageName(const QString &name)
 {
     if (name.isEmpty() || name.contains(u'/') || name.contains(u'\\') || name == QLatin1String(".") ||

@@ -43,7 +43,7 @@ public:
     static QString noDateRangeMessage() { return QStringLiteral("Error getting date range of entries!"); }
 
 private:
-    void log(const QString &line) const { m_ctx.log(line); }
+    void log(const QString &line) const;
     // Logs once each entry whose stored day or time no calendar has; pages leave them out.
     void reportImpossibleDays();
     // A plain file name: not empty, no directory part, not "." or "..".

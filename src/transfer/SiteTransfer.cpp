@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/WrenError.h"
+#include "transfer/BackgroundCopy.h"
 #include "transfer/FtpClient.h"
 #include "transfer/KnownHosts.h"
 #include "transfer/UploadRecord.h"
@@ -29,6 +30,46 @@ QString fileNameOf(const QString &path)
 SiteTransfer::SiteTransfer(QString stagingDir, LogSink log, FtpClient *ftp)
     : m_stagingDir(std::move(stagingDir)), m_log(std::move(log)), m_ftp(ftp)
 {
+}
+
+SiteTransfer::~SiteTransfer()
+{
+    settleCopy();
+}
+
+void SiteTransfer::settleCopy()
+{
+    writeLines(true);
+}
+
+void SiteTransfer::writeLines(bool wait)
+{
+    while (!m_lines.empty()) {
+        const QueuedLine &front = m_lines.front();
+        if (!front.isCopy) {
+            m_log(front.text);
+        } else {
+            const std::optional<BackgroundCopy::Outcome> outcome = m_copy->takeOldest(wait);
+            if (!outcome)
+                return;
+            if (outcome->ok) {
+                m_log(QStringLiteral("Copy completed ..."));
+            } else {
+                ++m_failures;
+                m_log(QStringLiteral("Error copying file ") + front.text + QStringLiteral(" - ") + outcome->error);
+            }
+        }
+        m_lines.pop_front();
+    }
+}
+
+void SiteTransfer::log(const QString &line)
+{
+    writeLines(false);
+    if (m_lines.empty())
+        m_log(line);
+    else
+        m_lines.push_back({line, false});
 }
 
 void SiteTransfer::requestStop()
@@ -207,18 +248,27 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
     const QString destination = withDelimiter(destinationDir) + destinationName;
     // Temporary files a killed run left in this folder go before anything is written.
     if (!m_cleanedDirs.contains(destinationDir)) {
+        settleCopy(); // none of ours may be on its way there, under another spelling of the folder
         m_cleanedDirs.insert(destinationDir);
         AtomicFile::removeAbandonedTemporaries(destinationDir);
     }
     // A destination that already holds these bytes is left alone: its time
     // stays that of the last change, and nothing is written for nothing.
-    try {
-        AtomicFile::writeUnlessSame(destination, bytes, AtomicFile::Durability::Replace);
-    } catch (const WrenError &error) {
-        logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + error.message());
+    if (m_copiesInBackground) {
+        if (!m_copy)
+            m_copy = std::make_unique<BackgroundCopy>();
+        // A bounded number of pages waits for the disk at a time.
+        if (m_copy->inHand() >= 32)
+            settleCopy();
+        m_copy->add(destination, bytes);
+        m_lines.push_back({source, true});
         return;
     }
-    log(QStringLiteral("Copy completed ..."));
+    const BackgroundCopy::Outcome outcome = BackgroundCopy::copy(destination, bytes);
+    if (outcome.ok)
+        log(QStringLiteral("Copy completed ..."));
+    else
+        logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + outcome.error);
 }
 
 void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending,
@@ -306,6 +356,7 @@ void SiteTransfer::remember(const QString &source, const QString &name)
 
 void SiteTransfer::EndSession(bool logLine)
 {
+    settleCopy();
     if (!m_ftp || !m_ftp->isConnected())
         return;
     if (logLine)

@@ -7,9 +7,12 @@
 #include <QHash>
 #include <QStringList>
 
+#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class BackgroundCopy;
 class FtpClient;
 class HostKeyFailure;
 class KnownHosts;
@@ -39,6 +42,10 @@ struct PendingLists {
 class SiteTransfer {
 public:
     SiteTransfer(QString stagingDir, LogSink log, FtpClient *ftp = nullptr);
+    // Waits for a local copy still on its way, and logs how it ended.
+    ~SiteTransfer();
+    SiteTransfer(const SiteTransfer &) = delete;
+    SiteTransfer &operator=(const SiteTransfer &) = delete;
 
     // Makes sure the FTP session is logged in to the host; true on success or reuse.
     bool ConnectSite(const QString &host, const QString &login, int port, const QString &password);
@@ -90,10 +97,25 @@ public:
     void requestStop();
     bool stopRequested() const { return m_stopRequested; }
 
+    // Local copies written on a thread of their own while the caller makes
+    // the next pages. The log keeps its lines and their order: the lines that
+    // follow a copy still on its way are held back until its closing line
+    // ("Copy completed ..." or the error) is written. failures(), EndSession
+    // and the end of the transfer wait for every copy and write every line;
+    // only then are the files surely on disk. Progress is reported as the
+    // files are begun, and may run a few lines ahead of the log.
+    void setCopiesInBackground(bool on) { m_copiesInBackground = on; }
+
     // How many steps logged a failure since the transfer was made.
-    int failures() const { return m_failures; }
+    int failures()
+    {
+        settleCopy();
+        return m_failures;
+    }
     // Logs a line that reports a failure, and counts it.
     void logFailure(const QString &line);
+    // Logs a line of the run.
+    void logLine(const QString &line) { log(line); }
     // True the first time a key is given: for a fault that many pages of a
     // run meet (an entry left out) but that is logged once.
     bool firstReport(const QString &key)
@@ -105,7 +127,14 @@ public:
     }
 
 private:
-    void log(const QString &line) { m_log(line); }
+    // Writes a line, or queues it behind the closing line of a copy still
+    // on its way.
+    void log(const QString &line);
+    // Writes the lines queued, up to the first copy still on its way, or,
+    // when wait is set, all of them, waiting for the copies.
+    void writeLines(bool wait);
+    // Waits for every copy on its way and writes the lines queued.
+    void settleCopy();
     // Counts a file about to go and reports progress; false once stopped.
     bool beginFile(const QString &destinationName);
     // Writes the bytes to the local folder, unless it holds them already.
@@ -128,6 +157,15 @@ private:
     int m_failures = 0;
     QSet<QString> m_reported;
     QSet<QString> m_cleanedDirs; // local folders already rid of abandoned temporary files
+    bool m_copiesInBackground = false;
+    std::unique_ptr<BackgroundCopy> m_copy;
+    // Lines held back behind a copy on its way: a text, or the place of a
+    // copy's closing line (text is then the copy's source).
+    struct QueuedLine {
+        QString text;
+        bool isCopy = false;
+    };
+    std::deque<QueuedLine> m_lines;
     int m_planned = 0;
     int m_sent = 0;
     bool m_stopRequested = false;

@@ -6,7 +6,6 @@
 #include "publish/PageWriter.h"
 #include "transfer/SiteTransfer.h"
 
-
 class CookiesTest : public DataDirTest {
 protected:
     void SetUp() override
@@ -78,7 +77,7 @@ protected:
         JournalSettings journal = *JournalSettings::load(m_db, 1);
         journal.arcReverse = reverse;
         PublishContext ctx{m_db,  settings, PublishOptions(), Clock::system(), NameTables::fromLocale(),
-                           dir(), journal,  transfer,         pending,         [](const QString &) {}};
+                           dir(), journal,  transfer,         pending};
         return BuildArchiveIndex(ctx, "htm", token);
     }
     static int count(const QByteArray &text, const QByteArray &what) { return static_cast<int>(text.count(what)); }
@@ -136,8 +135,7 @@ TEST_F(ArchiveIndexTest, BlockMarkersAreFoundAsInTheWholeExpandedPage)
                            dir(),
                            *JournalSettings::load(m_db, 1),
                            transfer,
-                           pending,
-                           [](const QString &) {}};
+                           pending};
         PageRequest request;
         request.upload.arcExt = extension;
         request.firstDay = QDate(2002, 7, 1);

@@ -93,6 +93,7 @@ TEST_P(GoldenPublishTest, Case)
     Settings settings(data + "/wren.INI");
     QStringList log;
     SiteTransfer transfer(staging, [&](const QString &line) { log << placeholders(line); });
+    transfer.setCopiesInBackground(true); // as the commands copy
     PendingLists pending;
     QDateTime now(QDate(2002, 3, 12), QTime(14, 5));
     int journalId = 1;
@@ -118,8 +119,7 @@ TEST_P(GoldenPublishTest, Case)
                                staging,
                                *JournalSettings::load(db, journalId),
                                transfer,
-                               pending,
-                               [&](const QString &l) { log << placeholders(l); }};
+                               pending};
             PublishRun run(ctx);
             if (verb == "publish") {
                 run.PublishEntry();

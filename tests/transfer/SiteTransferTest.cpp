@@ -120,6 +120,44 @@ TEST_F(LocalTransferTest, APageFromMemoryIsWrittenOnceAndLoggedAsACopy)
     EXPECT_FALSE(QFile::exists(path("site/late.html"))) << "nothing goes after a stop";
 }
 
+TEST_F(LocalTransferTest, CopiesInBackgroundLogWhatCopiesOneAfterTheOtherLog)
+{
+    QDir(dir()).mkpath("site/blocked.html"); // a folder where a page should go: that copy fails
+    UploadRow upload;
+    auto run = [&](SiteTransfer &into, const QString &site) {
+        upload.directory = path(site);
+        for (int n = 0; n < 40; ++n) {
+            const QString name = n == 17 ? QStringLiteral("blocked.html") : QStringLiteral("p%1.html").arg(n);
+            const QByteArray page = QByteArray("page ").append(QByteArray::number(n)).repeated(200);
+            into.SendUpload(upload, name, false, PendingLists(), &page);
+            if (n % 10 == 3)
+                into.logFailure(QStringLiteral("a failure of the run itself after %1").arg(n));
+        }
+        into.EndSession(true);
+    };
+    QDir(dir()).mkpath("site2/blocked.html");
+    QStringList background;
+    int failures = 0;
+    {
+        SiteTransfer copies(path("staging"), [&](const QString &line) { background << line; });
+        copies.setCopiesInBackground(true);
+        run(copies, "site2");
+        failures = copies.failures();
+        for (int n : {0, 16, 18, 39})
+            EXPECT_EQ(readFile(QStringLiteral("site2/p%1.html").arg(n)),
+                      QByteArray("page ").append(QByteArray::number(n)).repeated(200))
+                << "on disk once the session has ended";
+    }
+    run(transfer, "site");
+    EXPECT_EQ(background.size(), log.size());
+    for (QString &line : background)
+        line.replace(path("site2"), path("site"));
+    EXPECT_EQ(background, log);
+    EXPECT_EQ(failures, transfer.failures());
+    EXPECT_EQ(failures, 5) << "four of the run and the blocked copy";
+    EXPECT_TRUE(log.filter("Error copying file " + path("staging/blocked.html")).size() == 1);
+}
+
 TEST(CountLevelsTest, CountsSlashesExceptForOneCharacter)
 {
     EXPECT_EQ(SiteTransfer::CountLevels("/"), 0);

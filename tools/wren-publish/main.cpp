@@ -221,6 +221,7 @@ int publish(const Arguments &args)
     ftp.setKnownHosts(&knownHosts);
     SiteTransfer transfer(staging.path(), log, &ftp);
     transfer.setKnownHosts(&knownHosts);
+    transfer.setCopiesInBackground(true);
     UploadRecord record(QDir(args.dataDir).filePath(QStringLiteral("Transfer.DAT")));
     transfer.setRecord(&record, args.sendAll);
     transfer.trustNewHost = [&args](const HostKeyFailure &) { return args.acceptNewHost; };
@@ -233,8 +234,7 @@ int publish(const Arguments &args)
                        staging.path(),
                        *journal,
                        transfer,
-                       pending,
-                       log};
+                       pending};
     db.run(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
     PublishRun run(ctx);
     if (args.archives) {
