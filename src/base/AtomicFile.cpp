@@ -3,7 +3,6 @@
 #include "base/WrenError.h"
 
 #include <QFile>
-#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -11,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -125,19 +125,28 @@ bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability du
 int removeAbandonedTemporaries(const QString &dir)
 {
     static const QRegularExpression ours(QStringLiteral("^\\..+\\.wrentmp-[A-Za-z0-9]{6}$"));
+    // The names are read without a status each: a site folder holds every
+    // page of the journal, and only the few names that match are looked at.
+    const QByteArray native = QFile::encodeName(dir);
+    DIR *folder = ::opendir(native.constData());
+    if (!folder)
+        return 0;
     int removed = 0;
-    const QFileInfoList entries = QDir(dir).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo &entry : entries) {
-        if (!ours.match(entry.fileName()).hasMatch())
+    while (const dirent *entry = ::readdir(folder)) {
+        if (entry->d_name[0] != '.' || !std::strstr(entry->d_name, ".wrentmp-"))
             continue;
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!ours.match(name).hasMatch())
+            continue;
+        const QByteArray path = native + '/' + entry->d_name;
         struct stat st {};
-        const QByteArray native = QFile::encodeName(entry.absoluteFilePath());
         // Only plain files of this user; a link or somebody else's file stays.
-        if (::lstat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
             continue;
-        if (::unlink(native.constData()) == 0)
+        if (::unlink(path.constData()) == 0)
             ++removed;
     }
+    ::closedir(folder);
     return removed;
 }
 

@@ -41,6 +41,7 @@ void BackgroundCopy::add(const QString &path, const QByteArray &bytes)
     {
         std::lock_guard lock(m_mutex);
         m_jobs.push_back({path, bytes, std::nullopt});
+        m_bytesInHand += bytes.size();
         wake = m_jobs.size() - m_started >= kWakeAfter;
     }
     if (wake)
@@ -63,6 +64,7 @@ std::optional<BackgroundCopy::Outcome> BackgroundCopy::takeOldest(bool wait)
     Job job = std::move(m_jobs.front());
     m_jobs.pop_front();
     --m_started;
+    m_bytesInHand -= job.bytes.size();
     lock.unlock();
     return std::move(job.outcome); // the bytes go here, on the owner's thread
 }

@@ -34,6 +34,8 @@ public:
     void add(const QString &path, const QByteArray &bytes);
     // The copies given whose outcome has not been taken yet.
     size_t inHand() const { return m_jobs.size(); }
+    // The bytes of those copies.
+    qint64 bytesInHand() const { return m_bytesInHand; }
     // The outcome of the oldest copy in hand: nothing when it has not ended
     // yet, or, when wait is set, once it has.
     std::optional<Outcome> takeOldest(bool wait);
@@ -57,5 +59,6 @@ private:
     // the thread that made them.
     std::deque<Job> m_jobs;
     size_t m_started = 0; // of m_jobs, the ones the thread has taken up
+    qint64 m_bytesInHand = 0;
     bool m_quit = false;
 };

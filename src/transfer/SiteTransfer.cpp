@@ -257,8 +257,8 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
     if (m_copiesInBackground) {
         if (!m_copy)
             m_copy = std::make_unique<BackgroundCopy>();
-        // A bounded number of pages waits for the disk at a time.
-        if (m_copy->inHand() >= 32)
+        // A bounded number of pages, and of bytes, waits for the disk at a time.
+        if (m_copy->inHand() >= 32 || m_copy->bytesInHand() + bytes.size() > 64 * 1024 * 1024)
             settleCopy();
         m_copy->add(destination, bytes);
         m_lines.push_back({source, true});
@@ -277,6 +277,10 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
     if (m_stopRequested)
         return;
     const bool ftp = upload.siteActive;
+    // A server may keep the run waiting, or ask about its key: the log is
+    // whole before that.
+    if (ftp)
+        settleCopy();
     if (ftp && !ConnectSite(upload.ftp, upload.login, upload.port, upload.password)) {
         logFailure(QStringLiteral("Could not connect to site ") + upload.ftp);
         return;
