@@ -3,13 +3,13 @@
 #include "base/ByteText.h"
 
 #include "data/Statements.h"
+#include "data/StoredValue.h"
 #include "engine/Database.h"
+#include "engine/RowReader.h"
 #include "publish/ArchivePeriod.h"
 #include "publish/FormatDate.h"
 #include "publish/PageText.h"
 #include "publish/PageWriter.h"
-
-#include <QSqlQuery>
 
 #include <algorithm>
 #include <vector>
@@ -76,10 +76,10 @@ QByteArray buildArchiveIndex(PublishContext &ctx, const QByteArray &extension, i
     const QDate last = ArchivePeriod::PeriodEnd(latest, type);
 
     std::vector<QDate> days;
-    QSqlQuery rows = ctx.db.run(Statements::archiveDays(ctx.journal.id, first, last, ctx.journal.arcReverse));
+    RowReader rows(ctx.db, Statements::archiveDays(ctx.journal.id, first, last, ctx.journal.arcReverse));
     while (rows.next()) {
         // A day no calendar has (stored before dates were checked) lists no period.
-        const QDate day = PageWriter::storedDay(rows.value(0));
+        const QDate day = StoredValue::day(rows.bytes(0));
         if (day.isValid())
             days.push_back(day);
     }

@@ -85,9 +85,9 @@ private:
         using PageText::sameTag;
         const QByteArray token = QByteArray::fromRawData(block.constData() + from, size);
         static const std::pair<const char *, Tag> tags[] = {
-            {"<$WrenAuthor>", Tag::Author}, {"<$WrenDate>", Tag::Date},         {"<$WrenTime>", Tag::Time},
-            {"<$WrenID>", Tag::Id},         {"<$WrenExt>", Tag::Ext},           {"<$WrenTitle>", Tag::Title},
-            {"<$WrenLink>", Tag::Link},     {"<$WrenEntryXML>", Tag::EntryXml}, {"<$WrenTitleXML>", Tag::TitleXml},
+            {"<$WrenAuthor>", Tag::Author},   {"<$WrenDate>", Tag::Date},         {"<$WrenTime>", Tag::Time},
+            {"<$WrenID>", Tag::Id},           {"<$WrenExt>", Tag::Ext},           {"<$WrenTitle>", Tag::Title},
+            {"<$WrenLink>", Tag::Link},       {"<$WrenEntryXML>", Tag::EntryXml}, {"<$WrenTitleXML>", Tag::TitleXml},
             {"<$WrenArcName>", Tag::ArcName},
         };
         for (const auto &[name, tag] : tags) {
@@ -257,7 +257,7 @@ private:
                 m_out += e.title;
                 break;
             case Tag::Link:
-                m_out += ByteText::encode(ArchivePeriod::ArchiveName(e.day, m_ctx.journal.arcType));
+                m_out += archiveName(e.day);
                 m_out += '.';
                 m_out += m_extension;
                 m_out += "#WrenID";
@@ -272,7 +272,7 @@ private:
                 m_out += PageText::EscapeXml(e.title);
                 break;
             case Tag::ArcName:
-                m_out += ByteText::encode(ArchivePeriod::ArchiveName(e.day, m_ctx.journal.arcType));
+                m_out += archiveName(e.day);
                 break;
             case Tag::Utc:
                 m_out += ByteText::encode(FormatDate(step.picture, QDateTime(e.day, e.time).toUTC(), m_ctx.names));
@@ -281,10 +281,21 @@ private:
         }
     }
 
+    // The name of the archive page that holds the day; the entries of a page
+    // mostly share one.
+    const QByteArray &archiveName(const QDate &day)
+    {
+        const QDate start = ArchivePeriod::PeriodStart(day, m_ctx.journal.arcType);
+        if (start != m_namedPeriod) {
+            m_namedPeriod = start;
+            m_archiveName = ByteText::encode(ArchivePeriod::ArchiveName(day, m_ctx.journal.arcType));
+        }
+        return m_archiveName;
+    }
+
     QByteArray processedText(const EntryRow &e) const
     {
-        return PageText::ReplaceExtTag(PageText::InsertParagraphs(e.entry, m_ctx.options.autoinsertTag),
-                                       m_extension);
+        return PageText::ReplaceExtTag(PageText::InsertParagraphs(e.entry, m_ctx.options.autoinsertTag), m_extension);
     }
 
     PublishContext &m_ctx;
@@ -294,6 +305,8 @@ private:
     const DatePicture m_dates = DatePicture::of(m_ctx.journal.dtFormat);
     const DatePicture m_times = DatePicture::of(m_ctx.journal.tmFormat);
     QDate m_lastHeaderDay;
+    QDate m_namedPeriod;
+    QByteArray m_archiveName;
 };
 
 } // namespace
