@@ -96,6 +96,12 @@ QByteArray RowReader::bytes(int column) const
     return QByteArray(static_cast<const char *>(data), sqlite3_column_bytes(m_stmt, column));
 }
 
+QByteArray RowReader::borrowedBytes(int column) const
+{
+    const void *data = sqlite3_column_blob(m_stmt, column);
+    return QByteArray::fromRawData(static_cast<const char *>(data), sqlite3_column_bytes(m_stmt, column));
+}
+
 QString RowReader::text(int column) const
 {
     return ByteText::decode(bytes(column));

@@ -36,6 +36,9 @@ public:
 
     bool isNull(int column) const;
     QByteArray bytes(int column) const;
+    // The same bytes without a copy: they stay valid only until the next
+    // next(), rewind() or the reader's end, and must be copied to be kept.
+    QByteArray borrowedBytes(int column) const;
     QString text(int column) const;
     qlonglong integer(int column) const;
     // Integers as qlonglong, reals as double, texts as QString (lossless),

@@ -516,9 +516,11 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
               fAuthor = rows.column(QStringLiteral("Author")), fTitle = rows.column(QStringLiteral("Title"));
     BlockWriter writer(m_ctx, page, *program, out);
     while (rows.next()) {
+        // The row's texts are read where the engine holds them: they are
+        // written into the page before the next row is read, and not kept.
         EntryRow row;
-        row.id = rows.bytes(fId);
-        const QByteArray storedDay = rows.bytes(fDate), storedTime = rows.bytes(fTime);
+        row.id = rows.borrowedBytes(fId);
+        const QByteArray storedDay = rows.borrowedBytes(fDate), storedTime = rows.borrowedBytes(fTime);
         row.day = StoredValue::day(storedDay);
         row.time = StoredValue::time(storedTime);
         if (!row.day.isValid() || !row.time.isValid()) {
@@ -530,9 +532,9 @@ bool PageWriter::WritePage(const QByteArray &templateText, const PageRequest &pa
                                                    ByteText::decode(row.day.isValid() ? storedTime : storedDay)));
             continue;
         }
-        row.author = rows.bytes(fAuthor);
-        row.title = rows.bytes(fTitle);
-        row.entry = rows.bytes(fEntry);
+        row.author = rows.borrowedBytes(fAuthor);
+        row.title = rows.borrowedBytes(fTitle);
+        row.entry = rows.borrowedBytes(fEntry);
         writer.write(row);
     }
     out.append(t.constData() + e + 7, t.size() - (e + 7));
