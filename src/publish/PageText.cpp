@@ -18,19 +18,19 @@ qsizetype findIgnoringCase(const QByteArray &text, QByteArrayView pattern, qsize
     const char *p = pattern.constData();
     const char first = static_cast<char>(p[0] & ~0x20);
     // The two bytes that match the first one; memchr finds the candidates.
+    // The next of the one is kept, and the other is looked for only up to
+    // it, so a search costs the distance to its match, also when it is
+    // repeated from one match to the next over a long text.
     const char lower = first, upper = static_cast<char>(first | 0x20);
-    const qsizetype last = text.size() - n;   // the last start that fits
-    qsizetype nextLower = -1, nextUpper = -1; // the next candidate of each, once looked up
-    auto next = [&](char c, qsizetype at) {
-        const void *hit = std::memchr(t + at, c, static_cast<size_t>(last + 1 - at));
-        return hit ? static_cast<const char *>(hit) - t : last + 1;
-    };
+    const qsizetype last = text.size() - n; // the last start that fits
+    qsizetype nextUpper = -1;               // the next candidate of upper, once looked up
     for (qsizetype i = std::max<qsizetype>(from, 0); i <= last; ++i) {
-        if (nextLower < i)
-            nextLower = next(lower, i);
-        if (nextUpper < i)
-            nextUpper = next(upper, i);
-        i = std::min(nextLower, nextUpper);
+        if (nextUpper < i) {
+            const void *hit = std::memchr(t + i, upper, static_cast<size_t>(last + 1 - i));
+            nextUpper = hit ? static_cast<const char *>(hit) - t : last + 1;
+        }
+        const void *hit = std::memchr(t + i, lower, static_cast<size_t>(nextUpper - i));
+        i = hit ? static_cast<const char *>(hit) - t : nextUpper;
         if (i > last)
             break;
         qsizetype k = 1;

@@ -18,6 +18,8 @@
 #include <QScopeGuard>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 #include <vector>
 
 namespace {
@@ -70,13 +72,57 @@ struct BlockProgram {
         int newDay = -1, sameDay = -1;
     };
 
-    explicit BlockProgram(const QByteArray &text) : block(text) { runFrom(0); }
+    explicit BlockProgram(const QByteArray &text)
+        : block(text), m_headers(positions("<WrenHeader>")), m_headerEnds(positions("</WrenHeader>")),
+          m_tags(positions("<$Wren"))
+    {
+        // Runs are made from a list of the places where one starts, not by
+        // recursion: a block may hold thousands of headers.
+        runAt(0);
+        for (size_t i = 0; i < m_pending.size(); ++i)
+            build(m_pending[i].first, m_pending[i].second);
+    }
 
     QByteArray block;
     std::vector<Run> runs; // runs[0] starts the block
 
 private:
     std::map<qsizetype, int> m_runAt;
+    std::vector<std::pair<qsizetype, int>> m_pending; // where a run starts, and its index
+    // Where each marker occurs in the block, found once: the patterns cannot
+    // overlap themselves, so the first one at or after a place is the first
+    // a search from there would find, and reading the block stays linear in
+    // its length however many tags it holds.
+    std::vector<qsizetype> m_headers, m_headerEnds, m_tags;
+
+    // Every place where the pattern occurs (ignoring case as a search does),
+    // in one pass: searches repeated from each place would each scan the rest
+    // of the block for the first byte's other case.
+    std::vector<qsizetype> positions(QByteArrayView pattern) const
+    {
+        std::vector<qsizetype> found;
+        const qsizetype n = pattern.size();
+        const char *t = block.constData();
+        const char *p = pattern.data();
+        auto fold = [](char c) { return static_cast<char>(c & ~0x20); };
+        for (qsizetype i = 0; i + n <= block.size(); ++i) {
+            if (fold(t[i]) != fold(p[0]))
+                continue;
+            qsizetype k = 1;
+            while (k < n && fold(t[i + k]) == fold(p[k]))
+                ++k;
+            if (k == n) {
+                found.push_back(i);
+                i += n - 1; // the patterns cannot overlap themselves
+            }
+        }
+        return found;
+    }
+    static qsizetype next(const std::vector<qsizetype> &at, qsizetype r)
+    {
+        const auto found = std::lower_bound(at.begin(), at.end(), r);
+        return found == at.end() ? -1 : *found;
+    }
 
     // The step for a token (an entry tag, or the token itself), as the
     // block and the day header read tokens.
@@ -109,22 +155,28 @@ private:
             steps.push_back({Tag::Text, from, size, {}});
     }
 
-    // The run that starts at r, made once.
-    int runFrom(qsizetype r)
+    // The index of the run that starts at r; a new one is made later.
+    int runAt(qsizetype r)
     {
         if (const auto known = m_runAt.find(r); known != m_runAt.end())
             return known->second;
         const int index = static_cast<int>(runs.size());
         m_runAt[r] = index;
         runs.emplace_back();
+        m_pending.emplace_back(r, index);
+        return index;
+    }
+
+    void build(qsizetype r, int index)
+    {
         Run run;
         const qsizetype size = block.size();
         while (r < size) {
             // The day header marker is looked for first: text in front of one
             // still ahead is written as it stands, tags and all.
-            qsizetype p = PageText::findIgnoringCase(block, "<WrenHeader>", r);
+            qsizetype p = next(m_headers, r);
             if (p < 0)
-                p = PageText::findIgnoringCase(block, "<$Wren", r);
+                p = next(m_tags, r);
             const qsizetype gt = p == r ? block.indexOf('>', r) : -1;
             if (p == r && gt >= 0) {
                 const qsizetype from = r;
@@ -133,11 +185,11 @@ private:
                 if (PageText::sameTag(token, "<WrenHeader>")) {
                     run.endsAtHeader = true;
                     const qsizetype after = header(run.header, r);
-                    const qsizetype end = PageText::findIgnoringCase(block, "</WrenHeader>", r);
+                    const qsizetype end = next(m_headerEnds, r);
                     // Without an end marker the header runs to the end of the block.
                     const qsizetype skipTo = end < 0 ? size : end + 13;
-                    run.newDay = runFrom(after);
-                    run.sameDay = runFrom(skipTo);
+                    run.newDay = runAt(after);
+                    run.sameDay = runAt(skipTo);
                     break;
                 }
                 if (PageText::sameTag(token, "<$WrenEntry>"))
@@ -155,7 +207,6 @@ private:
             }
         }
         runs[static_cast<size_t>(index)] = std::move(run);
-        return index;
     }
 
     // The steps of a day header whose opening marker ends before r, into

@@ -45,21 +45,25 @@ void SiteTransfer::settleCopy()
 void SiteTransfer::writeLines(bool wait)
 {
     while (!m_lines.empty()) {
-        const QueuedLine &front = m_lines.front();
-        if (!front.isCopy) {
-            m_log(front.text);
+        QString line;
+        if (!m_lines.front().isCopy) {
+            line = m_lines.front().text;
         } else {
             const std::optional<BackgroundCopy::Outcome> outcome = m_copy->takeOldest(wait);
             if (!outcome)
                 return;
             if (outcome->ok) {
-                m_log(QStringLiteral("Copy completed ..."));
+                line = QStringLiteral("Copy completed ...");
             } else {
                 ++m_failures;
-                m_log(QStringLiteral("Error copying file ") + front.text + QStringLiteral(" - ") + outcome->error);
+                line = QStringLiteral("Error copying file ") + m_lines.front().text + QStringLiteral(" - ") +
+                       outcome->error;
             }
         }
+        // Taken off before it is written: a log that comes back here, or
+        // fails, cannot write a line twice or pair a copy with another's line.
         m_lines.pop_front();
+        m_log(line);
     }
 }
 
@@ -229,6 +233,7 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
     }
 
     log(QStringLiteral("Copying file ") + source);
+    settleCopy(); // the file may be one that a copy still on its way writes
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + in.errorString());

@@ -104,7 +104,12 @@ public:
     // and the end of the transfer wait for every copy and write every line;
     // only then are the files surely on disk. Progress is reported as the
     // files are begun, and may run a few lines ahead of the log.
-    void setCopiesInBackground(bool on) { m_copiesInBackground = on; }
+    void setCopiesInBackground(bool on)
+    {
+        if (!on)
+            settleCopy(); // a copy made now must not be overtaken by an older one
+        m_copiesInBackground = on;
+    }
 
     // How many steps logged a failure since the transfer was made.
     int failures()

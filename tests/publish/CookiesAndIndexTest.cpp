@@ -159,4 +159,10 @@ TEST_F(ArchiveIndexTest, BlockMarkersAreFoundAsInTheWholeExpandedPage)
     const QByteArray plain = page("<$WrenArchive=2><Wren>[x]</Wren>!", "htm", &found);
     EXPECT_TRUE(found);
     EXPECT_EQ(plain, index("<$WrenArchive=2>") + "[x][x]!");
+
+    // A block of many day headers: each entry of a new day writes the first
+    // and passes over the rest (and reading such a block must not exhaust
+    // the stack).
+    const QByteArray headers = "<Wren>" + QByteArray("<WrenHeader>d</WrenHeader>").repeated(60000) + "[x]</Wren>!";
+    EXPECT_EQ(page(headers, "htm", &found), QByteArray("d[x]d[x]!"));
 }
