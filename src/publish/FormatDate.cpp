@@ -73,7 +73,6 @@ struct DatePicture::Piece {
         DateAndTime,
         Designator, // text before noon, other after
         EraYear,
-        EraYearOfCentury,
         Era,
     };
     Kind kind;
@@ -205,7 +204,7 @@ private:
         case 'a':
             return designator(i);
         case 'e':
-            code(count <= 1 ? Kind::EraYear : Kind::EraYearOfCentury);
+            code(count <= 1 ? Kind::EraYear : Kind::YearOfCentury);
             return i + count;
         case 'g':
             code(Kind::Era);
@@ -336,9 +335,6 @@ QString DatePicture::format(const QDate &date, const QTime &time, const NameTabl
             break;
         case Kind::EraYear:
             out += QString::number(date.year());
-            break;
-        case Kind::EraYearOfCentury:
-            appendNumber(out, date.year() % 100, 2);
             break;
         case Kind::Era:
             out += date.year() > 0 ? QStringLiteral("AD") : QStringLiteral("BC");

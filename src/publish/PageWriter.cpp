@@ -95,27 +95,12 @@ private:
     // its length however many tags it holds.
     std::vector<qsizetype> m_headers, m_headerEnds, m_tags;
 
-    // Every place where the pattern occurs (ignoring case as a search does),
-    // in one pass: searches repeated from each place would each scan the rest
-    // of the block for the first byte's other case.
     std::vector<qsizetype> positions(QByteArrayView pattern) const
     {
         std::vector<qsizetype> found;
-        const qsizetype n = pattern.size();
-        const char *t = block.constData();
-        const char *p = pattern.data();
-        auto fold = [](char c) { return static_cast<char>(c & ~0x20); };
-        for (qsizetype i = 0; i + n <= block.size(); ++i) {
-            if (fold(t[i]) != fold(p[0]))
-                continue;
-            qsizetype k = 1;
-            while (k < n && fold(t[i + k]) == fold(p[k]))
-                ++k;
-            if (k == n) {
-                found.push_back(i);
-                i += n - 1; // the patterns cannot overlap themselves
-            }
-        }
+        for (qsizetype p = PageText::findIgnoringCase(block, pattern); p >= 0;
+             p = PageText::findIgnoringCase(block, pattern, p + pattern.size()))
+            found.push_back(p);
         return found;
     }
     static qsizetype next(const std::vector<qsizetype> &at, qsizetype r)

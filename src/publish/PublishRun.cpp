@@ -34,7 +34,7 @@ std::vector<UploadRow> uploadsOf(const Database &db, const QString &statement)
 
 void PublishRun::log(const QString &line) const
 {
-    m_ctx.transfer.logLine(line);
+    m_ctx.transfer.log(line);
 }
 
 bool PublishRun::checkPageName(const QString &name)

@@ -56,8 +56,7 @@ void SiteTransfer::writeLines(bool wait)
                 line = QStringLiteral("Copy completed ...");
             } else {
                 ++m_failures;
-                line = QStringLiteral("Error copying file ") + m_lines.front().text + QStringLiteral(" - ") +
-                       outcome->error;
+                line = copyFailure(m_lines.front().text, outcome->error);
             }
         }
         // Taken off before it is written: a log that comes back here, or
@@ -236,12 +235,12 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
     settleCopy(); // the file may be one that a copy still on its way writes
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
-        logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + in.errorString());
+        logFailure(copyFailure(source, in.errorString()));
         return;
     }
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError) {
-        logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + in.errorString());
+        logFailure(copyFailure(source, in.errorString()));
         return;
     }
     copyToDirectory(source, bytes, destinationDir, destinationName);
@@ -273,7 +272,7 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
     if (outcome.ok)
         log(QStringLiteral("Copy completed ..."));
     else
-        logFailure(QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + outcome.error);
+        logFailure(copyFailure(source, outcome.error));
 }
 
 void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending,

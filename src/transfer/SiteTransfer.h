@@ -119,8 +119,9 @@ public:
     }
     // Logs a line that reports a failure, and counts it.
     void logFailure(const QString &line);
-    // Logs a line of the run.
-    void logLine(const QString &line) { log(line); }
+    // Writes a line of the run, or queues it behind the closing line of a
+    // copy still on its way.
+    void log(const QString &line);
     // True the first time a key is given: for a fault that many pages of a
     // run meet (an entry left out) but that is logged once.
     bool firstReport(const QString &key)
@@ -132,9 +133,11 @@ public:
     }
 
 private:
-    // Writes a line, or queues it behind the closing line of a copy still
-    // on its way.
-    void log(const QString &line);
+    // The line of a local copy that failed.
+    static QString copyFailure(const QString &source, const QString &reason)
+    {
+        return QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + reason;
+    }
     // Writes the lines queued, up to the first copy still on its way, or,
     // when wait is set, all of them, waiting for the copies.
     void writeLines(bool wait);
