@@ -426,23 +426,42 @@ std::optional<QDate> PageWriter::LastEntryDay() const
     return *day;
 }
 
+const std::vector<QDate> &PageWriter::entryDays() const
+{
+    auto &days = m_ctx.reused.entryDays;
+    if (!days) {
+        days.emplace();
+        RowReader rows(m_ctx.db, Statements::entryDaysNewestFirst(m_ctx.journal.id));
+        while (rows.next()) {
+            // Days no calendar has hold no page.
+            if (const QDate day = StoredValue::day(rows.bytes(0)); day.isValid())
+                days->push_back(day);
+        }
+        std::reverse(days->begin(), days->end());
+    }
+    return *days;
+}
+
+// The previous and next links name the nearest period on either side of the
+// page that holds entries, and so has an archive page; a page with nothing
+// before or after it links the current page.
 QByteArray PageWriter::archivePrev(const PageRequest &page)
 {
-    const std::optional<QDate> first = FirstEntryDay();
-    const QDate before = page.firstDay.addDays(-1);
-    const QDate p = page.archiveMode ? before : ArchivePeriod::PeriodStart(before, m_ctx.journal.arcType);
-    if (first && p >= *first)
-        return ByteText::encode(ArchivePeriod::ArchiveName(p, m_ctx.journal.arcType) + u'.' + page.upload.arcExt);
-    return ByteText::encode(page.upload.logFile);
+    const std::vector<QDate> &days = entryDays();
+    const auto after = std::lower_bound(days.begin(), days.end(), page.firstDay);
+    if (after == days.begin())
+        return ByteText::encode(page.upload.logFile);
+    return ByteText::encode(ArchivePeriod::ArchiveName(*std::prev(after), m_ctx.journal.arcType) + u'.' +
+                            page.upload.arcExt);
 }
 
 QByteArray PageWriter::archiveNext(const PageRequest &page)
 {
-    const std::optional<QDate> last = LastEntryDay();
-    const QDate q = ArchivePeriod::PeriodEnd(page.lastDay.addDays(1), m_ctx.journal.arcType);
-    if (last && q <= *last)
-        return ByteText::encode(ArchivePeriod::ArchiveName(q, m_ctx.journal.arcType) + u'.' + page.upload.arcExt);
-    return ByteText::encode(page.upload.logFile);
+    const std::vector<QDate> &days = entryDays();
+    const auto later = std::upper_bound(days.begin(), days.end(), page.lastDay);
+    if (later == days.end())
+        return ByteText::encode(page.upload.logFile);
+    return ByteText::encode(ArchivePeriod::ArchiveName(*later, m_ctx.journal.arcType) + u'.' + page.upload.arcExt);
 }
 
 QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageRequest &page)

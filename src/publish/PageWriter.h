@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <optional>
+#include <vector>
 
 // Expands a page template for a range of entries and writes the page.
 //
@@ -53,6 +54,8 @@ private:
     };
     QByteArray expandGlobalTags(const QByteArray &text, const PageRequest &page, IndexPlace &index);
     std::optional<QDate> validEntryDay(const QString &statement, bool earliest) const;
+    // The journal's days that hold entries, oldest first, read once a command.
+    const std::vector<QDate> &entryDays() const;
     QByteArray archivePrev(const PageRequest &page);
     QByteArray archiveNext(const PageRequest &page);
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class Database;
 class RowReader;
@@ -38,6 +39,8 @@ struct PublishContext {
     // index tables built so far, by extension and column count.
     struct Reused {
         std::optional<std::optional<QDate>> firstEntryDay, lastEntryDay;
+        // The days that hold entries, oldest first.
+        std::optional<std::vector<QDate>> entryDays;
         std::map<std::pair<QByteArray, int>, QByteArray> archiveIndexes;
         // Whether such a table holds "<Wren>" or "</Wren>" in any letter case.
         std::map<std::pair<QByteArray, int>, bool> archiveIndexMarkers;
