@@ -68,6 +68,10 @@ QWidget *TdlgOptions::generalTab()
     chkTag = new QCheckBox(QStringLiteral("Auto-insert <p> tag"));
     chkTag->setToolTip(QStringLiteral("Automatically convert carriage returns (ENTER) to HTML paragraph tags?"));
     chkRandom = new QCheckBox(QStringLiteral("Random Cookies"));
+    chkKeepArchives = new QCheckBox(QStringLiteral("Keep archive pages current at every publish"));
+    chkKeepArchives->setToolTip(
+        QStringLiteral("Publish Entries rebuilds every archive page whose entries changed, also entries written on "
+                       "earlier days; off, it rebuilds only the weeks or months since the last publish"));
     edDays = new QLineEdit;
     edDays->setMaxLength(2);
     edDays->setMaximumWidth(40);
@@ -89,6 +93,7 @@ QWidget *TdlgOptions::generalTab()
     layout->addWidget(chkTag);
     layout->addWidget(chkRandom);
     layout->addLayout(days);
+    layout->addWidget(chkKeepArchives);
     layout->addStretch();
     return tab;
 }
@@ -198,6 +203,7 @@ void TdlgOptions::LoadOptions()
     chkLogin->setChecked(s.useWindowsLogin());
     chkTag->setChecked(s.autoinsertTag());
     chkRandom->setChecked(s.randomCookies());
+    chkKeepArchives->setChecked(s.keepArchivesCurrent());
     edDays->setText(s.days());
     rbPosts->setAutoExclusive(false);
     rbAbs->setAutoExclusive(false);
@@ -243,6 +249,7 @@ void TdlgOptions::setOptionValues()
     m_options.autoinsertTag = chkTag->isChecked();
     m_options.historyDays = rbAbs->isChecked();
     m_options.randomCookies = chkRandom->isChecked();
+    m_options.keepArchivesCurrent = chkKeepArchives->isChecked();
 }
 
 void TdlgOptions::SaveOptions()
@@ -254,6 +261,7 @@ void TdlgOptions::SaveOptions()
     s.setHistoryForPosts(rbPosts->isChecked());
     s.setHistoryDays(rbAbs->isChecked());
     s.setAutoinsertTag(chkTag->isChecked());
+    s.setKeepArchivesCurrent(chkKeepArchives->isChecked());
     s.setPasv(chkPasv->isChecked());
     s.setSocks(chkSocks->isChecked());
     s.setSocksVersion(cmbVersion->currentText());

@@ -38,7 +38,7 @@ public:
 
     // Controls, named as the program names them.
     QTabWidget *PageControl1;
-    QCheckBox *chkLogin, *chkTag, *chkRandom, *chkPasv, *chkSocks;
+    QCheckBox *chkLogin, *chkTag, *chkRandom, *chkKeepArchives, *chkPasv, *chkSocks;
     QLineEdit *edDays, *edHost, *edPort, *edUser, *edPass;
     QRadioButton *rbPosts, *rbAbs;
     QComboBox *cmbVersion, *cmbAuth;

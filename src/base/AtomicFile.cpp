@@ -122,6 +122,13 @@ bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability du
     return true;
 }
 
+bool holds(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray nativeTarget = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    struct stat st {};
+    return ::stat(nativeTarget.constData(), &st) == 0 && holds(nativeTarget, st, bytes);
+}
+
 int removeAbandonedTemporaries(const QString &dir)
 {
     static const QRegularExpression ours(QStringLiteral("^\\..+\\.wrentmp-[A-Za-z0-9]{6}$"));

@@ -30,6 +30,9 @@ void write(const QString &path, const QByteArray &bytes, Durability durability =
 // when the file was written.
 bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability durability = Durability::Sync);
 
+// True when path names a regular file that holds exactly these bytes.
+bool holds(const QString &path, const QByteArray &bytes);
+
 // The temporary file of "name" is ".name.wrentmp-XXXXXX", so that one a killed
 // process left behind is known for ours.
 inline const QString kTemporaryMark = QStringLiteral(".wrentmp-XXXXXX");

@@ -153,6 +153,18 @@ void Settings::setHistoryDays(bool value)
 {
     m_file.writeBool(kGeneral, QStringLiteral("HistoryDays"), value);
 }
+bool Settings::keepArchivesCurrent() const
+{
+    return m_file.readBool(kGeneral, QStringLiteral("KeepArchivesCurrent"), false);
+}
+void Settings::setKeepArchivesCurrent(bool value)
+{
+    m_file.writeBool(kGeneral, QStringLiteral("KeepArchivesCurrent"), value);
+}
+bool Settings::hasKeepArchivesCurrent() const
+{
+    return m_file.hasKey(kGeneral, QStringLiteral("KeepArchivesCurrent"));
+}
 
 bool Settings::pasv() const
 {

@@ -55,6 +55,13 @@ public:
     void setHistoryForPosts(bool value);
     bool historyDays() const;
     void setHistoryDays(bool value);
+    // Every archive page is rebuilt at a publish when its content changed, not
+    // only those of the periods since the last one. Off when missing, so that
+    // a journal carried over keeps its behaviour until its user turns it on;
+    // a data directory Wren sets up writes it on.
+    bool keepArchivesCurrent() const;
+    void setKeepArchivesCurrent(bool value);
+    bool hasKeepArchivesCurrent() const;
 
     // Firewall
     bool pasv() const;

@@ -52,6 +52,9 @@ Result check(Settings &settings, const QString &dataDir)
     if (isNewDirectory(settings, dataDir)) {
         createMissingTables(dataDir);
         settings.setVersion(QString::fromLatin1(Settings::kDataVersion));
+        // A directory set up now has no published pages that rely on the
+        // older archive rule.
+        settings.setKeepArchivesCurrent(true);
         result.outcome = Outcome::FreshStart;
         return result;
     }

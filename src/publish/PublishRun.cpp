@@ -13,10 +13,12 @@
 #include "transfer/SiteTransfer.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QFile>
 #include <QScopeGuard>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -108,7 +110,9 @@ void PublishRun::planEntryFiles()
     const QString &type = m_ctx.journal.arcType;
     for (const UploadRow &upload : uploadsOf(m_ctx.db, Statements::activeUploads(m_ctx.journal.id))) {
         files += 1 + static_cast<int>(m_ctx.pending.files.size() + m_ctx.pending.images.size());
-        if (upload.autoArc) {
+        if (upload.autoArc && m_ctx.options.keepArchivesCurrent) {
+            files += archiveFilesFor(QDate(), QDate());
+        } else if (upload.autoArc) {
             const QDate today = m_ctx.clock.today();
             const QDate since =
                 upload.lastArc.isValid() ? upload.lastArc : PageWriter(m_ctx).FirstEntryDay().value_or(today);
@@ -137,8 +141,11 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
             // An upload never archived before starts at the journal's first entry.
             const QDate since = upload.lastArc.isValid() ? upload.lastArc : pages.FirstEntryDay().value_or(today);
             const int failuresBefore = m_ctx.transfer.failures();
-            BuildArchives(upload.id, ArchivePeriod::PeriodStart(since, m_ctx.journal.arcType),
-                          ArchivePeriod::PeriodEnd(today, m_ctx.journal.arcType));
+            if (m_ctx.options.keepArchivesCurrent)
+                keepArchivesCurrent(upload.id);
+            else
+                BuildArchives(upload.id, ArchivePeriod::PeriodStart(since, m_ctx.journal.arcType),
+                              ArchivePeriod::PeriodEnd(today, m_ctx.journal.arcType));
             // Archive pages that did not reach the site go again at the next
             // publish: moving the day on would leave them out for good.
             if (m_ctx.transfer.failures() == failuresBefore && !m_ctx.transfer.stopRequested())
@@ -172,6 +179,10 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
                     .arg(upload.templateId)
                     .arg(pageName));
         m_pageSize = bytes.size() + bytes.size() / 4;
+        if (m_keepingCurrent && m_ctx.transfer.siteHolds(upload, pageName, bytes)) {
+            ++m_unchangedPages;
+            continue;
+        }
         sendPage(upload, pageName, bytes, !archiveMode);
     }
 }
@@ -237,6 +248,17 @@ void PublishRun::PublishArchive(const QDate &from, const QDate &to)
 
 void PublishRun::BuildArchives(int uploadId, const QDate &start, const QDate &end)
 {
+    buildArchives(uploadId, start, end, false);
+}
+
+void PublishRun::keepArchivesCurrent(int uploadId)
+{
+    // The whole range: every period narrows it to those that hold entries.
+    buildArchives(uploadId, QDate(), QDate(), true);
+}
+
+void PublishRun::buildArchives(int uploadId, const QDate &start, const QDate &end, bool keepCurrent)
+{
     const int j = m_ctx.journal.id;
     const QString &type = m_ctx.journal.arcType;
     PageWriter pages(m_ctx);
@@ -248,8 +270,8 @@ void PublishRun::BuildArchives(int uploadId, const QDate &start, const QDate &en
     const QDate latest = pages.LastEntryDay().value_or(*earliest);
     const QDate first = ArchivePeriod::PeriodStart(*earliest, type);
     const QDate last = ArchivePeriod::PeriodEnd(latest, type);
-    const QDate s = start < first ? first : start;
-    const QDate e = end > last ? last : end;
+    const QDate s = !start.isValid() || start < first ? first : start;
+    const QDate e = !end.isValid() || end > last ? last : end;
     log(QStringLiteral("Started Archival Process ..."));
 
     m_archiveUploads.clear();
@@ -257,11 +279,27 @@ void PublishRun::BuildArchives(int uploadId, const QDate &start, const QDate &en
     const auto forget = qScopeGuard([this] { m_archiveUploads.clear(); });
     for (UploadRow upload : uploadsOf(m_ctx.db, Statements::activeUpload(uploadId, j))) {
         upload.id = uploadId;
-        for (const auto &[p, q] : periodsWithEntries(s, e)) {
+        std::vector<std::pair<QDate, QDate>> periods = periodsWithEntries(s, e);
+        if (keepCurrent) {
+            const std::vector<std::pair<QDate, QDate>> emptied = emptiedPeriods(upload, periods);
+            periods.insert(periods.end(), emptied.begin(), emptied.end());
+            std::sort(periods.begin(), periods.end());
+        }
+        // Keeping the pages current, a page the site holds already is
+        // counted instead of sent, and the count is one line.
+        m_keepingCurrent = keepCurrent;
+        m_unchangedPages = 0;
+        const auto quiet = qScopeGuard([this] { m_keepingCurrent = false; });
+        for (const auto &[p, q] : periods) {
             if (m_ctx.transfer.stopRequested())
                 break;
             BuildPages(true, p, q, uploadId);
         }
+        m_keepingCurrent = false;
+        if (m_unchangedPages > 0)
+            log(QStringLiteral("%1 archive %2 unchanged")
+                    .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(m_unchangedPages),
+                         m_unchangedPages == 1 ? QStringLiteral("page") : QStringLiteral("pages")));
         writeArchiveIndexFile(upload);
     }
     log(QStringLiteral("Archival Process Completed!"));
@@ -303,6 +341,31 @@ std::vector<std::pair<QDate, QDate>> PublishRun::periodsWithEntries(const QDate 
     return periods;
 }
 
+std::vector<std::pair<QDate, QDate>>
+PublishRun::emptiedPeriods(const UploadRow &upload, const std::vector<std::pair<QDate, QDate>> &withEntries) const
+{
+    // An archive page whose period lost its entries (deleted, purged) still
+    // shows them on the site: it is made again, without them. Pages named for
+    // a day that starts no period of the journal's archive type (left from
+    // another type) are not ours to judge and stay.
+    const QString &type = m_ctx.journal.arcType;
+    const QString prefix = QStringLiteral("arc"), suffix = u'.' + upload.arcExt;
+    std::vector<std::pair<QDate, QDate>> emptied;
+    for (const QString &name : m_ctx.transfer.namesOnSite(upload)) {
+        if (name.size() != prefix.size() + 8 + suffix.size() || !name.startsWith(prefix) || !name.endsWith(suffix))
+            continue;
+        const QDate start = QDate::fromString(name.mid(prefix.size(), 8), QStringLiteral("yyyyMMdd"));
+        if (!start.isValid() || ArchivePeriod::PeriodStart(start, type) != start)
+            continue;
+        // The periods with entries are in order of their first day.
+        const auto at = std::lower_bound(withEntries.begin(), withEntries.end(), start,
+                                         [](const auto &period, const QDate &day) { return period.first < day; });
+        if (at == withEntries.end() || at->first != start)
+            emptied.emplace_back(start, ArchivePeriod::PeriodEnd(start, type));
+    }
+    return emptied;
+}
+
 int PublishRun::archiveFilesFor(const QDate &start, const QDate &end) const
 {
     PageWriter pages(m_ctx);
@@ -312,7 +375,9 @@ int PublishRun::archiveFilesFor(const QDate &start, const QDate &end) const
     const QString &type = m_ctx.journal.arcType;
     const QDate first = ArchivePeriod::PeriodStart(*earliest, type);
     const QDate last = ArchivePeriod::PeriodEnd(pages.LastEntryDay().value_or(*earliest), type);
-    return static_cast<int>(periodsWithEntries(start < first ? first : start, end > last ? last : end).size()) + 1;
+    const QDate s = !start.isValid() || start < first ? first : start;
+    const QDate e = !end.isValid() || end > last ? last : end;
+    return static_cast<int>(periodsWithEntries(s, e).size()) + 1;
 }
 
 void PublishRun::writeArchiveIndexFile(const UploadRow &upload)

@@ -48,6 +48,15 @@ private:
     void reportImpossibleDays();
     // A plain file name: not empty, no directory part, not "." or "..".
     bool checkPageName(const QString &name);
+    // Publish Entries with archive pages kept current: every period's page
+    // is made, those the site holds already are counted and left alone, and
+    // pages of periods that lost all their entries are made again.
+    void keepArchivesCurrent(int uploadId);
+    // BuildArchives; start and end may be invalid for the journal's whole range.
+    void buildArchives(int uploadId, const QDate &start, const QDate &end, bool keepCurrent);
+    // The periods whose archive page is on the site but that hold no entries now.
+    std::vector<std::pair<QDate, QDate>> emptiedPeriods(const UploadRow &upload,
+                                                        const std::vector<std::pair<QDate, QDate>> &withEntries) const;
     void writeArchiveIndexFile(const UploadRow &upload);
     // Writes a built page to a local site, or to the staging directory and
     // then an FTP site.
@@ -55,7 +64,7 @@ private:
     // The archive periods from s to e that hold entries of the journal.
     std::vector<std::pair<QDate, QDate>> periodsWithEntries(const QDate &s, const QDate &e) const;
     // How many files an archive run of one upload over start..end sends: its
-    // pages and the archive index.
+    // pages and the archive index. Invalid days stand for the whole range.
     int archiveFilesFor(const QDate &start, const QDate &end) const;
     // Tells the transfer how many files Publish Entries is about to send.
     void planEntryFiles();
@@ -67,4 +76,6 @@ private:
     // The archive periods with entries, by the range asked for.
     mutable std::map<std::pair<QDate, QDate>, std::vector<std::pair<QDate, QDate>>> m_periods;
     qsizetype m_pageSize = 0; // room made for the next page
+    bool m_keepingCurrent = false;
+    int m_unchangedPages = 0;
 };

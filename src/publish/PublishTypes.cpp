@@ -62,6 +62,7 @@ PublishOptions PublishOptions::fromSettings(const Settings &settings)
     o.historyDays = settings.historyDays();
     o.autoinsertTag = settings.autoinsertTag();
     o.randomCookies = settings.randomCookies();
+    o.keepArchivesCurrent = settings.keepArchivesCurrent();
     return o;
 }
 

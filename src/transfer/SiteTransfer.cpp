@@ -25,6 +25,12 @@ QString fileNameOf(const QString &path)
     return path.mid(path.lastIndexOf(kDelimiter) + 1);
 }
 
+// An FTP account, as the record names it.
+QString siteKeyOf(const UploadRow &upload)
+{
+    return QStringLiteral("%1 %2 %3").arg(upload.ftp).arg(upload.port).arg(upload.login);
+}
+
 } // namespace
 
 SiteTransfer::SiteTransfer(QString stagingDir, LogSink log, FtpClient *ftp)
@@ -40,6 +46,7 @@ SiteTransfer::~SiteTransfer()
 void SiteTransfer::settleCopy()
 {
     writeLines(true);
+    m_copiesOnTheirWay.clear();
 }
 
 void SiteTransfer::writeLines(bool wait)
@@ -250,6 +257,7 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
                                    const QString &destinationName)
 {
     const QString destination = withDelimiter(destinationDir) + destinationName;
+    m_copiesOnTheirWay.insert(destination);
     // Temporary files a killed run left in this folder go before anything is written.
     if (!m_cleanedDirs.contains(destinationDir)) {
         settleCopy(); // none of ours may be on its way there, under another spelling of the folder
@@ -312,7 +320,7 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
     const QString source = QDir(m_stagingDir).filePath(pageName);
     if (ftp || !page) {
         m_checkPage = ftp && m_record;
-        m_siteKey = QStringLiteral("%1 %2 %3").arg(upload.ftp).arg(upload.port).arg(upload.login);
+        m_siteKey = siteKeyOf(upload);
         m_siteDir = upload.directory;
         SendFile(ftp, source, destination, pageName);
         m_checkPage = false;
@@ -345,6 +353,39 @@ bool SiteTransfer::pageUnchanged(const QString &source, const QString &name)
     }
     const std::optional<QHash<QString, qint64>> &listing = m_listings[key];
     return listing && listing->value(name, -1) == local->size;
+}
+
+bool SiteTransfer::siteHolds(const UploadRow &upload, const QString &pageName, const QByteArray &bytes)
+{
+    if (m_stopRequested || upload.directory.isEmpty())
+        return false;
+    if (!upload.siteActive) {
+        const QString destination = withDelimiter(upload.directory) + pageName;
+        if (m_copiesOnTheirWay.contains(destination))
+            settleCopy(); // the folder is compared as this run left it
+        if (!AtomicFile::holds(destination, bytes))
+            return false;
+    } else {
+        if (m_sendAll || !m_record || !m_ftp)
+            return false;
+        const QString site = siteKeyOf(upload);
+        const std::optional<UploadRecord::Entry> sent = m_record->find(site, upload.directory, pageName);
+        if (!sent || sent->size != bytes.size() || sent->sha256 != UploadRecord::digestOf(bytes).sha256)
+            return false;
+        const auto listing = m_listings.constFind(site + u'\n' + upload.directory);
+        if (listing == m_listings.cend() || !listing.value() || listing.value()->value(pageName, -1) != bytes.size())
+            return false;
+    }
+    return beginFile(pageName);
+}
+
+QStringList SiteTransfer::namesOnSite(const UploadRow &upload) const
+{
+    if (upload.directory.isEmpty())
+        return {};
+    if (!upload.siteActive)
+        return QDir(upload.directory).entryList(QDir::Files | QDir::Hidden);
+    return m_record ? m_record->names(siteKeyOf(upload), upload.directory) : QStringList();
 }
 
 void SiteTransfer::remember(const QString &source, const QString &name)

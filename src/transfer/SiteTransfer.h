@@ -60,6 +60,17 @@ public:
     // then need not be in the staging directory.
     void SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending, const PendingLists &pending,
                     const QByteArray *page = nullptr);
+    // Whether the upload's site holds this page with these bytes already, as
+    // sending it would find: a local folder's file of the same bytes (after
+    // any copy still on its way to it), or for an FTP site the bytes the
+    // record holds and the size the site's listing shows. Only a listing
+    // read earlier in the run is asked; without one the answer is no, and
+    // the page goes by SendUpload, which reads the listing. Logs nothing; a
+    // page held counts for progress as a file begun.
+    bool siteHolds(const UploadRow &upload, const QString &pageName, const QByteArray &bytes);
+    // The names of the files in the upload's directory: a local folder's,
+    // or those the record holds for an FTP site.
+    QStringList namesOnSite(const UploadRow &upload) const;
     // Closes an open FTP session, logging "Exiting site " and the host when asked.
     void EndSession(bool log);
     // Writes the log line for a failed FTP step.
@@ -164,7 +175,8 @@ private:
     QStringList m_refusedKeys;
     int m_failures = 0;
     QSet<QString> m_reported;
-    QSet<QString> m_cleanedDirs; // local folders already rid of abandoned temporary files
+    QSet<QString> m_cleanedDirs;      // local folders already rid of abandoned temporary files
+    QSet<QString> m_copiesOnTheirWay; // local files written since the copies last settled
     bool m_copiesInBackground = false;
     std::unique_ptr<BackgroundCopy> m_copy;
     // Lines held back behind a copy on its way: a text, or the place of a

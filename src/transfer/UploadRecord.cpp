@@ -82,6 +82,22 @@ void UploadRecord::record(const QString &site, const QString &directory, const Q
         throw WrenError(QStringLiteral("Cannot write to %1: %2").arg(m_path, QString::fromUtf8(sqlite3_errmsg(m_db))));
 }
 
+QStringList UploadRecord::names(const QString &site, const QString &directory) const
+{
+    Statement q(m_db, "SELECT Name FROM Sent WHERE Site = ?1 AND Directory = ?2");
+    q.bind(1, site);
+    q.bind(2, directory);
+    QStringList found;
+    while (q.stmt && sqlite3_step(q.stmt) == SQLITE_ROW)
+        found << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(q.stmt, 0)));
+    return found;
+}
+
+UploadRecord::Entry UploadRecord::digestOf(const QByteArray &bytes)
+{
+    return Entry{bytes.size(), QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()};
+}
+
 std::optional<UploadRecord::Entry> UploadRecord::digestOf(const QString &path)
 {
     QFile file(path);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,8 +29,13 @@ public:
     // Stores the file as sent now. Throws WrenError.
     void record(const QString &site, const QString &directory, const QString &name, const Entry &entry);
 
+    // The names recorded for a site's directory.
+    QStringList names(const QString &site, const QString &directory) const;
+
     // The SHA-256 of a local file, in hex, and its size; nothing when it cannot be read.
     static std::optional<Entry> digestOf(const QString &path);
+    // The same for bytes in memory.
+    static Entry digestOf(const QByteArray &bytes);
 
 private:
     void exec(const char *sql);

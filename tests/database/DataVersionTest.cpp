@@ -54,6 +54,7 @@ TEST_F(DataVersionTest, CurrentVersionChangesNothing)
     EXPECT_TRUE(result.message.isEmpty());
     EXPECT_TRUE(result.upgradedFiles.isEmpty());
     EXPECT_EQ(TableFile::formatVersion(path("Journal.DAT")), 4);
+    EXPECT_FALSE(settings.keepArchivesCurrent()) << "a journal carried over keeps its archive rule";
 }
 
 TEST_F(DataVersionTest, Version4UpgradesSixFilesInOrder)
@@ -66,6 +67,7 @@ TEST_F(DataVersionTest, Version4UpgradesSixFilesInOrder)
     EXPECT_EQ(result.upgradedFiles,
               QStringList({"Names.DAT", "Templates.DAT", "Journal.DAT", "Cookie.DAT", "Sites.DAT", "Upload.DAT"}));
     EXPECT_EQ(settings.version(), QStringLiteral("5.0"));
+    EXPECT_FALSE(settings.keepArchivesCurrent()) << "an upgraded journal keeps its archive rule";
     for (const Schema::Table &table : Schema::tables())
         EXPECT_EQ(TableFile::formatVersion(path(table.file)), 5) << table.file.toStdString();
 }
@@ -135,6 +137,7 @@ TEST_F(DataVersionTest, AnEmptyDirectoryStartsFresh)
     EXPECT_TRUE(result.version.message.isEmpty());
     EXPECT_TRUE(result.databaseOpen);
     EXPECT_EQ(settings.version(), QStringLiteral("5.0"));
+    EXPECT_TRUE(settings.keepArchivesCurrent()) << "a directory set up now keeps its archive pages current";
     for (const Schema::Table &table : Schema::tables())
         EXPECT_EQ(TableFile::formatVersion(path(table.file)), 5) << table.file.toStdString();
     EXPECT_FALSE(m_db.firstRow("SELECT * FROM Names").has_value());

@@ -160,17 +160,21 @@ TEST_F(OptionsDialogTest, OkRefusesDaysThatAreNoWholeNumber)
     EXPECT_TRUE(d.isVisible()) << "the dialog stays open";
     EXPECT_EQ(Prompt::pendingAnswers(), 0);
 
+    EXPECT_FALSE(d.chkKeepArchives->isChecked()) << "a settings file without the key keeps the old archive rule";
     d.edDays->setText(QStringLiteral("14"));
     d.chkRandom->setChecked(true);
     d.chkLogin->setChecked(true);
+    d.chkKeepArchives->setChecked(true);
     d.accept();
     EXPECT_FALSE(d.isVisible());
     d.SaveOptions();
     EXPECT_EQ(d.options().days, 14);
     EXPECT_TRUE(d.options().randomCookies);
     EXPECT_TRUE(d.useWindowsLogin());
+    EXPECT_TRUE(d.options().keepArchivesCurrent);
     EXPECT_EQ(settings.days(), QStringLiteral("14"));
     EXPECT_TRUE(settings.randomCookies());
+    EXPECT_TRUE(file().contains(QStringLiteral("KeepArchivesCurrent=1")));
 }
 
 TEST_F(OptionsDialogTest, FirewallSettingsAreWrittenAsShown)

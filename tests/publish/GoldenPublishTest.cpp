@@ -1,5 +1,6 @@
 // Golden cases: each folder under tests/data/publish holds the input of one
-// publish (input.sql, an optional wren.INI, run.txt with the commands) and what
+// publish (input.sql, an optional wren.INI, run.txt with the commands, which
+// may change the entries between runs with "sql STATEMENT") and what
 // must come out (expected/log.txt, expected/site/..., expected/state.txt),
 // compared byte for byte. WREN_UPDATE_GOLDEN=1 writes the actual output over
 // the expected files instead, to be read and checked by hand before a commit.
@@ -104,6 +105,8 @@ TEST_P(GoldenPublishTest, Case)
         const QString &verb = words.at(0);
         if (verb == "now") {
             now = QDateTime::fromString(words.at(1) + 'T' + words.at(2), Qt::ISODate);
+        } else if (verb == "sql") {
+            db.run(expand(line.mid(4)));
         } else if (verb == "journal") {
             journalId = words.at(1).toInt();
         } else if (verb == "mkdir") {

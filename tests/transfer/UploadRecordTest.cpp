@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -52,14 +53,12 @@ public:
     {
         return QProcess::execute(QStringLiteral("sqlite3"), {data() + u'/' + table, statement}) == 0;
     }
-    Run publish(const QStringList &extra = {})
+    Run publish(const QStringList &extra = {QStringLiteral("--archives"), QStringLiteral("2026-10-01"),
+                                            QStringLiteral("2026-12-31")})
     {
         QProcess run;
         run.start(QStringLiteral(WREN_PUBLISH_BIN),
-                  QStringList{QStringLiteral("--data-dir"), data(), QStringLiteral("--accept-new-host"),
-                              QStringLiteral("--archives"), QStringLiteral("2026-10-01"),
-                              QStringLiteral("2026-12-31")} +
-                      extra);
+                  QStringList{QStringLiteral("--data-dir"), data(), QStringLiteral("--accept-new-host")} + extra);
         run.waitForFinished(120000);
         return {run.exitCode(), QString::fromUtf8(run.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)};
     }
@@ -117,7 +116,8 @@ void sendOnlyWhatChanged(SiteData &site, const QString &remoteDir)
     const Run fourth = site.publish();
     EXPECT_EQ(fourth.sent(), QStringList{gone}) << fourth.lines.join(u'\n').toStdString();
 
-    const Run all = site.publish({QStringLiteral("--send-all")});
+    const Run all = site.publish({QStringLiteral("--archives"), QStringLiteral("2026-10-01"),
+                                  QStringLiteral("2026-12-31"), QStringLiteral("--send-all")});
     EXPECT_EQ(all.sent().size(), first.sent().size());
 }
 
@@ -132,6 +132,36 @@ TEST(UploadRecord, AnFtpSiteListedWithList)
                           QStringLiteral("/www")));
     sendOnlyWhatChanged(site, server.root() + QStringLiteral("/www"));
     EXPECT_TRUE(server.commands().contains(QStringLiteral("LIST")));
+}
+
+// Publish Entries keeping every archive page current: a run with nothing
+// changed sends nothing and sums the archive pages up in one line; an entry
+// corrected in an old week sends that week's page and the archive index.
+TEST(UploadRecord, ArchivePagesKeptCurrentGoOnlyWhenChanged)
+{
+    Vsftpd server;
+    ASSERT_TRUE(server.start());
+    SiteData site;
+    ASSERT_TRUE(site.make(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("anonymous"), QStringLiteral("x"),
+                          QStringLiteral("/www")));
+    const auto first = site.publish({});
+    ASSERT_EQ(first.status, 0) << first.lines.join(u'\n').toStdString();
+    const QStringList pages = first.sent().filter(QRegularExpression(QStringLiteral("^arc\\d{8}\\.html$")));
+    ASSERT_GE(pages.size(), 6) << "every week of the demo";
+
+    const auto second = site.publish({});
+    EXPECT_EQ(second.sent(), QStringList()) << second.lines.join(u'\n').toStdString();
+    // The first page unchanged reads the site's listing; the others are counted.
+    EXPECT_EQ(second.lines.filter(QRegularExpression(QStringLiteral("^Unchanged on site: arc\\d{8}"))).size(), 1);
+    EXPECT_TRUE(second.lines.contains(QStringLiteral("%1 archive pages unchanged").arg(pages.size() - 1)))
+        << second.lines.join(u'\n').toStdString();
+
+    ASSERT_TRUE(site.sql(QStringLiteral("Journal.DAT"),
+                         QStringLiteral("UPDATE Journal SET Entry = 'corrected' WHERE ID = (SELECT MIN(ID) FROM "
+                                        "Journal)")));
+    const auto third = site.publish({});
+    EXPECT_EQ(third.sent(), QStringList{pages.first()}) << third.lines.join(u'\n').toStdString();
+    EXPECT_TRUE(snapshot(server.root() + QStringLiteral("/www")).value(pages.first()).contains("corrected"));
 }
 
 TEST(UploadRecord, AnFtpSiteListedWithMlsd)
