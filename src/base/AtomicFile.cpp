@@ -12,6 +12,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,21 +66,50 @@ int createTemporary(QByteArray &temp, mode_t mode)
     return -1;
 }
 
-void replace(const QString &path, const QByteArray &nativeTarget, const struct stat *existing, const QByteArray &bytes,
-             Durability durability)
+// The longest name a directory entry may have on the file systems in use.
+constexpr qsizetype kNameMax = 255;
+
+// ".name.wrentmp-XXXXXX" beside the target, with as much of the name as fits.
+QByteArray temporaryPath(const QFileInfo &target)
 {
-    const QFileInfo target(path);
-    QByteArray temp =
-        QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + kTemporaryMark);
-    // A new file gets the usual mode. The file being replaced keeps its
-    // permissions, and its temporary never allows more than they do, even
-    // before it holds anything: a private file's stays private throughout.
-    const int fd = createTemporary(temp, existing ? existing->st_mode & 0777 : 0666);
+    QByteArray name = QFile::encodeName(target.fileName());
+    const qsizetype room = kNameMax - 1 - QFile::encodeName(kTemporaryMark).size();
+    if (name.size() > room) {
+        name.truncate(room);
+        while (!name.isEmpty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80)
+            name.chop(1); // never half a character
+        if (!name.isEmpty() && static_cast<unsigned char>(name.back()) >= 0xC0)
+            name.chop(1);
+    }
+    return QFile::encodeName(target.absolutePath()) + "/." + name + QFile::encodeName(kTemporaryMark);
+}
+
+// The target's status without following a link; nothing for a missing
+// file. Only a regular file counts as the file being replaced: a link (to
+// anything) is replaced as if nothing were there.
+std::optional<struct stat> regularTarget(const QByteArray &nativeTarget)
+{
+    struct stat st {};
+    if (::lstat(nativeTarget.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return st;
+}
+
+void replace(const QString &path, const QByteArray &nativeTarget, const std::optional<struct stat> &existing,
+             const QByteArray &bytes, Durability durability, Access access)
+{
+    QByteArray temp = temporaryPath(QFileInfo(path));
+    // A new file gets the usual mode, less the umask. The file being
+    // replaced keeps its permission bits, and its temporary never allows more
+    // than they do, even before it holds anything: a private file's stays
+    // private throughout.
+    const mode_t fresh = access == Access::Private ? 0600 : 0666;
+    const int fd = createTemporary(temp, existing ? existing->st_mode & 0777 : fresh);
     if (fd < 0)
         fail(path, errno);
 
     int error = 0;
-    if ((existing && ::fchmod(fd, existing->st_mode & 07777) != 0) || !writeAll(fd, bytes.constData(), bytes.size()) ||
+    if ((existing && ::fchmod(fd, existing->st_mode & 0777) != 0) || !writeAll(fd, bytes.constData(), bytes.size()) ||
         (durability == Durability::Sync && ::fsync(fd) != 0))
         error = errno;
     if (::close(fd) != 0 && error == 0)
@@ -92,33 +122,38 @@ void replace(const QString &path, const QByteArray &nativeTarget, const struct s
     }
 }
 
-// True when the regular file of that status holds exactly these bytes.
+// True when the regular file of that status holds exactly these bytes. It
+// is opened without following a link, in case one took its place meanwhile.
 bool holds(const QByteArray &nativeTarget, const struct stat &st, const QByteArray &bytes)
 {
-    if (!S_ISREG(st.st_mode) || st.st_size != bytes.size())
+    if (st.st_size != bytes.size())
         return false;
-    QFile existing(QFile::decodeName(nativeTarget));
-    return existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes;
+    const int fd = ::open(nativeTarget.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    QFile existing;
+    if (!existing.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return existing.readAll() == bytes;
 }
 
 } // namespace
 
-void write(const QString &path, const QByteArray &bytes, Durability durability)
+void write(const QString &path, const QByteArray &bytes, Durability durability, Access access)
 {
     const QByteArray nativeTarget = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    struct stat st {};
-    const bool exists = ::stat(nativeTarget.constData(), &st) == 0;
-    replace(path, nativeTarget, exists ? &st : nullptr, bytes, durability);
+    replace(path, nativeTarget, regularTarget(nativeTarget), bytes, durability, access);
 }
 
-bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability durability)
+bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability durability, Access access)
 {
     const QByteArray nativeTarget = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    struct stat st {};
-    const bool exists = ::stat(nativeTarget.constData(), &st) == 0;
-    if (exists && holds(nativeTarget, st, bytes))
+    const std::optional<struct stat> existing = regularTarget(nativeTarget);
+    if (existing && holds(nativeTarget, *existing, bytes))
         return false;
-    replace(path, nativeTarget, exists ? &st : nullptr, bytes, durability);
+    replace(path, nativeTarget, existing, bytes, durability, access);
     return true;
 }
 

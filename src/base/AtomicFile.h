@@ -6,7 +6,11 @@
 // Replaces a file's whole content so that a reader, or the file after a crash,
 // shows either the old content or the new, never a part: the bytes go to a
 // hidden temporary file beside it, are synced to disk, and the temporary file is
-// renamed over the target. An existing file keeps its permissions.
+// renamed over the target. An existing regular file keeps its permission bits
+// (never a setuid, setgid or sticky bit); a new file, or one that replaces a
+// link, gets the usual bits (0666 less the umask), or 0600 when private. A
+// link in the target's place is replaced, never followed: what it points to
+// is neither read nor written.
 //
 // Every byte is checked: a short write (a full disk, a size limit) fails the
 // whole replacement and leaves the old file untouched. (Qt's QSaveFile takes a
@@ -22,19 +26,27 @@ enum class Durability {
     Replace,
 };
 
-// Throws WrenError "Unable to write to <path>: <reason>" when anything fails.
-void write(const QString &path, const QByteArray &bytes, Durability durability = Durability::Sync);
+enum class Access {
+    Usual,   // a new file is made 0666 less the umask
+    Private, // a new file is made 0600: it tells what the user publishes where
+};
 
-// As write, but a file that already holds exactly these bytes is left alone
-// (its modification time stays that of its last change): false then, true
-// when the file was written.
-bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability durability = Durability::Sync);
+// Throws WrenError "Unable to write to <path>: <reason>" when anything fails.
+void write(const QString &path, const QByteArray &bytes, Durability durability = Durability::Sync,
+           Access access = Access::Usual);
+
+// As write, but a regular file that already holds exactly these bytes is left
+// alone (its modification time stays that of its last change): false then,
+// true when the file was written.
+bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability durability = Durability::Sync,
+                     Access access = Access::Usual);
 
 // True when path names a regular file that holds exactly these bytes.
 bool holds(const QString &path, const QByteArray &bytes);
 
 // The temporary file of "name" is ".name.wrentmp-XXXXXX", so that one a killed
-// process left behind is known for ours.
+// process left behind is known for ours; a name too long for that is cut so
+// the temporary name stays within the file system's 255 bytes.
 inline const QString kTemporaryMark = QStringLiteral(".wrentmp-XXXXXX");
 
 // Deletes the temporary files of this kind in dir that a process ended before

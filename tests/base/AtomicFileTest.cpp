@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -36,6 +37,48 @@ TEST(AtomicFile, ARewriteKeepsTheFilesMode)
         EXPECT_EQ(file.readAll(), "[Firewall]\nPassword=other\n");
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"wren.INI"});
+    // The special bits never pass to the new file.
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 06755), 0);
+    AtomicFile::write(path, "again");
+    EXPECT_EQ(modeOf(path), mode_t(0755));
+}
+
+TEST(AtomicFile, ALinkInTheTargetsPlaceIsReplacedAndWhatItPointsToStaysAsItWas)
+{
+    QTemporaryDir dir;
+    const QString victim = dir.filePath(QStringLiteral("tool"));
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<html></html>");
+    file.close();
+    ASSERT_EQ(::chmod(QFile::encodeName(victim).constData(), 04750), 0);
+    const mode_t before = ::umask(022);
+    for (const AtomicFile::Access access : {AtomicFile::Access::Usual, AtomicFile::Access::Private}) {
+        const QString page = dir.filePath(QStringLiteral("index.html"));
+        QFile::remove(page);
+        ASSERT_TRUE(QFile::link(victim, page));
+        // The same bytes behind the link do not make the link "the same file".
+        EXPECT_TRUE(AtomicFile::writeUnlessSame(page, "<html></html>", AtomicFile::Durability::Replace, access));
+        EXPECT_FALSE(QFileInfo(page).isSymLink());
+        EXPECT_EQ(modeOf(page), access == AtomicFile::Access::Usual ? mode_t(0644) : mode_t(0600));
+    }
+    ::umask(before);
+    EXPECT_EQ(modeOf(victim), mode_t(04750));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "<html></html>");
+}
+
+TEST(AtomicFile, ALongNameStillGetsATemporaryFileOfItsOwn)
+{
+    QTemporaryDir dir;
+    // 250 bytes: the name the table allows, with a few of two bytes.
+    const QString name = QString(125, u'p') + QString(60, QChar(0xE9)) + QStringLiteral(".html");
+    ASSERT_EQ(QFile::encodeName(name).size(), 250);
+    AtomicFile::write(dir.filePath(name), "long");
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "long");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
 }
 
 TEST(AtomicFile, ANewFileTakesTheUsualModeAndTheProcessMaskStays)
