@@ -95,7 +95,11 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
         m_log(error.message() + QStringLiteral(": every page is sent"));
     }
     transfer.trustNewHost = [this](const HostKeyFailure &failure) {
-        return Prompt::ask(&m_window, SiteTransfer::trustQuestion(failure), QStringLiteral("Unknown Site Key"));
+        // Enter trusts only a certificate whose one fault is an unknown issuer.
+        const QString question = SiteTransfer::trustQuestion(failure);
+        return failure.onlyIssuerUnknown
+                   ? Prompt::ask(&m_window, question, QStringLiteral("Unknown Site Key"))
+                   : Prompt::askDefaultNo(&m_window, question, QStringLiteral("Untrusted Certificate"));
     };
     transfer.progress = [this](int sent, int planned, const QString &name) { showProgress(sent, planned, name); };
     // The window stays usable while files are on their way, so the run works

@@ -10,7 +10,8 @@ QString g_lastText;
 int g_shown = 0;
 
 QMessageBox::StandardButton show(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
-                                 QMessageBox::StandardButtons buttons)
+                                 QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton)
 {
     g_lastText = text;
     ++g_shown;
@@ -20,6 +21,8 @@ QMessageBox::StandardButton show(QWidget *parent, QMessageBox::Icon icon, const 
         return answer;
     }
     QMessageBox box(icon, title, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 } // namespace
@@ -32,6 +35,12 @@ void inform(QWidget *parent, const QString &text, const QString &title)
 bool ask(QWidget *parent, const QString &text, const QString &title)
 {
     return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool askDefaultNo(QWidget *parent, const QString &text, const QString &title)
+{
+    return show(parent, QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 bool confirm(QWidget *parent, const QString &text, const QString &title)

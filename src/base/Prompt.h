@@ -13,6 +13,9 @@ namespace Prompt {
 void inform(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
 // Asks a question titled "Wren" with Yes and No; returns true for Yes.
 bool ask(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
+// As ask, with a warning sign and No as the default button: for a question
+// whose Yes takes a risk, so that Enter does not take it.
+bool askDefaultNo(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
 
 // Asks for confirmation titled "Wren" with OK and Cancel; returns true for OK.
 bool confirm(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));

@@ -2,7 +2,6 @@
 
 #include "transfer/KnownHosts.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QIODevice>
@@ -12,8 +11,6 @@
 #include <arpa/inet.h>
 #include <curl/curl.h>
 #include <netdb.h>
-#include <openssl/ssl.h>
-#include <openssl/x509v3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -161,75 +158,6 @@ QString withProxyWords(const QString &text)
     return words ? text + QStringLiteral(": the proxy answered ") + QLatin1String(words) : text;
 }
 
-QString hexFingerprint(const unsigned char *digest, unsigned int size)
-{
-    QStringList bytes;
-    for (unsigned int i = 0; i < size; ++i)
-        bytes << QStringLiteral("%1").arg(digest[i], 2, 16, QLatin1Char('0')).toUpper();
-    return QStringLiteral("SHA256:") + bytes.join(u':');
-}
-
-int checkIndex()
-{
-    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
-    return index;
-}
-
-// OpenSSL's verdict on each certificate of the chain. The chain's verdict is
-// gathered over the levels; at the server's own certificate the name is
-// checked, and a certificate the authorities do not vouch for must be the one
-// the known hosts hold.
-int onVerify(int ok, X509_STORE_CTX *store)
-{
-    auto *ssl = static_cast<SSL *>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
-    auto *check = static_cast<CurlFtpClient::HostCheck *>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), checkIndex()));
-    if (!check)
-        return ok;
-    if (!ok)
-        check->chainOk = false;
-    if (X509_STORE_CTX_get_error_depth(store) > 0)
-        return 1;
-    X509 *cert = X509_STORE_CTX_get_current_cert(store);
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    X509_digest(cert, EVP_sha256(), digest, &size);
-    const QString fingerprint = hexFingerprint(digest, size);
-    const QByteArray host = check->host.toUtf8();
-    const bool nameOk = isAddress(check->host) ? X509_check_ip_asc(cert, host.constData(), 0) == 1
-                                               : X509_check_host(cert, host.constData(), host.size(), 0, nullptr) == 1;
-    if (check->chainOk && ok && nameOk) {
-        check->outcome = CurlFtpClient::HostCheck::Outcome::Trusted;
-        return 1;
-    }
-    if (check->matchesKnown(fingerprint)) {
-        X509_STORE_CTX_set_error(store, X509_V_OK);
-        return 1;
-    }
-    return 0;
-}
-
-CURLcode onSslContext(CURL *, void *context, void *user)
-{
-    auto *ctx = static_cast<SSL_CTX *>(context);
-    auto *check = static_cast<CurlFtpClient::HostCheck *>(user);
-    check->chainOk = true;
-    SSL_CTX_set_ex_data(ctx, checkIndex(), check);
-    SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, onVerify);
-    return CURLE_OK;
-}
-
-// Every SSH host key is checked against the known hosts; the fingerprint is
-// the one OpenSSH prints, SHA256 and the digest in unpadded base64.
-int onHostKey(void *user, int, const char *key, size_t size)
-{
-    auto *check = static_cast<CurlFtpClient::HostCheck *>(user);
-    const QByteArray digest =
-        QCryptographicHash::hash(QByteArray(key, static_cast<qsizetype>(size)), QCryptographicHash::Sha256);
-    const QString fingerprint =
-        QStringLiteral("SHA256:") + QString::fromLatin1(digest.toBase64(QByteArray::OmitTrailingEquals));
-    return check->matchesKnown(fingerprint) ? CURLKHMATCH_OK : CURLKHMATCH_MISMATCH;
-}
-
 QString quoted(const QString &path)
 {
     QString text = path;
@@ -244,19 +172,6 @@ QString parentOf(const QString &directory)
 }
 
 } // namespace
-
-bool CurlFtpClient::HostCheck::matchesKnown(const QString &seen)
-{
-    fingerprint = seen;
-    const std::optional<QString> entry = known ? known->find(host, port, kind) : std::nullopt;
-    stored = entry.value_or(QString());
-    if (entry && *entry == seen) {
-        outcome = Outcome::Trusted;
-        return true;
-    }
-    outcome = entry ? Outcome::Changed : Outcome::Unknown;
-    return false;
-}
 
 CurlFtpClient::CurlFtpClient()
 {
@@ -362,11 +277,7 @@ void CurlFtpClient::applyCommon(bool passive)
 void CurlFtpClient::applySecurity()
 {
     CURL *h = m_easy;
-    m_check.host = m_address.host;
-    m_check.port = m_address.port;
-    m_check.kind = SiteAddress::kindName(m_address.kind);
-    m_check.known = m_knownHosts;
-    m_check.outcome = HostCheck::Outcome::None;
+    m_check.begin(m_address.host, m_address.port, SiteAddress::kindName(m_address.kind), m_knownHosts);
     switch (m_address.kind) {
     case SiteKind::Ftp:
         curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp");
@@ -375,7 +286,6 @@ void CurlFtpClient::applySecurity()
     case SiteKind::Ftpes:
         curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
         curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
         // Servers that want each data connection to resume the control
         // connection's TLS session (vsftpd's default) refuse now and then the
         // data connections of libcurl 7.88 under TLS 1.3, whose session
@@ -383,16 +293,11 @@ void CurlFtpClient::applySecurity()
         // required"); TLS 1.2 resumes every time.
         curl_easy_setopt(h, CURLOPT_SSLVERSION,
                          static_cast<long>(CURL_SSLVERSION_TLSv1_2) | static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
-        // The name is checked with the chain in onVerify, so that a
-        // certificate the user trusted by its fingerprint passes whole.
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
-        curl_easy_setopt(h, CURLOPT_SSL_CTX_FUNCTION, onSslContext);
-        curl_easy_setopt(h, CURLOPT_SSL_CTX_DATA, &m_check);
+        m_check.installTls(h);
         break;
     case SiteKind::Sftp:
         curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "sftp");
-        curl_easy_setopt(h, CURLOPT_SSH_HOSTKEYFUNCTION, onHostKey);
-        curl_easy_setopt(h, CURLOPT_SSH_HOSTKEYDATA, &m_check);
+        m_check.installSsh(h);
         break;
     }
 }
@@ -506,16 +411,10 @@ void CurlFtpClient::fail(int code)
         curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &osErrno);
     const bool connecting = m_connecting;
     m_connecting = false;
-    if (m_check.outcome == HostCheck::Outcome::Unknown || m_check.outcome == HostCheck::Outcome::Changed) {
-        const HostCheck seen = m_check;
+    if (m_check.refused()) {
+        const HostKeyFailure failure = m_check.failure();
         resetHandle();
-        const QString where = QStringLiteral("%1 port %2 (%3)").arg(seen.host).arg(seen.port).arg(seen.kind);
-        const bool changed = seen.outcome == HostCheck::Outcome::Changed;
-        const QString message =
-            changed ? QStringLiteral("The host's key has changed: %1 now shows %2, the known hosts hold %3; refused")
-                          .arg(where, seen.fingerprint, seen.stored)
-                    : QStringLiteral("Unknown host key of %1: %2; not trusted").arg(where, seen.fingerprint);
-        throw HostKeyFailure(message, seen.host, seen.port, seen.kind, seen.fingerprint, changed);
+        throw failure;
     }
     QString message = describe(code, osErrno, m_lastReply, QString::fromLocal8Bit(m_errorText), connecting);
     // A server gone in the middle of a transfer makes libcurl report whatever

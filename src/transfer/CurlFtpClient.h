@@ -2,6 +2,7 @@
 
 #include "transfer/Firewall.h"
 #include "transfer/FtpClient.h"
+#include "transfer/HostCheck.h"
 #include "transfer/SiteAddress.h"
 
 #include <QString>
@@ -25,8 +26,8 @@ class QIODevice;
 //
 // TLS certificates are checked against the system's authorities; one that
 // fails, and every SSH host key, must match its entry in the known hosts, else
-// the connect throws HostKeyFailure with the fingerprint. Nothing turns the
-// check off.
+// the connect throws HostKeyFailure with the fingerprint (HostCheck). Nothing
+// turns the check off.
 class CurlFtpClient : public FtpClient {
 public:
     CurlFtpClient();
@@ -82,20 +83,6 @@ public:
                             bool connecting);
     // The name of the temporary file a store writes before the rename.
     static QString temporaryName(const QString &remoteName);
-
-    // What the certificate or host-key check of the last connection found.
-    struct HostCheck {
-        enum class Outcome { None, Trusted, Unknown, Changed };
-        QString host;
-        int port = 0;
-        QString kind;
-        KnownHosts *known = nullptr;
-        bool chainOk = true;
-        Outcome outcome = Outcome::None;
-        QString fingerprint, stored;
-        // Looks the fingerprint up; true when it matches the stored one.
-        bool matchesKnown(const QString &seen);
-    };
 
 private:
     void resetHandle();

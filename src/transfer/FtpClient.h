@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,7 +19,10 @@ private:
 };
 
 // A host whose key or certificate is not trusted: unknown (the user may trust
-// it) or different from the one stored (always refused).
+// it) or different from the one stored (always refused). A certificate says
+// why it is not trusted; only one whose issuer is merely unknown (a
+// self-signed one, or one of a private authority) is fit to be trusted
+// without a second thought.
 class HostKeyFailure : public FtpFailure {
 public:
     HostKeyFailure(const QString &message, QString siteHost, int sitePort, QString siteKind, QString seen,
@@ -32,6 +36,9 @@ public:
     QString kind;
     QString fingerprint;
     bool changed;
+    QString keyType;               // of an SSH key: "ED25519", "RSA", ...
+    QStringList reasons;           // of a certificate: "it is self-signed", "it expired on 2020-02-01", ...
+    bool onlyIssuerUnknown = true; // false for an expired certificate, one for other names, ...
 };
 
 // The one FTP session of a publish or archive run. Every call either succeeds

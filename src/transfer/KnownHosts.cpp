@@ -3,27 +3,51 @@
 #include "base/AtomicFile.h"
 
 #include <QFile>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
+// The file's bytes; nothing when it is missing or a link.
 QByteArray readAll(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    return file.readAll();
 }
 
 } // namespace
 
-std::optional<QString> KnownHosts::find(const QString &host, int port, const QString &kind) const
+KnownHosts::Lookup KnownHosts::lookup(const QString &host, int port, const QString &kind,
+                                      const QString &fingerprint) const
 {
+    static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
     QMutexLocker lock(&m_mutex);
+    Lookup found;
+    int number = 0;
     for (const QByteArray &line : readAll(m_path).split('\n')) {
-        const QStringList fields = QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts);
-        if (fields.size() == 4 && fields[0].compare(host, Qt::CaseInsensitive) == 0 &&
-            fields[1] == QString::number(port) && fields[2] == kind)
-            return fields[3];
+        ++number;
+        const QString text = QString::fromUtf8(line).trimmed();
+        if (text.isEmpty() || text.startsWith(u'#'))
+            continue;
+        const QStringList fields = text.split(blanks);
+        if (fields.size() != 4 || fields[0].compare(host, Qt::CaseInsensitive) != 0 ||
+            fields[1] != QString::number(port) || fields[2] != kind)
+            continue;
+        if (fields[3] == fingerprint)
+            return {true, {}, {}};
+        found.lines << number;
+        found.stored << fields[3];
     }
-    return std::nullopt;
+    return found;
 }
 
 void KnownHosts::add(const QString &host, int port, const QString &kind, const QString &fingerprint)
@@ -33,5 +57,5 @@ void KnownHosts::add(const QString &host, int port, const QString &kind, const Q
     if (!text.isEmpty() && !text.endsWith('\n'))
         text += '\n';
     text += QStringLiteral("%1 %2 %3 %4\n").arg(host).arg(port).arg(kind, fingerprint).toUtf8();
-    AtomicFile::write(m_path, text);
+    AtomicFile::write(m_path, text, AtomicFile::Durability::Sync, AtomicFile::Access::Private);
 }

@@ -103,12 +103,27 @@ void SiteTransfer::ReportFtpError(const QString &message)
 
 QString SiteTransfer::trustQuestion(const HostKeyFailure &failure)
 {
-    return QStringLiteral("The site %1 port %2 (%3) shows a key that Wren does not know yet. Its fingerprint is\n\n"
-                          "%4\n\nTrust this key for the site? Wren stores it and refuses the site if its key "
-                          "changes later.")
-        .arg(failure.host)
-        .arg(failure.port)
-        .arg(failure.kind, failure.fingerprint);
+    const QString site =
+        QStringLiteral("The site %1 port %2 (%3)").arg(failure.host).arg(failure.port).arg(failure.kind);
+    const QString keep = QStringLiteral("Wren stores it and refuses the site if its %1 changes later.");
+    if (failure.kind == QLatin1String("sftp")) {
+        const QString key =
+            failure.keyType.isEmpty() ? QStringLiteral("a key") : QStringLiteral("an %1 key").arg(failure.keyType);
+        return QStringLiteral("%1 shows %2 that Wren does not know yet. Its fingerprint is\n\n%3\n\nTrust this key "
+                              "for the site? ")
+                   .arg(site, key, failure.fingerprint) +
+               keep.arg(QStringLiteral("key"));
+    }
+    const QString why = failure.reasons.join(QStringLiteral("; "));
+    if (failure.onlyIssuerUnknown)
+        return QStringLiteral("%1 shows a certificate that Wren does not know yet: %2. Its fingerprint is\n\n%3\n\n"
+                              "Trust this certificate for the site? ")
+                   .arg(site, why, failure.fingerprint) +
+               keep.arg(QStringLiteral("certificate"));
+    return QStringLiteral("%1 shows a certificate that is not valid: %2.\n\nSomebody may be posing as the site. Its "
+                          "fingerprint is\n\n%3\n\nTrust this certificate anyway? ")
+               .arg(site, why, failure.fingerprint) +
+           keep.arg(QStringLiteral("certificate"));
 }
 
 int SiteTransfer::CountLevels(const QString &path)
@@ -138,11 +153,12 @@ bool SiteTransfer::ConnectSite(const QString &host, const QString &login, int po
             m_ftp->connectTo(host, login, port, password);
         } catch (const HostKeyFailure &failure) {
             // A key the user refused is not asked about again in this run.
-            if (failure.changed || !m_knownHosts || !trustNewHost || m_refusedKeys.contains(failure.fingerprint))
-                throw;
-            if (!trustNewHost(failure)) {
-                m_refusedKeys << failure.fingerprint;
-                throw;
+            const bool askable = !failure.changed && m_knownHosts && trustNewHost;
+            if (!askable || m_refusedKeys.contains(failure.fingerprint) || !trustNewHost(failure)) {
+                if (askable)
+                    m_refusedKeys << failure.fingerprint;
+                const QString note = askable && refusalNote ? refusalNote(failure) : QString();
+                throw FtpFailure(failure.message() + note);
             }
             m_knownHosts->add(failure.host, failure.port, failure.kind, failure.fingerprint);
             log(QStringLiteral("Trusting the new host key of %1 port %2 (%3): %4")

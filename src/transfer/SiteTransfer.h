@@ -76,7 +76,9 @@ public:
     // Writes the log line for a failed FTP step.
     void ReportFtpError(const QString &message);
 
-    // The question a window asks about a key or certificate not known yet.
+    // The question a window asks about a key or certificate not known yet:
+    // the site, the key's type or why the certificate is not trusted, and
+    // the fingerprint.
     static QString trustQuestion(const HostKeyFailure &failure);
 
     // The number of "/" in an FTP path; 0 for a path of one character.
@@ -101,8 +103,12 @@ public:
     void setKnownHosts(KnownHosts *knownHosts) { m_knownHosts = knownHosts; }
     // Asked when a site shows a host key or certificate that is not known yet
     // (never for one that changed): true trusts and stores it, and the connect
-    // is tried again.
+    // is tried again. A certificate with a fault beyond an unknown issuer
+    // (expired, issued for other names) says so in its reasons.
     std::function<bool(const HostKeyFailure &)> trustNewHost;
+    // Words added to the log line of a key or certificate that trustNewHost
+    // did not trust: what would trust it.
+    std::function<QString(const HostKeyFailure &)> refusalNote;
 
     // Asks the run to stop before the next file (logged once); the rest is not sent.
     void requestStop();

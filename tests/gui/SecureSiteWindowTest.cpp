@@ -7,11 +7,14 @@
 #include "manage/TdlgJournal.h"
 #include "transfer/TestServers.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -20,7 +23,7 @@ class SecureSiteWindowTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(server.start(0, Vsftpd::Tls::Explicit));
+        ASSERT_TRUE(server.start(0, Vsftpd::Tls::Explicit, certificate));
         makeDemo(QDate(2026, 12, 8));
         Database db(QStringLiteral("setup"));
         db.open(dataDir.path());
@@ -38,7 +41,13 @@ protected:
             widget->grab().save(dir + u'/' + name);
     }
 
+    Vsftpd::Certificate certificate = Vsftpd::Certificate::SelfSigned;
     Vsftpd server;
+};
+
+class ExpiredSiteWindowTest : public SecureSiteWindowTest {
+protected:
+    ExpiredSiteWindowTest() { certificate = Vsftpd::Certificate::Expired; }
 };
 
 } // namespace
@@ -50,7 +59,12 @@ TEST_F(SecureSiteWindowTest, AnUnknownCertificateIsAskedAboutWithItsFingerprint)
     action("actPublish")->trigger();
     EXPECT_TRUE(Prompt::lastText().contains(server.fingerprint())) << Prompt::lastText().toStdString();
     EXPECT_FALSE(QFile::exists(www + QStringLiteral("/index.html")));
-    EXPECT_TRUE(window->memLog->toPlainText().contains(QStringLiteral("Unknown host key of 127.0.0.1")));
+    EXPECT_TRUE(window->memLog->toPlainText().contains(
+        QStringLiteral("Unknown certificate of 127.0.0.1 port %1 (ftpes): %2; not trusted: it is self-signed")
+            .arg(server.port())
+            .arg(server.fingerprint())));
+    EXPECT_TRUE(
+        Prompt::lastText().contains(QStringLiteral("a certificate that Wren does not know yet: it is self-signed")));
     EXPECT_FALSE(QFile::exists(dataPath(QStringLiteral("Wren.hosts"))));
 
     Prompt::setNextAnswer(QMessageBox::Yes);
@@ -65,6 +79,36 @@ TEST_F(SecureSiteWindowTest, AnUnknownCertificateIsAskedAboutWithItsFingerprint)
                          QMessageBox::Yes | QMessageBox::No);
     question.show();
     screenshot(&question, QStringLiteral("trust-question.png"));
+}
+
+// An expired certificate is asked about with its fault in words, and Enter
+// answers No.
+TEST_F(ExpiredSiteWindowTest, AnExpiredCertificateIsAskedAboutWithNoAsTheDefault)
+{
+    QString text, title;
+    bool defaultNo = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        text = box->text();
+        title = box->windowTitle();
+        defaultNo = box->defaultButton() == box->button(QMessageBox::No);
+        screenshot(box, QStringLiteral("trust-question-expired.png"));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    poll.start(20);
+    action("actPublish")->trigger();
+    EXPECT_TRUE(defaultNo);
+    EXPECT_EQ(title, QStringLiteral("Untrusted Certificate"));
+    EXPECT_TRUE(text.contains(QStringLiteral("shows a certificate that is not valid: it is self-signed; it expired on "
+                                             "2020-02-01")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(server.fingerprint()));
+    EXPECT_FALSE(QFile::exists(server.root() + QStringLiteral("/www/index.html")));
+    EXPECT_FALSE(QFile::exists(dataPath(QStringLiteral("Wren.hosts"))));
 }
 
 TEST_F(SecureSiteWindowTest, TheProtocolDropDownEditsTheScheme)

@@ -33,6 +33,7 @@ protected:
         transfer->setKnownHosts(&known);
         transfer->trustNewHost = [this](const HostKeyFailure &failure) {
             asked << failure.fingerprint;
+            questions << failure;
             return trust;
         };
     }
@@ -54,6 +55,7 @@ protected:
     QTemporaryDir staging, data;
     KnownHosts known{data.filePath(QStringLiteral("Wren.hosts"))};
     QStringList lines, asked;
+    QList<HostKeyFailure> questions;
     bool trust = true;
     CurlFtpClient ftp;
     std::unique_ptr<SiteTransfer> transfer;
@@ -121,37 +123,120 @@ TEST_F(SecureSiteTest, AnUnknownOrChangedKeyIsRefused)
     transfer->SendUpload(site("ftpes://127.0.0.1", tls.port(), "/www", "anonymous", "x"), "index.html", true, none);
     transfer->SendUpload(site("sftp://127.0.0.1", ssh.port(), ssh.home() + "/www", "wrentest", "secret"), "index.html",
                          true, none);
-    EXPECT_EQ(lines.filter(QStringLiteral("Error in FTP process - Unknown host key of ")),
-              QStringList({QStringLiteral("Error in FTP process - Unknown host key of 127.0.0.1 port %1 (ftpes): %2; "
-                                          "not trusted")
-                               .arg(tls.port())
-                               .arg(tls.fingerprint()),
-                           QStringLiteral("Error in FTP process - Unknown host key of 127.0.0.1 port %1 (sftp): %2; "
-                                          "not trusted")
-                               .arg(ssh.port())
-                               .arg(ssh.fingerprint())}))
+    EXPECT_EQ(
+        lines.filter(QStringLiteral("Error in FTP process - Unknown ")),
+        QStringList({QStringLiteral("Error in FTP process - Unknown certificate of 127.0.0.1 port %1 (ftpes): %2; "
+                                    "not trusted: it is self-signed")
+                         .arg(tls.port())
+                         .arg(tls.fingerprint()),
+                     QStringLiteral("Error in FTP process - Unknown host key of 127.0.0.1 port %1 (sftp): "
+                                    "ED25519 key %2; not trusted")
+                         .arg(ssh.port())
+                         .arg(ssh.fingerprint())}))
         << log().toStdString();
+    ASSERT_EQ(questions.size(), 2);
+    EXPECT_TRUE(SiteTransfer::trustQuestion(questions[1]).contains(QStringLiteral("an ED25519 key")));
     EXPECT_EQ(lines.filter(QStringLiteral("Could not connect to site ")).size(), 2);
     EXPECT_FALSE(QFile::exists(tls.root() + "/www/index.html"));
     EXPECT_FALSE(QFile::exists(ssh.home() + "/www/index.html"));
 
-    // A stored key that differs is refused even when trust is offered.
+    // A stored key that differs is refused even when trust is offered, and
+    // the line says which line of which file to remove.
     known.add(QStringLiteral("127.0.0.1"), tls.port(), QStringLiteral("ftpes"), QStringLiteral("SHA256:AA:BB"));
     known.add(QStringLiteral("127.0.0.1"), ssh.port(), QStringLiteral("sftp"), QStringLiteral("SHA256:old"));
     trust = true;
     lines.clear();
-    asked.clear();
+    questions.clear();
     transfer->SendUpload(site("ftpes://127.0.0.1", tls.port(), "/www", "anonymous", "x"), "index.html", true, none);
     transfer->SendUpload(site("sftp://127.0.0.1", ssh.port(), ssh.home() + "/www", "wrentest", "secret"), "index.html",
                          true, none);
-    EXPECT_TRUE(asked.isEmpty());
-    EXPECT_EQ(lines.filter(QStringLiteral("The host's key has changed")).size(), 2) << log().toStdString();
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_EQ(lines.filter(QStringLiteral("The host's certificate has changed")).size(), 1) << log().toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral("Error in FTP process - The host's key has changed: 127.0.0.1 port %1 "
-                                              "(sftp) now shows %2, the known hosts hold SHA256:old; refused")
+                                              "(sftp) now shows ED25519 key %2, the known hosts hold SHA256:old; "
+                                              "refused. If the site's owner confirms the new fingerprint, remove "
+                                              "line 2 of %3 and connect again to trust it")
                                    .arg(ssh.port())
-                                   .arg(ssh.fingerprint())))
+                                   .arg(ssh.fingerprint(), known.path())))
         << log().toStdString();
     EXPECT_FALSE(QFile::exists(ssh.home() + "/www/index.html"));
+
+    // Lines written by hand: tabs, CR LF, a comment, and an old key beside
+    // the new one, which trusts the site as OpenSSH's known_hosts would.
+    QFile hosts(known.path());
+    ASSERT_TRUE(hosts.open(QIODevice::WriteOnly));
+    hosts.write(QStringLiteral("# keys of my sites\r\n127.0.0.1 %1 sftp SHA256:old\r\n\r\n127.0.0.1\t%1\tsftp\t%2\r\n")
+                    .arg(ssh.port())
+                    .arg(ssh.fingerprint())
+                    .toUtf8());
+    hosts.close();
+    lines.clear();
+    transfer->SendUpload(site("sftp://127.0.0.1", ssh.port(), ssh.home() + "/www", "wrentest", "secret"), "index.html",
+                         true, none);
+    transfer->EndSession(false);
+    EXPECT_EQ(read(ssh.home() + "/www/index.html"), "new page") << log().toStdString();
+    EXPECT_TRUE(questions.isEmpty());
+}
+
+// Each certificate says why it is not trusted; only one whose issuer is
+// merely unknown is fit to trust without a second thought, and a private
+// authority named the OpenSSL way, or curl's, is trusted with no question.
+TEST_F(SecureSiteTest, CertificatesSayWhyTheyAreNotTrusted)
+{
+    struct Case {
+        Vsftpd::Certificate certificate;
+        QString reason;
+        bool onlyIssuerUnknown;
+    };
+    const Case cases[] = {
+        {Vsftpd::Certificate::SelfSigned, QStringLiteral("it is self-signed"), true},
+        {Vsftpd::Certificate::Expired, QStringLiteral("it is self-signed; it expired on 2020-02-01"), false},
+        {Vsftpd::Certificate::OtherNames,
+         QStringLiteral("it is self-signed; it is issued for other names (other.example, www.other.example)"), false},
+        {Vsftpd::Certificate::PrivateAuthority, QStringLiteral("it is issued by an unknown authority (Wren Test CA)"),
+         true},
+    };
+    trust = false;
+    stage(QStringLiteral("index.html"), "checked");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.reason.toStdString());
+        Vsftpd server;
+        ASSERT_TRUE(server.start(0, Vsftpd::Tls::Explicit, c.certificate));
+        lines.clear();
+        questions.clear();
+        transfer->SendUpload(site("ftpes://127.0.0.1", server.port(), "/www", "anonymous", "x"), "index.html", true,
+                             none);
+        ASSERT_EQ(questions.size(), 1) << log().toStdString();
+        EXPECT_EQ(questions[0].reasons.join(QStringLiteral("; ")), c.reason);
+        EXPECT_EQ(questions[0].onlyIssuerUnknown, c.onlyIssuerUnknown);
+        EXPECT_TRUE(lines.value(1).endsWith(QStringLiteral("; not trusted: ") + c.reason)) << log().toStdString();
+        EXPECT_TRUE(SiteTransfer::trustQuestion(questions[0]).contains(c.reason));
+        EXPECT_FALSE(QFile::exists(server.root() + "/www/index.html"));
+        if (c.certificate != Vsftpd::Certificate::PrivateAuthority)
+            continue;
+        // The authority's bundle, or a folder of authorities, as the
+        // OpenSSL convention and curl name them.
+        const QString folder = data.filePath(QStringLiteral("authorities"));
+        QDir().mkpath(folder);
+        QFile::copy(server.caFile(), folder + QStringLiteral("/wren-test-ca.pem"));
+        ASSERT_EQ(QProcess::execute(QStringLiteral("openssl"), {QStringLiteral("rehash"), folder}), 0);
+        for (const auto &[variable, value] :
+             {std::pair("SSL_CERT_FILE", server.caFile()), std::pair("CURL_CA_BUNDLE", server.caFile()),
+              std::pair("SSL_CERT_DIR", folder)}) {
+            SCOPED_TRACE(variable);
+            QFile::remove(server.root() + "/www/index.html");
+            qputenv(variable, QFile::encodeName(value));
+            lines.clear();
+            questions.clear();
+            transfer->SendUpload(site("ftpes://127.0.0.1", server.port(), "/www", "anonymous", "x"), "index.html", true,
+                                 none);
+            transfer->EndSession(false);
+            qunsetenv(variable);
+            EXPECT_TRUE(questions.isEmpty()) << log().toStdString();
+            EXPECT_EQ(read(server.root() + "/www/index.html"), "checked") << log().toStdString();
+        }
+    }
+    EXPECT_FALSE(QFile::exists(known.path()));
 }
 
 TEST_F(SecureSiteTest, SftpLogsInByPasswordOrKeyAndKeepsItsOwnDirectory)
@@ -260,7 +345,9 @@ TEST(SecureSitePublish, AcceptNewHostStoresTheKey)
     };
     const auto [refused, refusedLog] = publish({});
     EXPECT_EQ(refused, 1);
-    EXPECT_TRUE(refusedLog.contains(server.fingerprint())) << refusedLog.toStdString();
+    EXPECT_TRUE(refusedLog.contains(server.fingerprint() +
+                                    QStringLiteral("; not trusted (wren-publish --accept-new-host trusts it)")))
+        << refusedLog.toStdString();
     EXPECT_FALSE(QFile::exists(server.home() + "/www/index.html"));
     EXPECT_FALSE(QFile::exists(data + QStringLiteral("/Wren.hosts")));
 
@@ -275,4 +362,24 @@ TEST(SecureSitePublish, AcceptNewHostStoresTheKey)
     // Known now: the next run needs no option.
     const auto [again, againLog] = publish({});
     EXPECT_EQ(again, 0) << againLog.toStdString();
+
+    // An expired certificate is refused whatever the option says, with its reason.
+    Vsftpd expired;
+    ASSERT_TRUE(expired.start(0, Vsftpd::Tls::Explicit, Vsftpd::Certificate::Expired));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"),
+                                {data + QStringLiteral("/Sites.DAT"),
+                                 QStringLiteral("UPDATE Sites SET FTP='ftpes://127.0.0.1', Port=%1, Login='anonymous'")
+                                     .arg(expired.port())}),
+              0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"), {data + QStringLiteral("/Upload.DAT"),
+                                                            QStringLiteral("UPDATE Upload SET Directory='/www'")}),
+              0);
+    const auto [stale, staleLog] = publish({QStringLiteral("--accept-new-host")});
+    EXPECT_EQ(stale, 1);
+    EXPECT_TRUE(staleLog.contains(QStringLiteral("; not trusted: it is self-signed; it expired on 2020-02-01 "
+                                                 "(--accept-new-host trusts only a certificate whose one fault is an "
+                                                 "unknown issuer)")))
+        << staleLog.toStdString();
+    EXPECT_FALSE(QFile::exists(expired.root() + "/www/index.html"));
+    EXPECT_FALSE(TransferTestSupport::readFile(data + QStringLiteral("/Wren.hosts")).contains("ftpes"));
 }

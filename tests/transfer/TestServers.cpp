@@ -188,7 +188,61 @@ std::optional<QByteArray> run(const QString &program, const QStringList &argumen
 
 } // namespace
 
-bool Vsftpd::start(int maxRate, Tls tls)
+namespace {
+
+// Makes key.pem and cert.pem in dir with openssl, as the certificate kind says.
+bool makeCertificate(const QDir &dir, Vsftpd::Certificate kind)
+{
+    const QString key = dir.filePath(QStringLiteral("key.pem")), cert = dir.filePath(QStringLiteral("cert.pem"));
+    const bool otherNames = kind == Vsftpd::Certificate::OtherNames;
+    if (!run(QStringLiteral("openssl"),
+             {"req", "-newkey", "rsa:2048", "-nodes", "-subj", otherNames ? "/CN=other.example" : "/CN=127.0.0.1",
+              "-addext",
+              otherNames ? "subjectAltName=DNS:other.example,DNS:www.other.example" : "subjectAltName=IP:127.0.0.1",
+              "-keyout", key, "-out", dir.filePath(QStringLiteral("req.csr"))}))
+        return false;
+    // "openssl ca" is the one that takes dates of the past.
+    dir.mkpath(QStringLiteral("cadb"));
+    writeText(dir.filePath(QStringLiteral("cadb/index.txt")), "");
+    writeText(dir.filePath(QStringLiteral("cadb/serial")), "01\n");
+    writeText(dir.filePath(QStringLiteral("ca.cnf")),
+              "[ca]\ndefault_ca=d\n[d]\ndir=" + QFile::encodeName(dir.filePath(QStringLiteral("cadb"))) +
+                  "\ndatabase=$dir/index.txt\nserial=$dir/serial\nnew_certs_dir=$dir\ndefault_md=sha256\npolicy=p\n"
+                  "copy_extensions=copy\nunique_subject=no\n[p]\ncommonName=supplied\n");
+    QStringList sign{"ca",      "-batch",
+                     "-config", dir.filePath(QStringLiteral("ca.cnf")),
+                     "-in",     dir.filePath(QStringLiteral("req.csr")),
+                     "-out",    cert};
+    switch (kind) {
+    case Vsftpd::Certificate::SelfSigned:
+    case Vsftpd::Certificate::OtherNames:
+        sign << "-selfsign"
+             << "-keyfile" << key << "-days"
+             << "2";
+        break;
+    case Vsftpd::Certificate::Expired:
+        sign << "-selfsign"
+             << "-keyfile" << key << "-startdate"
+             << "20200101000000Z"
+             << "-enddate"
+             << "20200201000000Z";
+        break;
+    case Vsftpd::Certificate::PrivateAuthority:
+        if (!run(QStringLiteral("openssl"),
+                 {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Wren Test CA", "-keyout",
+                  dir.filePath(QStringLiteral("cakey.pem")), "-out", dir.filePath(QStringLiteral("ca.pem"))}))
+            return false;
+        sign << "-cert" << dir.filePath(QStringLiteral("ca.pem")) << "-keyfile"
+             << dir.filePath(QStringLiteral("cakey.pem")) << "-days"
+             << "2";
+        break;
+    }
+    return run(QStringLiteral("openssl"), sign).has_value();
+}
+
+} // namespace
+
+bool Vsftpd::start(int maxRate, Tls tls, Certificate certificate)
 {
     m_port = FreePort();
     const auto [low, high] = FreePortRange(20);
@@ -219,9 +273,7 @@ bool Vsftpd::start(int maxRate, Tls tls)
     if (tls != Tls::None) {
         const QString cert = m_dir.filePath(QStringLiteral("cert.pem"));
         const QString key = m_dir.filePath(QStringLiteral("key.pem"));
-        if (!run(QStringLiteral("openssl"),
-                 {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
-                  "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", cert}))
+        if (!makeCertificate(QDir(m_dir.path()), certificate))
             return false;
         const std::optional<QByteArray> print =
             run(QStringLiteral("openssl"), {"x509", "-noout", "-fingerprint", "-sha256", "-in", cert});

@@ -46,12 +46,17 @@ protected:
 class Vsftpd : public TestServer {
 public:
     enum class Tls { None, Explicit, Implicit };
+    // The certificate made at start: self-signed for 127.0.0.1; self-signed
+    // and expired on 2020-02-01; self-signed for other.example and
+    // www.other.example; for 127.0.0.1 by the private authority in caFile().
+    enum class Certificate { SelfSigned, Expired, OtherNames, PrivateAuthority };
     // maxRate limits the bytes per second of each transfer (0: no limit).
-    // With TLS, logins and data must be encrypted; the certificate is made
-    // for 127.0.0.1 at start.
-    bool start(int maxRate = 0, Tls tls = Tls::None);
+    // With TLS, logins and data must be encrypted.
+    bool start(int maxRate = 0, Tls tls = Tls::None, Certificate certificate = Certificate::SelfSigned);
     // The certificate's fingerprint as OpenSSL prints it, "SHA256:AB:CD:...".
     QString fingerprint() const { return m_fingerprint; }
+    // The private authority's certificate ("Wren Test CA").
+    QString caFile() const { return m_dir.filePath(QStringLiteral("ca.pem")); }
     QString root() const { return m_dir.filePath(QStringLiteral("root")); }
     QStringList commands();
 

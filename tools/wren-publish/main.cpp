@@ -104,8 +104,9 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
                                      "(the newest 14 are kept) instead of publishing."),
                       QStringLiteral("DIR")});
     parser.addOption({QStringLiteral("accept-new-host"),
-                      QStringLiteral("Trust and store the key of a site not seen before (a changed key is still "
-                                     "refused).")});
+                      QStringLiteral("Trust and store the key of a site not seen before, or a certificate whose "
+                                     "one fault is an unknown issuer (a changed key, an expired certificate or one "
+                                     "for other names is still refused).")});
     parser.addOption({QStringLiteral("send-all"),
                       QStringLiteral("Send every page, also those the upload record shows unchanged on the site.")});
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The last day of --archives."));
@@ -224,7 +225,17 @@ int publish(const Arguments &args)
     transfer.setCopiesInBackground(true);
     UploadRecord record(QDir(args.dataDir).filePath(QStringLiteral("Transfer.DAT")));
     transfer.setRecord(&record, args.sendAll);
-    transfer.trustNewHost = [&args](const HostKeyFailure &) { return args.acceptNewHost; };
+    // Only a certificate whose one fault is an issuer nobody vouches for is
+    // trusted unseen; an expired one, or one for other names, never is.
+    transfer.trustNewHost = [&args](const HostKeyFailure &failure) {
+        return args.acceptNewHost && failure.onlyIssuerUnknown;
+    };
+    transfer.refusalNote = [](const HostKeyFailure &failure) {
+        return failure.onlyIssuerUnknown
+                   ? QStringLiteral(" (wren-publish --accept-new-host trusts it)")
+                   : QStringLiteral(
+                         " (--accept-new-host trusts only a certificate whose one fault is an unknown issuer)");
+    };
     PendingLists pending;
     PublishContext ctx{db,
                        settings,
