@@ -106,10 +106,9 @@ void PublishRun::PublishEntry()
 
 void PublishRun::planEntryFiles()
 {
-    int files = 0;
     const QString &type = m_ctx.journal.arcType;
     for (const UploadRow &upload : uploadsOf(m_ctx.db, Statements::activeUploads(m_ctx.journal.id))) {
-        files += 1 + static_cast<int>(m_ctx.pending.files.size() + m_ctx.pending.images.size());
+        int files = 1 + static_cast<int>(m_ctx.pending.files.size() + m_ctx.pending.images.size());
         if (upload.autoArc && m_ctx.options.keepArchivesCurrent) {
             files += archiveFilesFor(QDate(), QDate());
         } else if (upload.autoArc) {
@@ -118,8 +117,8 @@ void PublishRun::planEntryFiles()
                 upload.lastArc.isValid() ? upload.lastArc : PageWriter(m_ctx).FirstEntryDay().value_or(today);
             files += archiveFilesFor(ArchivePeriod::PeriodStart(since, type), ArchivePeriod::PeriodEnd(today, type));
         }
+        m_ctx.transfer.planFiles(upload, files);
     }
-    m_ctx.transfer.planFiles(files);
 }
 
 void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate &lastDay, int uploadId)
@@ -232,12 +231,10 @@ void PublishRun::PublishArchive(const QDate &from, const QDate &to)
     while (uploads.next())
         ids.push_back(uploads.value(0).toInt());
     uploads.finish();
-    int files = 0;
     for (int id : ids) {
-        if (const auto active = m_ctx.db.firstRow(Statements::activeUpload(id, m_ctx.journal.id)))
-            files += archiveFilesFor(start, end);
+        for (const UploadRow &upload : uploadsOf(m_ctx.db, Statements::activeUpload(id, m_ctx.journal.id)))
+            m_ctx.transfer.planFiles(upload, archiveFilesFor(start, end));
     }
-    m_ctx.transfer.planFiles(files);
     for (int id : ids) {
         if (m_ctx.transfer.stopRequested())
             break;

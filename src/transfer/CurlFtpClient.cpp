@@ -432,7 +432,8 @@ void CurlFtpClient::fail(int code)
                                (code == CURLE_PARTIAL_FILE && isReplyText(m_lastReply));
     if (connecting || !sessionIntact)
         resetHandle();
-    throw FtpFailure(message);
+    throw FtpFailure(message, connecting && code == CURLE_LOGIN_DENIED ? FtpFailure::Kind::LoginRefused
+                                                                       : FtpFailure::Kind::Step);
 }
 
 bool CurlFtpClient::controlConnectionClosed() const

@@ -11,11 +11,19 @@
 // A failed FTP step; message() is the text the log line reports.
 class FtpFailure : public std::runtime_error {
 public:
-    explicit FtpFailure(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
+    // What went wrong: a step, or a login the server refused (trying the
+    // same login again cannot help).
+    enum class Kind { Step, LoginRefused };
+    explicit FtpFailure(const QString &message, Kind kind = Kind::Step)
+        : std::runtime_error(message.toStdString()), m_message(message), m_kind(kind)
+    {
+    }
     const QString &message() const { return m_message; }
+    Kind kind() const { return m_kind; }
 
 private:
     QString m_message;
+    Kind m_kind;
 };
 
 // A host whose key or certificate is not trusted: unknown (the user may trust

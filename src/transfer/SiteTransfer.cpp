@@ -62,7 +62,7 @@ void SiteTransfer::writeLines(bool wait)
             if (outcome->ok) {
                 line = QStringLiteral("Copy completed ...");
             } else {
-                ++m_failures;
+                filesFailed(1);
                 line = copyFailure(m_lines.front().text, outcome->error);
             }
         }
@@ -98,7 +98,63 @@ void SiteTransfer::logFailure(const QString &line)
 
 void SiteTransfer::ReportFtpError(const QString &message)
 {
-    logFailure(QStringLiteral("Error in FTP process - ") + message);
+    ++m_failures;
+    logFtpError(message);
+}
+
+void SiteTransfer::logFtpError(const QString &message)
+{
+    log(QStringLiteral("Error in FTP process - ") + message);
+}
+
+void SiteTransfer::filesFailed(int count)
+{
+    m_failures += count;
+    m_failedFiles += count;
+}
+
+QString SiteTransfer::siteKey(const UploadRow &upload)
+{
+    // Another password is another try at the login.
+    return QStringLiteral("%1 %2 %3\n%4").arg(upload.ftp).arg(upload.port).arg(upload.login, upload.password);
+}
+
+void SiteTransfer::planFiles(const UploadRow &upload, int count)
+{
+    m_planned += count;
+    if (upload.siteActive)
+        m_sites[siteKey(upload)].planned += count;
+}
+
+QString SiteTransfer::notSending(int files, const QString &host, const QString &reason)
+{
+    return QStringLiteral("Not sending %1 %2 to %3: %4")
+        .arg(files)
+        .arg(files == 1 ? QStringLiteral("file") : QStringLiteral("files"), host, reason);
+}
+
+void SiteTransfer::afterFailedConnect(SiteState &site, const QString &host)
+{
+    // A line that dropped once may come back; a refused login or key will not.
+    if (!m_connectFailure.final && ++site.failedConnects < 2)
+        return;
+    site.givenUp = true;
+    site.reason = m_connectFailure.message;
+    site.announced = std::max(0, site.planned - site.begun);
+    if (site.announced > 0)
+        log(notSending(site.announced, host, site.reason));
+}
+
+void SiteTransfer::skipUpload(SiteState &site, const QString &host, int files)
+{
+    filesFailed(files);
+    m_sent += files;
+    if (site.announced >= files) {
+        site.announced -= files;
+        return;
+    }
+    log(notSending(files, host, site.reason));
+    site.announced = 0;
 }
 
 QString SiteTransfer::trustQuestion(const HostKeyFailure &failure)
@@ -135,8 +191,18 @@ int SiteTransfer::CountLevels(const QString &path)
 
 bool SiteTransfer::ConnectSite(const QString &host, const QString &login, int port, const QString &password)
 {
+    if (connectSite(host, login, port, password))
+        return true;
+    ++m_failures;
+    return false;
+}
+
+bool SiteTransfer::connectSite(const QString &host, const QString &login, int port, const QString &password)
+{
+    m_connectFailure = {};
     if (!m_ftp) {
-        ReportFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
+        m_connectFailure = {QStringLiteral("this build of Wren cannot reach FTP sites"), true};
+        logFtpError(m_connectFailure.message);
         return false;
     }
     try {
@@ -171,22 +237,32 @@ bool SiteTransfer::ConnectSite(const QString &host, const QString &login, int po
         if (const QString note = m_ftp->connectNote(); !note.isEmpty())
             log(note);
         return true;
+    } catch (const HostKeyFailure &failure) {
+        m_connectFailure = {failure.message(), true}; // the key was refused
     } catch (const FtpFailure &failure) {
-        ReportFtpError(failure.message());
-        return false;
+        m_connectFailure = {failure.message(), failure.kind() == FtpFailure::Kind::LoginRefused};
     } catch (const WrenError &error) {
-        ReportFtpError(error.message());
-        return false;
+        m_connectFailure = {error.message(), false};
     }
+    logFtpError(m_connectFailure.message);
+    return false;
 }
 
 bool SiteTransfer::ChangeSiteDir(bool ftp, const QString &directory)
+{
+    if (changeSiteDir(ftp, directory))
+        return true;
+    ++m_failures;
+    return false;
+}
+
+bool SiteTransfer::changeSiteDir(bool ftp, const QString &directory)
 {
     if (directory.isEmpty())
         return true;
     if (ftp) {
         if (!m_ftp) {
-            ReportFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
+            logFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
             return false;
         }
         try {
@@ -203,7 +279,7 @@ bool SiteTransfer::ChangeSiteDir(bool ftp, const QString &directory)
             m_ftp->changeDirectory(target);
             return true;
         } catch (const FtpFailure &failure) {
-            ReportFtpError(failure.message());
+            logFtpError(failure.message());
             return false;
         }
     }
@@ -212,7 +288,7 @@ bool SiteTransfer::ChangeSiteDir(bool ftp, const QString &directory)
     log(QStringLiteral("Changing directory to ") + local);
     const QFileInfo info(local);
     if (!info.isDir() || !info.isExecutable()) {
-        logFailure(QStringLiteral("Cannot find directory ") + local);
+        log(QStringLiteral("Cannot find directory ") + local);
         return false;
     }
     return true;
@@ -240,13 +316,15 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
         }
         log(QStringLiteral("Transferring file ") + source);
         if (!m_ftp) {
-            ReportFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
+            filesFailed(1);
+            logFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
             return;
         }
         try {
             m_ftp->store(source, destinationName);
         } catch (const FtpFailure &failure) {
-            ReportFtpError(failure.message());
+            filesFailed(1);
+            logFtpError(failure.message());
             return;
         }
         if (m_checkPage)
@@ -258,12 +336,14 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
     settleCopy(); // the file may be one that a copy still on its way writes
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
-        logFailure(copyFailure(source, in.errorString()));
+        filesFailed(1);
+        log(copyFailure(source, in.errorString()));
         return;
     }
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError) {
-        logFailure(copyFailure(source, in.errorString()));
+        filesFailed(1);
+        log(copyFailure(source, in.errorString()));
         return;
     }
     copyToDirectory(source, bytes, destinationDir, destinationName);
@@ -293,10 +373,12 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
         return;
     }
     const BackgroundCopy::Outcome outcome = BackgroundCopy::copy(destination, bytes);
-    if (outcome.ok)
+    if (outcome.ok) {
         log(QStringLiteral("Copy completed ..."));
-    else
-        logFailure(copyFailure(source, outcome.error));
+    } else {
+        filesFailed(1);
+        log(copyFailure(source, outcome.error));
+    }
 }
 
 void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending,
@@ -305,17 +387,28 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
     if (m_stopRequested)
         return;
     const bool ftp = upload.siteActive;
-    // A server may keep the run waiting, or ask about its key: the log is
-    // whole before that.
-    if (ftp)
+    const int files = 1 + (sendPending ? static_cast<int>(pending.files.size() + pending.images.size()) : 0);
+    if (ftp) {
+        // A server may keep the run waiting, or ask about its key: the log is
+        // whole before that.
         settleCopy();
-    if (ftp && !ConnectSite(upload.ftp, upload.login, upload.port, upload.password)) {
-        logFailure(QStringLiteral("Could not connect to site ") + upload.ftp);
-        return;
+        SiteState &site = m_sites[siteKey(upload)];
+        site.begun += files;
+        if (site.givenUp) {
+            skipUpload(site, upload.ftp, files);
+            return;
+        }
+        if (!connectSite(upload.ftp, upload.login, upload.port, upload.password)) {
+            filesFailed(files);
+            log(QStringLiteral("Could not connect to site ") + upload.ftp);
+            afterFailedConnect(site, upload.ftp);
+            return;
+        }
     }
     // A local site without a directory would copy into the file-system root.
-    if ((!ftp && upload.directory.isEmpty()) || !ChangeSiteDir(ftp, upload.directory)) {
-        logFailure(QStringLiteral("Error changing directory!"));
+    if ((!ftp && upload.directory.isEmpty()) || !changeSiteDir(ftp, upload.directory)) {
+        filesFailed(files);
+        log(QStringLiteral("Error changing directory!"));
         return;
     }
     const QString destination = withDelimiter(upload.directory);
@@ -325,7 +418,7 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
         const bool useImageDir = !pending.images.isEmpty() && !upload.imageDir.isEmpty();
         QString imageDestination = destination;
         if (useImageDir) {
-            ChangeSiteDir(ftp, upload.imageDir);
+            ChangeSiteDir(ftp, upload.imageDir); // the images then go where the session is
             imageDestination = withDelimiter(upload.imageDir);
         }
         for (const QString &path : pending.images)

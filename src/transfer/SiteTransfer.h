@@ -84,8 +84,9 @@ public:
     // The number of "/" in an FTP path; 0 for a path of one character.
     static int CountLevels(const QString &path);
 
-    // Files the run is about to send, added up over the run, for progress.
-    void planFiles(int count) { m_planned += count; }
+    // Files the run is about to send to the upload's site, added up over the
+    // run: for progress, and for the files a site that failed will not get.
+    void planFiles(const UploadRow &upload, int count);
     // Called before each file goes: the files begun so far, the files planned
     // (never fewer than begun) and the file's name.
     std::function<void(int sent, int planned, const QString &name)> progress;
@@ -128,7 +129,9 @@ public:
         m_copiesInBackground = on;
     }
 
-    // How many steps logged a failure since the transfer was made.
+    // How many files did not reach their site, and how many other steps
+    // logged a failure, since the transfer was made. A file counts once
+    // however many lines tell of its failure.
     int failures()
     {
         settleCopy();
@@ -150,6 +153,37 @@ public:
     }
 
 private:
+    // What a run knows of a site, by host, port, login and password: after a refused
+    // login or an untrusted key, or after the second connect that failed,
+    // the site is given up for the run and its remaining files are not sent.
+    struct SiteState {
+        int planned = 0;        // files planned for it
+        int begun = 0;          // files that came to it, sent or not
+        int failedConnects = 0; // connects that failed
+        bool givenUp = false;
+        QString reason;    // why, as the connect failure said
+        int announced = 0; // files still covered by the line that said so
+    };
+    static QString siteKey(const UploadRow &upload);
+    // How the last failed connect ended: final when trying again cannot help.
+    struct ConnectFailure {
+        QString message;
+        bool final = false;
+    };
+    // ConnectSite and ChangeSiteDir without counting their failure: the
+    // caller counts the files that do not go.
+    bool connectSite(const QString &host, const QString &login, int port, const QString &password);
+    bool changeSiteDir(bool ftp, const QString &directory);
+    // Logs "Error in FTP process - " and the message, uncounted.
+    void logFtpError(const QString &message);
+    // Counts files that did not reach their site.
+    void filesFailed(int count);
+    // After a failed connect: gives the site up when that was its last chance.
+    void afterFailedConnect(SiteState &site, const QString &host);
+    // An upload for a site given up: its files fail without a word, unless
+    // the line that gave the site up did not count them.
+    void skipUpload(SiteState &site, const QString &host, int files);
+    static QString notSending(int files, const QString &host, const QString &reason);
     // The line of a local copy that failed.
     static QString copyFailure(const QString &source, const QString &reason)
     {
@@ -179,7 +213,10 @@ private:
     QString m_siteKey, m_siteDir;
     QHash<QString, std::optional<QHash<QString, qint64>>> m_listings; // per site and directory, once a run
     QStringList m_refusedKeys;
+    QHash<QString, SiteState> m_sites;
+    ConnectFailure m_connectFailure;
     int m_failures = 0;
+    int m_failedFiles = 0;
     QSet<QString> m_reported;
     QSet<QString> m_cleanedDirs;      // local folders already rid of abandoned temporary files
     QSet<QString> m_copiesOnTheirWay; // local files written since the copies last settled

@@ -248,20 +248,32 @@ TEST_F(FtpTransferTest, AnEmptyDirectorySendsIntoTheLoginDirectory)
     EXPECT_TRUE(server.commands().filter(QStringLiteral("CWD")).isEmpty());
 }
 
-TEST_F(FtpTransferTest, ConnectFailuresAreNamed)
+// A site that refused the login is not asked again in the run; one that did
+// not answer gets one more try. Their other files fail with one line.
+TEST_F(FtpTransferTest, ConnectFailuresAreNamedAndCostOneLineASite)
 {
     PyFtpd server;
     ASSERT_TRUE(server.start());
     stage(QStringLiteral("index.html"), "x");
-    transfer->SendUpload(site(server.port(), "/www", "alice", "wrong"), "index.html", true, none);
-    EXPECT_EQ(lines.mid(1), QStringList({"Error in FTP process - 530 Authentication failed.",
-                                         "Could not connect to site 127.0.0.1"}));
+    const UploadRow wrong = site(server.port(), "/www", "alice", "wrong");
+    transfer->planFiles(wrong, 4);
+    for (int page = 0; page < 4; ++page)
+        transfer->SendUpload(wrong, "index.html", true, none);
+    EXPECT_EQ(lines.mid(1),
+              QStringList({"Error in FTP process - 530 Authentication failed.", "Could not connect to site 127.0.0.1",
+                           "Not sending 3 files to 127.0.0.1: 530 Authentication failed."}));
+    EXPECT_EQ(server.commands().filter(QStringLiteral("PASS")).size(), 1) << "one login, not one per page";
+    EXPECT_EQ(transfer->failures(), 4) << "each file counts once";
 
     lines.clear();
     const int closed = FreePort();
-    transfer->SendUpload(site(closed, "/www"), "index.html", true, none);
-    EXPECT_EQ(lines, QStringList({"Connecting to Site 127.0.0.1", "Error in FTP process - Connection refused",
-                                  "Could not connect to site 127.0.0.1"}));
+    const UploadRow refused = site(closed, "/www");
+    transfer->planFiles(refused, 4);
+    for (int page = 0; page < 4; ++page)
+        transfer->SendUpload(refused, "index.html", true, none);
+    const QStringList once{"Connecting to Site 127.0.0.1", "Error in FTP process - Connection refused",
+                           "Could not connect to site 127.0.0.1"};
+    EXPECT_EQ(lines, once + once + QStringList{"Not sending 2 files to 127.0.0.1: Connection refused"});
 
     SilentServer silent;
     ASSERT_TRUE(silent.start());
@@ -269,9 +281,15 @@ TEST_F(FtpTransferTest, ConnectFailuresAreNamed)
     lines.clear();
     QElapsedTimer timer;
     timer.start();
-    transfer->SendUpload(site(silent.port(), "/www"), "index.html", true, none);
-    EXPECT_LT(timer.elapsed(), 8000);
+    const UploadRow dead = site(silent.port(), "/www");
+    transfer->planFiles(dead, 20);
+    for (int page = 0; page < 20; ++page)
+        transfer->SendUpload(dead, "index.html", true, none);
+    EXPECT_LT(timer.elapsed(), 8000) << "two connects ran out their time, not twenty";
     EXPECT_EQ(lines.value(1), QStringLiteral("Error in FTP process - Connect timed out."));
+    EXPECT_EQ(lines.filter(QStringLiteral("Connecting to Site ")).size(), 2);
+    EXPECT_EQ(lines.last(), QStringLiteral("Not sending 18 files to 127.0.0.1: Connect timed out."));
+    EXPECT_EQ(transfer->failures(), 4 + 4 + 20);
     EXPECT_FALSE(ftp.isConnected());
 }
 
