@@ -39,8 +39,12 @@ void PublishRun::log(const QString &line) const
     m_ctx.transfer.log(line);
 }
 
-bool PublishRun::checkPageName(const QString &name)
+bool PublishRun::checkPageName(const QString &name, int uploadId)
 {
+    if (SiteTransfer::holdsControl(name)) {
+        m_ctx.transfer.logFailure(SiteTransfer::invalidPageName(name, uploadId));
+        return false;
+    }
     if (name.isEmpty() || name.contains(u'/') || name.contains(u'\\') || name == QLatin1String(".") ||
         name == QLatin1String("..")) {
         m_ctx.transfer.logFailure(
@@ -160,7 +164,7 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
                                                    FormatDate(QStringLiteral("yyyymmdd"), firstDay, m_ctx.names) +
                                                    u'.' + upload.arcExt
                                              : upload.logFile;
-        if (!checkPageName(pageName))
+        if (!checkPageName(pageName, upload.id))
             continue;
         const std::optional<QByteArray> text = pages.LoadTemplate(upload.templateId);
         if (!text) {
@@ -379,7 +383,7 @@ int PublishRun::archiveFilesFor(const QDate &start, const QDate &end) const
 
 void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
 {
-    if (!checkPageName(upload.arcFile))
+    if (!checkPageName(upload.arcFile, upload.id))
         return;
     PageWriter pages(m_ctx);
     const std::optional<QByteArray> text = pages.LoadTemplate(upload.arcTemplateId);

@@ -46,8 +46,9 @@ private:
     void log(const QString &line) const;
     // Logs once each entry whose stored day or time no calendar has; pages leave them out.
     void reportImpossibleDays();
-    // A plain file name: not empty, no directory part, not "." or "..".
-    bool checkPageName(const QString &name);
+    // A plain file name: not empty, no directory part, not "." or "..", no
+    // control character (which could forge a log line).
+    bool checkPageName(const QString &name, int uploadId);
     // Publish Entries with archive pages kept current: every period's page
     // is made, those the site holds already are counted and left alone, and
     // pages of periods that lost all their entries are made again.

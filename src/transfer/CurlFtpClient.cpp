@@ -2,6 +2,7 @@
 
 #include "transfer/KnownHosts.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QIODevice>
@@ -202,7 +203,18 @@ void CurlFtpClient::setTimeouts(int connectSeconds, int stallSeconds)
 
 QString CurlFtpClient::temporaryName(const QString &remoteName)
 {
-    return u'.' + remoteName + QStringLiteral(".wren-part");
+    // Servers and their file systems take names of up to 255 bytes: a long
+    // name keeps as much as fits, and a digest of the whole so that two long
+    // names with the same beginning never share a temporary file.
+    const QString whole = u'.' + remoteName + QStringLiteral(".wren-part");
+    if (whole.toUtf8().size() <= 255)
+        return whole;
+    const QString digest =
+        QString::fromLatin1(QCryptographicHash::hash(remoteName.toUtf8(), QCryptographicHash::Sha256).toHex().left(12));
+    QString kept = remoteName;
+    while ((u'.' + kept + u'~' + digest + QStringLiteral(".wren-part")).toUtf8().size() > 255)
+        kept.chop(kept.size() > 1 && kept.at(kept.size() - 1).isLowSurrogate() ? 2 : 1);
+    return u'.' + kept + u'~' + digest + QStringLiteral(".wren-part");
 }
 
 void CurlFtpClient::resetHandle()

@@ -37,6 +37,14 @@ SiteAddress SiteAddress::parse(const QString &field, int storedPort)
         return address;
     }
     address.host = text.mid(skip);
+    if (const qsizetype at = address.host.lastIndexOf(u'@'); at >= 0) {
+        address.problem = address.host.left(at).contains(u':')
+                              ? QStringLiteral("The host holds a login and password: put them in the Login and "
+                                               "Password fields")
+                              : QStringLiteral("The host holds a login: put it in the Login field");
+        address.host = address.host.mid(at + 1);
+        return address;
+    }
     // A trailing "/" after the host is harmless; a path is not a host.
     while (skip > 0 && address.host.endsWith(u'/'))
         address.host.chop(1);
@@ -44,6 +52,14 @@ SiteAddress SiteAddress::parse(const QString &field, int storedPort)
         address.problem = QStringLiteral("The site's host must be a host name or address, not a path: ") + text;
     address.port = storedPort == 0 && skip > 0 ? defaultPort(address.kind) : storedPort;
     return address;
+}
+
+QString SiteAddress::shown(const QString &field)
+{
+    const QString &text = field;
+    const qsizetype skip = schemeLength(text, nullptr);
+    const qsizetype at = text.lastIndexOf(u'@');
+    return at < skip ? text : text.left(skip) + text.mid(at + 1);
 }
 
 QString SiteAddress::kindName(SiteKind kind)

@@ -15,8 +15,12 @@ struct SiteAddress {
     QString problem; // why the field cannot be used, or empty
 
     // Reads the host field and the stored port. A plain host keeps its port as
-    // stored; a scheme with port 0 takes the scheme's default port.
+    // stored; a scheme with port 0 takes the scheme's default port. A field
+    // holding a login (and password) before an "@" is refused: the password
+    // would show wherever the host does.
     static SiteAddress parse(const QString &field, int storedPort);
+    // The field as a log line may show it: without a login and password.
+    static QString shown(const QString &field);
     // "ftp", "ftps", "ftpes" or "sftp".
     static QString kindName(SiteKind kind);
     static int defaultPort(SiteKind kind);

@@ -5,11 +5,14 @@
 #include "transfer/BackgroundCopy.h"
 #include "transfer/FtpClient.h"
 #include "transfer/KnownHosts.h"
+#include "transfer/SiteAddress.h"
 #include "transfer/UploadRecord.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -31,7 +34,79 @@ QString siteKeyOf(const UploadRow &upload)
     return QStringLiteral("%1 %2 %3").arg(upload.ftp).arg(upload.port).arg(upload.login);
 }
 
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
 } // namespace
+
+bool SiteTransfer::holdsControl(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), isControl);
+}
+
+QString SiteTransfer::visible(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        if (!isControl(c))
+            shown += c;
+        else if (c == u'\r')
+            shown += QLatin1String("\\r");
+        else if (c == u'\n')
+            shown += QLatin1String("\\n");
+        else if (c == u'\t')
+            shown += QLatin1String("\\t");
+        else
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), c.unicode() > 0xFF ? 4 : 2, 16, QLatin1Char('0'));
+    }
+    return shown;
+}
+
+bool SiteTransfer::soundUpload(const UploadRow &upload, const QString &pageName)
+{
+    const QString siteShown = visible(SiteAddress::shown(upload.ftp));
+    if (upload.siteActive) {
+        QString problem;
+        if (holdsControl(upload.ftp))
+            problem = QStringLiteral("The host \"%1\" holds a control character").arg(siteShown);
+        else if (const SiteAddress address = SiteAddress::parse(upload.ftp, upload.port); !address.problem.isEmpty())
+            problem = address.problem;
+        else if (holdsControl(upload.login))
+            problem = QStringLiteral("The login \"%1\" of site %2 holds a control character")
+                          .arg(visible(upload.login), siteShown);
+        else if (holdsControl(upload.password))
+            problem = QStringLiteral("The password of site %1 holds a control character").arg(siteShown);
+        if (!problem.isEmpty()) {
+            ReportFtpError(problem);
+            logFailure(QStringLiteral("Could not connect to site ") + siteShown);
+            return false;
+        }
+    }
+    for (const QString &directory : {upload.directory, upload.imageDir}) {
+        if (holdsControl(directory)) {
+            logFailure(QStringLiteral("The directory \"%1\" of upload %2 holds a control character")
+                           .arg(visible(directory))
+                           .arg(upload.id));
+            logFailure(QStringLiteral("Error changing directory!"));
+            return false;
+        }
+    }
+    if (holdsControl(pageName)) {
+        logFailure(invalidPageName(pageName, upload.id));
+        return false;
+    }
+    return true;
+}
+
+QString SiteTransfer::invalidPageName(const QString &name, int uploadId)
+{
+    return QStringLiteral("Invalid page name \"%1\" of upload %2: it holds a control character")
+        .arg(visible(name))
+        .arg(uploadId);
+}
 
 SiteTransfer::SiteTransfer(QString stagingDir, LogSink log, FtpClient *ftp)
     : m_stagingDir(std::move(stagingDir)), m_log(std::move(log)), m_ftp(ftp)
@@ -309,6 +384,12 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
 {
     if (!beginFile(destinationName))
         return;
+    // A name that would break the log line into two is never written there.
+    if (holdsControl(source) || holdsControl(destinationName)) {
+        logFailure(
+            QStringLiteral("The file \"%1\" holds a control character in its name; not sent").arg(visible(source)));
+        return;
+    }
     if (ftp) {
         if (m_checkPage && pageUnchanged(source, destinationName)) {
             log(QStringLiteral("Unchanged on site: ") + destinationName);
@@ -384,7 +465,7 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
 void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending,
                               const PendingLists &pending, const QByteArray *page)
 {
-    if (m_stopRequested)
+    if (m_stopRequested || !soundUpload(upload, pageName))
         return;
     const bool ftp = upload.siteActive;
     const int files = 1 + (sendPending ? static_cast<int>(pending.files.size() + pending.images.size()) : 0);

@@ -81,6 +81,14 @@ public:
     // the fingerprint.
     static QString trustQuestion(const HostKeyFailure &failure);
 
+    // Whether a text holds a control character (below 0x20, 0x7F, a line or
+    // paragraph separator): such a name could forge a line of the log.
+    static bool holdsControl(const QString &text);
+    // The text with its control characters written out ("\r", "\x1b"), for a log line.
+    static QString visible(const QString &text);
+    // The line for a page name that cannot be stored, naming the upload.
+    static QString invalidPageName(const QString &name, int uploadId);
+
     // The number of "/" in an FTP path; 0 for a path of one character.
     static int CountLevels(const QString &path);
 
@@ -196,6 +204,11 @@ private:
     void settleCopy();
     // Counts a file about to go and reports progress; false once stopped.
     bool beginFile(const QString &destinationName);
+    // Checks the names of an upload before any is logged: a control
+    // character in the site's host, login or password, a host holding a
+    // login, a control character in a directory or the page name. Logs why
+    // and returns false for an upload that must not go.
+    bool soundUpload(const UploadRow &upload, const QString &pageName);
     // Writes the bytes to the local folder, unless it holds them already.
     void copyToDirectory(const QString &source, const QByteArray &bytes, const QString &destinationDir,
                          const QString &destinationName);
