@@ -101,6 +101,14 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
                    ? Prompt::ask(&m_window, question, QStringLiteral("Unknown Site Key"))
                    : Prompt::askDefaultNo(&m_window, question, QStringLiteral("Untrusted Certificate"));
     };
+    // Kept by the session until the window closes, never on disk.
+    transfer.askPassphrase = [this](const KeyPassphraseFailure &failure) {
+        const QString text = failure.wrong
+                                 ? QStringLiteral("The passphrase given for the SSH key %1 is wrong.\n\nPassphrase:")
+                                 : QStringLiteral("The SSH key %1 needs its passphrase to log in to the site. Wren "
+                                                  "keeps it until it closes, and never writes it down.\n\nPassphrase:");
+        return Prompt::askSecret(&m_window, text.arg(failure.keyFile), QStringLiteral("SSH Key Passphrase"));
+    };
     transfer.progress = [this](int sent, int planned, const QString &name) { showProgress(sent, planned, name); };
     // The window stays usable while files are on their way, so the run works
     // on copies of what may change meanwhile, and nothing can start it twice.

@@ -1,11 +1,15 @@
 #include "Prompt.h"
 
+#include <QInputDialog>
+#include <QLineEdit>
+
 #include <deque>
 
 namespace Prompt {
 
 namespace {
 std::deque<QMessageBox::StandardButton> g_answers;
+std::deque<std::optional<QString>> g_secrets;
 QString g_lastText;
 int g_shown = 0;
 
@@ -48,6 +52,25 @@ bool confirm(QWidget *parent, const QString &text, const QString &title)
     return show(parent, QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
+std::optional<QString> askSecret(QWidget *parent, const QString &text, const QString &title)
+{
+    g_lastText = text;
+    ++g_shown;
+    if (!g_secrets.empty()) {
+        const std::optional<QString> answer = g_secrets.front();
+        g_secrets.pop_front();
+        return answer;
+    }
+    bool ok = false;
+    const QString secret = QInputDialog::getText(parent, title, text, QLineEdit::Password, QString(), &ok);
+    return ok ? std::optional<QString>(secret) : std::nullopt;
+}
+
+void setNextSecret(const std::optional<QString> &answer)
+{
+    g_secrets.push_back(answer);
+}
+
 void setNextAnswer(QMessageBox::StandardButton answer)
 {
     g_answers.push_back(answer);
@@ -55,7 +78,7 @@ void setNextAnswer(QMessageBox::StandardButton answer)
 
 int pendingAnswers()
 {
-    return static_cast<int>(g_answers.size());
+    return static_cast<int>(g_answers.size() + g_secrets.size());
 }
 
 int shownCount()

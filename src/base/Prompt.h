@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 // Every message box of the program goes through here, so that tests can answer
@@ -17,11 +19,17 @@ bool ask(QWidget *parent, const QString &text, const QString &title = QStringLit
 // whose Yes takes a risk, so that Enter does not take it.
 bool askDefaultNo(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
 
+// Asks for a secret (a passphrase) in a field that shows no letters; nothing
+// when the user cancels.
+std::optional<QString> askSecret(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
+
 // Asks for confirmation titled "Wren" with OK and Cancel; returns true for OK.
 bool confirm(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
 
 // Queues the answer the next box takes without showing itself (tests only).
 void setNextAnswer(QMessageBox::StandardButton answer);
+// Queues the answer the next askSecret takes without showing itself (tests only).
+void setNextSecret(const std::optional<QString> &answer);
 // Queued answers not taken yet.
 int pendingAnswers();
 // The text of the last box shown or answered, and how many there were.

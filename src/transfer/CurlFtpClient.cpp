@@ -1,6 +1,7 @@
 #include "CurlFtpClient.h"
 
 #include "transfer/KnownHosts.h"
+#include "transfer/SshKeyFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -70,19 +71,22 @@ size_t onReply(char *data, size_t size, size_t count, void *user)
 }
 
 // Commands sent to the server, for the trace. The password never shows.
+// Names go to the server in UTF-8, and are shown so. libcurl's own notes
+// are kept while asked: an SSH login says there why a key file failed.
 int onDebug(CURL *, curl_infotype type, char *data, size_t size, void *user)
 {
-    if (type != CURLINFO_HEADER_OUT)
+    auto *sink = static_cast<CurlFtpClient::DebugSink *>(user);
+    if (type == CURLINFO_TEXT && sink->keepNotes)
+        sink->notes.append(data, static_cast<qsizetype>(size));
+    // SFTP operations are traced by the session in words of its own.
+    if (type != CURLINFO_HEADER_OUT || !sink->trace || sink->sftp)
         return 0;
-    auto *trace = static_cast<std::function<void(const QString &)> *>(user);
-    if (*trace) {
-        QByteArray line(data, static_cast<qsizetype>(size));
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
-        if (line.startsWith("PASS "))
-            line = "PASS ****";
-        (*trace)(QString::fromLatin1(line));
-    }
+    QByteArray line(data, static_cast<qsizetype>(size));
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    if (line.startsWith("PASS "))
+        line = "PASS ****";
+    sink->trace(QString::fromUtf8(line));
     return 0;
 }
 
@@ -217,6 +221,17 @@ QString CurlFtpClient::temporaryName(const QString &remoteName)
     return u'.' + kept + u'~' + digest + QStringLiteral(".wren-part");
 }
 
+void CurlFtpClient::traceSftp(const QString &operation) const
+{
+    if (m_debug.trace)
+        m_debug.trace(QStringLiteral("sftp ") + operation);
+}
+
+void CurlFtpClient::setKeyPassphrase(const QString &keyFile, const QString &passphrase)
+{
+    m_passphrases.insert(keyFile, passphrase);
+}
+
 void CurlFtpClient::resetHandle()
 {
     if (m_multi)
@@ -264,8 +279,8 @@ void CurlFtpClient::applyCommon(bool passive)
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onWrite);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &m_download);
     curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, onDebug);
-    curl_easy_setopt(h, CURLOPT_DEBUGDATA, &m_trace);
-    curl_easy_setopt(h, CURLOPT_VERBOSE, m_trace ? 1L : 0L);
+    curl_easy_setopt(h, CURLOPT_DEBUGDATA, &m_debug);
+    curl_easy_setopt(h, CURLOPT_VERBOSE, m_debug.trace || m_debug.keepNotes ? 1L : 0L);
     curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, onSocket);
     // Files are stored by their plain name in the directory the session is in.
     curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
@@ -484,25 +499,43 @@ void CurlFtpClient::connectTo(const QString &host, const QString &login, int por
     if (holdsLineBreak(host) || holdsLineBreak(login) || holdsLineBreak(password))
         throw FtpFailure(QStringLiteral("The site's host, login or password holds a line break"));
 
-    // An SFTP login without a password offers the user's agent and key files.
-    QStringList keys{QString()};
-    if (m_address.kind == SiteKind::Sftp && password.isEmpty()) {
-        const QDir ssh(QDir::homePath() + QStringLiteral("/.ssh"));
-        for (const char *name : {"id_ed25519", "id_ecdsa", "id_rsa"})
-            if (ssh.exists(QLatin1String(name)))
-                keys << ssh.filePath(QLatin1String(name));
+    if (m_address.kind != SiteKind::Sftp || !password.isEmpty()) {
+        logIn(QString());
+        return;
     }
-    for (qsizetype i = 0; i < keys.size(); ++i) {
+    // An SFTP login without a password offers the user's agent, then each key
+    // file; one locked by a passphrase nobody gave is not tried, and named
+    // if nothing else works.
+    QString locked, wrong;
+    std::optional<FtpFailure> last;
+    for (const QString &key : QStringList{QString()} + SshKeyFile::defaultKeys()) {
+        const bool withPassphrase = !key.isEmpty() && SshKeyFile::needsPassphrase(key);
+        if (withPassphrase && !m_passphrases.contains(key)) {
+            if (locked.isEmpty())
+                locked = key;
+            continue;
+        }
         try {
-            logIn(keys[i]);
+            logIn(key);
             return;
         } catch (const HostKeyFailure &) {
             throw;
-        } catch (const FtpFailure &) {
-            if (i + 1 == keys.size())
-                throw;
+        } catch (const FtpFailure &failure) {
+            last = failure;
+            if (withPassphrase && wrong.isEmpty() && m_debug.notes.contains("passphrase")) {
+                m_passphrases.remove(key); // asked again next time
+                wrong = key;
+            }
         }
     }
+    if (!wrong.isEmpty())
+        throw KeyPassphraseFailure(QStringLiteral("The passphrase given for the key %1 is wrong").arg(wrong), wrong,
+                                   true);
+    if (!locked.isEmpty())
+        throw KeyPassphraseFailure(
+            QStringLiteral("The key %1 needs its passphrase: add it to the SSH agent (ssh-add %1)").arg(locked), locked,
+            false);
+    throw *last;
 }
 
 void CurlFtpClient::logIn(const QString &keyFile)
@@ -568,7 +601,10 @@ void CurlFtpClient::logIn(const QString &keyFile)
                              static_cast<long>(CURLSSH_AUTH_AGENT | CURLSSH_AUTH_PUBLICKEY));
             curl_easy_setopt(m_easy, CURLOPT_SSH_PRIVATE_KEYFILE, m_keyFile.constData());
             curl_easy_setopt(m_easy, CURLOPT_SSH_PUBLIC_KEYFILE, "");
+            m_keyPass = m_passphrases.value(keyFile).toUtf8();
+            curl_easy_setopt(m_easy, CURLOPT_KEYPASSWD, m_keyPass.isEmpty() ? nullptr : m_keyPass.constData());
         }
+        traceSftp(QStringLiteral("pwd"));
         // The login directory, as the server names it.
         commands = curl_slist_append(nullptr, "pwd");
     } else {
@@ -579,7 +615,12 @@ void CurlFtpClient::logIn(const QString &keyFile)
     curl_easy_setopt(m_easy, CURLOPT_QUOTE, commands);
     curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
     m_connecting = true;
+    m_debug.sftp = m_address.kind == SiteKind::Sftp;
+    m_debug.notes.clear();
+    m_debug.keepNotes = !keyFile.isEmpty();
+    curl_easy_setopt(m_easy, CURLOPT_VERBOSE, m_debug.trace || m_debug.keepNotes ? 1L : 0L);
     const int result = perform();
+    m_debug.keepNotes = false;
     curl_easy_setopt(m_easy, CURLOPT_QUOTE, nullptr);
     curl_slist_free_all(commands);
     if (result != CURLE_OK)
@@ -612,6 +653,10 @@ long CurlFtpClient::command(const QStringList &texts)
         // FTP replies are judged here, so libcurl keeps the session on an
         // error reply; SFTP commands report their own failure.
         const QByteArray line = m_address.kind == SiteKind::Sftp ? text.toUtf8() : "*" + text.toUtf8();
+        if (m_address.kind == SiteKind::Sftp) {
+            const QString bare = text.startsWith(u'*') ? text.mid(1) : text;
+            traceSftp(bare.startsWith(QLatin1String("rm ")) ? QStringLiteral("remove ") + bare.mid(3) : bare);
+        }
         commands = curl_slist_append(commands, line.constData());
     }
     applyCommon(m_firewall.passive || m_viaProxy || m_address.isTls());
@@ -684,6 +729,7 @@ void CurlFtpClient::changeDirectory(const QString &directory)
     while (target.size() > 1 && target.endsWith(u'/'))
         target.chop(1);
     applyCommon(false);
+    traceSftp(QStringLiteral("list ") + quoted(target));
     const QByteArray url = urlFor(target == u'/' ? target : target + u'/');
     curl_easy_setopt(m_easy, CURLOPT_URL, url.constData());
     curl_easy_setopt(m_easy, CURLOPT_NOBODY, 0L);
@@ -701,6 +747,8 @@ void CurlFtpClient::changeDirectory(const QString &directory)
 void CurlFtpClient::upload(QIODevice &file, qint64 size, const QString &name)
 {
     applyCommon(m_firewall.passive || m_viaProxy || m_address.isTls());
+    if (m_address.kind == SiteKind::Sftp)
+        traceSftp(QStringLiteral("store ") + quoted(sftpPath(name)));
     const QByteArray url =
         m_address.kind == SiteKind::Sftp ? urlFor(sftpPath(name)) : m_url + QUrl::toPercentEncoding(name);
     curl_easy_setopt(m_easy, CURLOPT_URL, url.constData());
@@ -728,6 +776,7 @@ qint64 CurlFtpClient::remoteSize(const QString &name)
         return m_lastReply.mid(4).trimmed().toLongLong();
     }
     applyCommon(false);
+    traceSftp(QStringLiteral("stat ") + quoted(sftpPath(name)));
     const QByteArray url = urlFor(sftpPath(name));
     curl_easy_setopt(m_easy, CURLOPT_URL, url.constData());
     curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
@@ -810,6 +859,7 @@ std::optional<QHash<QString, qint64>> CurlFtpClient::listSizes()
     if (!m_connected)
         throw FtpFailure(QStringLiteral("Not connected."));
     if (m_address.kind == SiteKind::Sftp) {
+        traceSftp(QStringLiteral("list ") + quoted(m_sftpDir));
         const int result = download(urlFor(m_sftpDir == u'/' ? m_sftpDir : m_sftpDir + u'/'), nullptr);
         if (result != CURLE_OK)
             fail(result);

@@ -45,9 +45,9 @@ public:
     // The limits, in seconds, on connecting (greeting and login included) and on
     // a connection that makes no progress.
     void setTimeouts(int connectSeconds, int stallSeconds);
-    // Every command the client sends, for tests and diagnostics; the password
-    // shows as "****".
-    void setTrace(std::function<void(const QString &)> trace) { m_trace = std::move(trace); }
+    // Every command the client sends, and every SFTP operation, for tests and
+    // diagnostics; the password shows as "****".
+    void setTrace(std::function<void(const QString &)> trace) { m_debug.trace = std::move(trace); }
     // Set from any thread: the transfer in progress ends at once with
     // "Stopped by the user" and the session is closed, even where libcurl
     // itself waits on a reply (its sockets are shut down under it).
@@ -61,6 +61,15 @@ public:
         std::atomic<bool> *abort = nullptr;
     };
 
+    // What libcurl's own log tells: the commands sent, for the trace, and
+    // its notes during an SSH login with a key file.
+    struct DebugSink {
+        std::function<void(const QString &)> trace;
+        QByteArray notes;
+        bool keepNotes = false;
+        bool sftp = false; // the session's own trace tells SFTP operations
+    };
+
     bool isConnected() const override { return m_connected; }
     QString host() const override { return m_host; }
     QString login() const override { return m_login; }
@@ -72,6 +81,7 @@ public:
     void changeDirectory(const QString &directory) override;
     void store(const QString &localPath, const QString &remoteName) override;
     QString connectNote() const override { return m_note; }
+    void setKeyPassphrase(const QString &keyFile, const QString &passphrase) override;
     std::optional<QHash<QString, qint64>> listSizes() override;
     // The files and sizes in a listing: MLSD lines, or the long form of LIST.
     static QHash<QString, qint64> parseListing(const QByteArray &listing);
@@ -86,6 +96,8 @@ public:
 
 private:
     void resetHandle();
+    // An SFTP operation for the trace, as "sftp store /www/.index.html.wren-part".
+    void traceSftp(const QString &operation) const;
     void applyCommon(bool passive);
     void applySecurity();
     void resolveFirst();
@@ -111,7 +123,8 @@ private:
     FirewallSettings m_firewall;
     KnownHosts *m_knownHosts = nullptr;
     std::function<void()> m_idle;
-    std::function<void(const QString &)> m_trace;
+    DebugSink m_debug;
+    QHash<QString, QString> m_passphrases; // key file to passphrase, for this session's life only
     std::atomic<bool> m_abort = false;
     Sockets m_sockets;
     int m_connectSeconds = 120;
@@ -126,7 +139,7 @@ private:
     QString m_ftpDir;  // that of an FTP session once known; empty when it must be asked
     int m_port = 21;
     long m_controlPort = 0;
-    QByteArray m_url, m_proxy, m_user, m_pass, m_proxyUser, m_proxyPass, m_keyFile;
+    QByteArray m_url, m_proxy, m_user, m_pass, m_proxyUser, m_proxyPass, m_keyFile, m_keyPass;
     QString m_lastReply;
     QByteArray m_download;
     char m_errorText[256] = {};

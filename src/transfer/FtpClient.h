@@ -49,6 +49,17 @@ public:
     bool onlyIssuerUnknown = true; // false for an expired certificate, one for other names, ...
 };
 
+// An SSH key file locked by a passphrase that nobody gave, or that was wrong.
+class KeyPassphraseFailure : public FtpFailure {
+public:
+    KeyPassphraseFailure(const QString &message, QString file, bool wrongPassphrase)
+        : FtpFailure(message, Kind::LoginRefused), keyFile(std::move(file)), wrong(wrongPassphrase)
+    {
+    }
+    QString keyFile;
+    bool wrong;
+};
+
 // The one FTP session of a publish or archive run. Every call either succeeds
 // or throws FtpFailure.
 class FtpClient {
@@ -78,4 +89,11 @@ public:
     virtual std::optional<QHash<QString, qint64>> listSizes() { return std::nullopt; }
     // A line for the log about how the session just opened works, or nothing.
     virtual QString connectNote() const { return {}; }
+    // The passphrase of an SSH key file, kept in memory for the session's
+    // life and used by the next logins without a password.
+    virtual void setKeyPassphrase(const QString &keyFile, const QString &passphrase)
+    {
+        Q_UNUSED(keyFile);
+        Q_UNUSED(passphrase);
+    }
 };

@@ -290,24 +290,7 @@ bool SiteTransfer::connectSite(const QString &host, const QString &login, int po
             m_ftp->disconnect();
         }
         log(QStringLiteral("Connecting to Site ") + host);
-        try {
-            m_ftp->connectTo(host, login, port, password);
-        } catch (const HostKeyFailure &failure) {
-            // A key the user refused is not asked about again in this run.
-            const bool askable = !failure.changed && m_knownHosts && trustNewHost;
-            if (!askable || m_refusedKeys.contains(failure.fingerprint) || !trustNewHost(failure)) {
-                if (askable)
-                    m_refusedKeys << failure.fingerprint;
-                const QString note = askable && refusalNote ? refusalNote(failure) : QString();
-                throw FtpFailure(failure.message() + note);
-            }
-            m_knownHosts->add(failure.host, failure.port, failure.kind, failure.fingerprint);
-            log(QStringLiteral("Trusting the new host key of %1 port %2 (%3): %4")
-                    .arg(failure.host)
-                    .arg(failure.port)
-                    .arg(failure.kind, failure.fingerprint));
-            m_ftp->connectTo(host, login, port, password);
-        }
+        connectAsking(host, login, port, password);
         log(QStringLiteral("Connected"));
         if (const QString note = m_ftp->connectNote(); !note.isEmpty())
             log(note);
@@ -321,6 +304,36 @@ bool SiteTransfer::connectSite(const QString &host, const QString &login, int po
     }
     logFtpError(m_connectFailure.message);
     return false;
+}
+
+void SiteTransfer::connectAsking(const QString &host, const QString &login, int port, const QString &password)
+{
+    for (int answers = 0;; ++answers) {
+        try {
+            m_ftp->connectTo(host, login, port, password);
+            return;
+        } catch (const HostKeyFailure &failure) {
+            // A key the user refused is not asked about again in this run.
+            const bool askable = !failure.changed && m_knownHosts && trustNewHost && answers < 3;
+            if (!askable || m_refusedKeys.contains(failure.fingerprint) || !trustNewHost(failure)) {
+                if (askable)
+                    m_refusedKeys << failure.fingerprint;
+                const QString note = askable && refusalNote ? refusalNote(failure) : QString();
+                throw FtpFailure(failure.message() + note, FtpFailure::Kind::LoginRefused);
+            }
+            m_knownHosts->add(failure.host, failure.port, failure.kind, failure.fingerprint);
+            log(QStringLiteral("Trusting the new host key of %1 port %2 (%3): %4")
+                    .arg(failure.host)
+                    .arg(failure.port)
+                    .arg(failure.kind, failure.fingerprint));
+        } catch (const KeyPassphraseFailure &failure) {
+            const std::optional<QString> passphrase =
+                askPassphrase && answers < 3 ? askPassphrase(failure) : std::optional<QString>();
+            if (!passphrase)
+                throw;
+            m_ftp->setKeyPassphrase(failure.keyFile, *passphrase);
+        }
+    }
 }
 
 bool SiteTransfer::ChangeSiteDir(bool ftp, const QString &directory)

@@ -15,6 +15,7 @@
 class BackgroundCopy;
 class FtpClient;
 class HostKeyFailure;
+class KeyPassphraseFailure;
 class KnownHosts;
 class UploadRecord;
 
@@ -118,6 +119,9 @@ public:
     // Words added to the log line of a key or certificate that trustNewHost
     // did not trust: what would trust it.
     std::function<QString(const HostKeyFailure &)> refusalNote;
+    // Asked when an SFTP login needs the passphrase of a key file (again
+    // when the one given was wrong): the passphrase, or nothing to give up.
+    std::function<std::optional<QString>(const KeyPassphraseFailure &)> askPassphrase;
 
     // Asks the run to stop before the next file (logged once); the rest is not sent.
     void requestStop();
@@ -204,6 +208,10 @@ private:
     void settleCopy();
     // Counts a file about to go and reports progress; false once stopped.
     bool beginFile(const QString &destinationName);
+    // Connects and logs in, asking about a key not known yet and for a key
+    // file's passphrase, and tries again after each answer that helps.
+    // Throws FtpFailure.
+    void connectAsking(const QString &host, const QString &login, int port, const QString &password);
     // Checks the names of an upload before any is logged: a control
     // character in the site's host, login or password, a host holding a
     // login, a control character in a directory or the page name. Logs why

@@ -125,3 +125,8 @@ std::optional<QHash<QString, qint64>> ThreadedFtpClient::listSizes()
     call([&](CurlFtpClient &client) { sizes = client.listSizes(); });
     return sizes;
 }
+
+void ThreadedFtpClient::setKeyPassphrase(const QString &keyFile, const QString &passphrase)
+{
+    call([&](CurlFtpClient &client) { client.setKeyPassphrase(keyFile, passphrase); });
+}

@@ -44,6 +44,7 @@ public:
     void store(const QString &localPath, const QString &remoteName) override;
     std::optional<QHash<QString, qint64>> listSizes() override;
     QString connectNote() const override { return m_note; }
+    void setKeyPassphrase(const QString &keyFile, const QString &passphrase) override;
 
 private:
     // Runs work on the session's thread, then takes the session's state.

@@ -45,6 +45,37 @@ protected:
     Vsftpd server;
 };
 
+// An SFTP site reached with a key file that has a passphrase.
+class KeyPassphraseWindowTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.start());
+        ASSERT_TRUE(server.lockClientKey(QStringLiteral("open sesame")));
+        makeDemo(QDate(2026, 12, 8));
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("UPDATE Sites SET FTP='sftp://127.0.0.1', Port=%1, Login='wrentest', Password='', "
+                              "Active=1")
+                   .arg(server.port()));
+        db.run(QStringLiteral("UPDATE Upload SET Directory='%1/www'").arg(server.home()));
+        db.close();
+        home = qgetenv("HOME");
+        agent = qgetenv("SSH_AUTH_SOCK");
+        qputenv("HOME", QFile::encodeName(server.clientHome()));
+        qunsetenv("SSH_AUTH_SOCK");
+        ASSERT_TRUE(start());
+    }
+    void TearDown() override
+    {
+        qputenv("HOME", home);
+        if (!agent.isEmpty())
+            qputenv("SSH_AUTH_SOCK", agent);
+    }
+    Sshd server;
+    QByteArray home, agent;
+};
+
 class ExpiredSiteWindowTest : public SecureSiteWindowTest {
 protected:
     ExpiredSiteWindowTest() { certificate = Vsftpd::Certificate::Expired; }
@@ -109,6 +140,28 @@ TEST_F(ExpiredSiteWindowTest, AnExpiredCertificateIsAskedAboutWithNoAsTheDefault
     EXPECT_TRUE(text.contains(server.fingerprint()));
     EXPECT_FALSE(QFile::exists(server.root() + QStringLiteral("/www/index.html")));
     EXPECT_FALSE(QFile::exists(dataPath(QStringLiteral("Wren.hosts"))));
+}
+
+// The window asks for the passphrase of a key file, and keeps it until it closes.
+TEST_F(KeyPassphraseWindowTest, TheWindowAsksForAKeysPassphraseOnce)
+{
+    Prompt::setNextAnswer(QMessageBox::Yes); // the host key, not known yet
+    Prompt::setNextSecret(QStringLiteral("open sesame"));
+    action("actPublish")->trigger();
+    const QString key = server.clientHome() + QStringLiteral("/.ssh/id_ed25519");
+    EXPECT_EQ(Prompt::lastText(),
+              QStringLiteral("The SSH key %1 needs its passphrase to log in to the site. Wren keeps "
+                             "it until it closes, and never writes it down.\n\nPassphrase:")
+                  .arg(key));
+    EXPECT_TRUE(QFile::exists(server.home() + QStringLiteral("/www/index.html")))
+        << window->memLog->toPlainText().toStdString();
+    EXPECT_EQ(Prompt::pendingAnswers(), 0);
+
+    const int shown = Prompt::shownCount();
+    QFile::remove(server.home() + QStringLiteral("/www/index.html"));
+    action("actPublish")->trigger();
+    EXPECT_EQ(Prompt::shownCount(), shown) << "the passphrase is kept for the session";
+    EXPECT_TRUE(QFile::exists(server.home() + QStringLiteral("/www/index.html")));
 }
 
 TEST_F(SecureSiteWindowTest, TheProtocolDropDownEditsTheScheme)

@@ -629,31 +629,57 @@ TEST(FtpTestServers, NothingTheFixtureStartedOutlivesIt)
 }
 
 // The password never reaches the trace of wren-publish.
-TEST(FtpTrace, ThePasswordIsMasked)
+// --trace-ftp: every FTP command and every SFTP operation, names in UTF-8,
+// never a password.
+TEST(FtpTrace, EveryCommandAndOperationShowsAndThePasswordIsMasked)
 {
     PyFtpd server;
     ASSERT_TRUE(server.start());
     QTemporaryDir dir;
     const QString data = dir.filePath(QStringLiteral("data"));
     ASSERT_EQ(QProcess::execute(QStringLiteral(WREN_DEMO_BIN), {data}), 0);
-    ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"),
-                                {data + QStringLiteral("/Sites.DAT"),
-                                 QStringLiteral("UPDATE Sites SET FTP='127.0.0.1', Port=%1, Login='alice', "
-                                                "Password='apass', Active=1")
-                                     .arg(server.port())}),
+    auto sql = [&data](const QString &table, const QString &statement) {
+        return QProcess::execute(QStringLiteral("sqlite3"), {data + u'/' + table + QStringLiteral(".DAT"), statement});
+    };
+    ASSERT_EQ(sql("Sites", QStringLiteral("UPDATE Sites SET FTP='127.0.0.1', Port=%1, Login='alice', "
+                                          "Password='apass', Active=1")
+                               .arg(server.port())),
               0);
-    ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"), {data + QStringLiteral("/Upload.DAT"),
-                                                            QStringLiteral("UPDATE Upload SET Directory='/www'")}),
-              0);
-    QProcess run;
-    run.start(QStringLiteral(WREN_PUBLISH_BIN), {QStringLiteral("--data-dir"), data, QStringLiteral("--trace-ftp")});
-    ASSERT_TRUE(run.waitForFinished(60000));
-    const QString trace = QString::fromUtf8(run.readAllStandardError());
-    EXPECT_EQ(run.exitCode(), 0) << trace.toStdString();
+    ASSERT_EQ(sql("Upload", QString::fromUtf8("UPDATE Upload SET Directory='/www', LogFile='caf\u00e9.html'")), 0);
+    auto publish = [&data]() {
+        QProcess run;
+        run.start(QStringLiteral(WREN_PUBLISH_BIN), {QStringLiteral("--data-dir"), data, QStringLiteral("--trace-ftp"),
+                                                     QStringLiteral("--accept-new-host")});
+        run.waitForFinished(60000);
+        return std::make_pair(run.exitCode(), QString::fromUtf8(run.readAllStandardError()));
+    };
+    const auto [status, trace] = publish();
+    EXPECT_EQ(status, 0) << trace.toStdString();
     EXPECT_TRUE(trace.contains(QStringLiteral("> USER alice"))) << trace.toStdString();
     EXPECT_TRUE(trace.contains(QStringLiteral("> PASS ****")));
+    EXPECT_TRUE(trace.contains(QString::fromUtf8("> STOR .caf\u00e9.html.wren-part"))) << trace.toStdString();
     EXPECT_FALSE(trace.contains(QStringLiteral("apass")));
-    EXPECT_TRUE(QFile::exists(server.home(QStringLiteral("alice")) + QStringLiteral("/www/index.html")));
+    EXPECT_TRUE(QFile::exists(server.home(QStringLiteral("alice")) + QString::fromUtf8("/www/caf\u00e9.html")));
+
+    Sshd ssh;
+    ASSERT_TRUE(ssh.start());
+    const QString www = ssh.home() + QStringLiteral("/www");
+    ASSERT_EQ(sql("Sites", QStringLiteral("UPDATE Sites SET FTP='sftp://127.0.0.1', Port=%1, Login='wrentest', "
+                                          "Password='secret'")
+                               .arg(ssh.port())),
+              0);
+    ASSERT_EQ(sql("Upload", QStringLiteral("UPDATE Upload SET Directory='%1'").arg(www)), 0);
+    const auto [sftpStatus, sftpTrace] = publish();
+    EXPECT_EQ(sftpStatus, 0) << sftpTrace.toStdString();
+    const QString page = QString::fromUtf8("\"%1/caf\u00e9.html\"").arg(www);
+    const QString part = QString::fromUtf8("\"%1/.caf\u00e9.html.wren-part\"").arg(www);
+    for (const QString &line :
+         {QStringLiteral("> sftp pwd"), QStringLiteral("> sftp list \"%1\"").arg(www),
+          QStringLiteral("> sftp store ") + part, QStringLiteral("> sftp stat ") + part,
+          QStringLiteral("> sftp remove ") + page, QStringLiteral("> sftp rename ") + part + u' ' + page})
+        EXPECT_TRUE(sftpTrace.contains(line)) << line.toStdString() << "\n" << sftpTrace.toStdString();
+    EXPECT_FALSE(sftpTrace.contains(QStringLiteral("secret")));
+    EXPECT_TRUE(QFile::exists(www + QString::fromUtf8("/caf\u00e9.html")));
 }
 
 // A name that could forge a log line, or a host that holds a password, stops

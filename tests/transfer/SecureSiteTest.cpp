@@ -172,6 +172,7 @@ TEST_F(SecureSiteTest, AnUnknownOrChangedKeyIsRefused)
                     .arg(ssh.fingerprint())
                     .toUtf8());
     hosts.close();
+    makeTransfer(); // a run of its own: the one before gave the site up
     lines.clear();
     transfer->SendUpload(site("sftp://127.0.0.1", ssh.port(), ssh.home() + "/www", "wrentest", "secret"), "index.html",
                          true, none);
@@ -228,6 +229,7 @@ TEST_F(SecureSiteTest, CertificatesSayWhyTheyAreNotTrusted)
             SCOPED_TRACE(variable);
             QFile::remove(server.root() + "/www/index.html");
             qputenv(variable, QFile::encodeName(value));
+            makeTransfer();
             lines.clear();
             questions.clear();
             transfer->SendUpload(site("ftpes://127.0.0.1", server.port(), "/www", "anonymous", "x"), "index.html", true,
@@ -285,6 +287,54 @@ TEST_F(SecureSiteTest, SftpLogsInByPasswordOrKeyAndKeepsItsOwnDirectory)
     transfer->EndSession(false);
     EXPECT_TRUE(lines.contains(QStringLiteral("Connected"))) << log().toStdString();
     EXPECT_EQ(read(www + "/archive.html"), "by key");
+}
+
+// A key file locked by a passphrase: named with what to do when nobody can
+// give it, asked for (again when wrong) when somebody can, kept for the
+// session's life.
+TEST_F(SecureSiteTest, AKeyWithAPassphraseIsNamedOrAskedFor)
+{
+    Sshd server;
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(server.lockClientKey(QStringLiteral("open sesame")));
+    const QString key = server.clientHome() + QStringLiteral("/.ssh/id_ed25519");
+    const QByteArray home = qgetenv("HOME"), agent = qgetenv("SSH_AUTH_SOCK");
+    qputenv("HOME", QFile::encodeName(server.clientHome()));
+    qunsetenv("SSH_AUTH_SOCK");
+    const QString www = server.home() + QStringLiteral("/www");
+    stage(QStringLiteral("index.html"), "by a locked key");
+    transfer->SendUpload(site("sftp://127.0.0.1", server.port(), www, "wrentest", ""), "index.html", true, none);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Error in FTP process - The key %1 needs its passphrase: add it to the "
+                                              "SSH agent (ssh-add %1)")
+                                   .arg(key)))
+        << log().toStdString();
+
+    // A new run, where somebody can answer.
+    makeTransfer();
+    QList<bool> wrong;
+    QStringList answers{QStringLiteral("open sesame?"), QStringLiteral("open sesame")};
+    transfer->askPassphrase = [&](const KeyPassphraseFailure &failure) -> std::optional<QString> {
+        EXPECT_EQ(failure.keyFile, key);
+        wrong << failure.wrong;
+        if (answers.isEmpty())
+            return std::nullopt;
+        return answers.takeFirst();
+    };
+    lines.clear();
+    transfer->SendUpload(site("sftp://127.0.0.1", server.port(), www, "wrentest", ""), "index.html", true, none);
+    transfer->EndSession(false);
+    EXPECT_EQ(wrong, QList<bool>({false, true}));
+    EXPECT_EQ(read(www + "/index.html"), "by a locked key") << log().toStdString();
+    // The session remembers it: the next login asks nothing.
+    lines.clear();
+    stage(QStringLiteral("index.html"), "again");
+    transfer->SendUpload(site("sftp://127.0.0.1", server.port(), www, "wrentest", ""), "index.html", true, none);
+    transfer->EndSession(false);
+    qputenv("HOME", home);
+    if (!agent.isEmpty())
+        qputenv("SSH_AUTH_SOCK", agent);
+    EXPECT_EQ(wrong.size(), 2);
+    EXPECT_EQ(read(www + "/index.html"), "again") << log().toStdString();
 }
 
 TEST_F(SecureSiteTest, EveryKindPassesTheSocks5Proxy)

@@ -331,6 +331,13 @@ bool Sshd::replaceHostKey()
     return true;
 }
 
+bool Sshd::lockClientKey(const QString &passphrase)
+{
+    return run(QStringLiteral("ssh-keygen"),
+               {"-q", "-p", "-P", "", "-N", passphrase, "-f", clientHome() + QStringLiteral("/.ssh/id_ed25519")})
+        .has_value();
+}
+
 bool Sshd::start()
 {
     if (m_fingerprint.isEmpty() && !replaceHostKey())

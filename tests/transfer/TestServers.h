@@ -77,6 +77,8 @@ public:
     QString fingerprint() const { return m_fingerprint; }
     // Makes a new host key; the next start shows a changed key.
     bool replaceHostKey();
+    // Gives the client's key in clientHome()/.ssh a passphrase.
+    bool lockClientKey(const QString &passphrase);
 
 private:
     QString m_fingerprint;
