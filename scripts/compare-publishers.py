@@ -30,6 +30,7 @@ ATOMS = [
     "<$WrenArchiveNext>", "<$WrenCookie>", "<$WrenSysDate>", "<$WrenArchive=3>", "<$WrenArchive>",
     "<$WrenArchive=0>", "<", ">", "<$Wren", "<b>", "</b>", "text ", "\r\n", "<$WrenUnknown>",
     "<p>", "x>y", "<$WrenTitle", "<Wren", "</Wren", "<WrenHeader", "&amp;",
+    "<$WrenPage>", '<$WrenLatestUTC=yyyy-mm-dd"T"hh:nn:ss>',
 ]
 PICTURES = ["dddd, mmmm d, yyyy", "h:nn am/pm", "hh:mm:ss", "d/m/yy", "'Week' ww", "c", "",
             "ddddd tt", "yyyymmdd", "a/p h"]

@@ -78,6 +78,15 @@ QString pageEntriesOfAnyRange(int journalId, bool reverse)
     return pageEntriesBetween(QStringLiteral(":First"), QStringLiteral(":Last "), journalId, reverse);
 }
 
+QString entryMomentsNewestFirst(int journalId, std::optional<std::pair<QDate, QDate>> range)
+{
+    QString text = QStringLiteral("SELECT eDate, eTime FROM Journal WHERE Name=") + num(journalId);
+    if (range)
+        text += QStringLiteral(" AND eDate>=") + dateLiteral(range->first) + QStringLiteral(" AND eDate<=") +
+                dateLiteral(range->second);
+    return text + QStringLiteral(" ORDER BY eDate DESC, eTime DESC");
+}
+
 QString dateValue(const QDate &date)
 {
     return dateLiteral(date).mid(1, 10);

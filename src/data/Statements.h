@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 // Every statement the program runs against the journal
 // database. Each function returns exactly the text that is run: fixed text with
@@ -37,6 +38,9 @@ QString pageEntries(const QDate &firstDay, const QDate &lastDay, int journalId, 
 // :Last, bound as dateValue texts: prepared once, it serves every page of a
 // command. A bound text compares exactly as the quoted literal does.
 QString pageEntriesOfAnyRange(int journalId, bool reverse);
+// The day and time of the journal's entries, newest first; with a range only
+// those of its days.
+QString entryMomentsNewestFirst(int journalId, std::optional<std::pair<QDate, QDate>> range = std::nullopt);
 // A day as the text a statement compares, "yyyy-mm-dd" without quotes.
 QString dateValue(const QDate &date);
 // The days of the journal's earliest and latest entries.

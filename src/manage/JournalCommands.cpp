@@ -61,6 +61,13 @@ std::optional<JournalCreated> JournalCommands::newJournal(const QString &author)
         return std::nullopt;
     const JournalAnswers answers = dialog.answers();
     const JournalCreated made = JournalSetup::create(m_db, answers);
-    m_log(QStringLiteral("Created the journal %1 with its site, templates, feed and uploads").arg(answers.name));
+    if (made.feedUpload != 0)
+        m_log(QStringLiteral("Created the journal %1 with its site, templates, feed and uploads").arg(answers.name));
+    else if (answers.feed)
+        m_log(QStringLiteral("Created the journal %1 with its site, templates and uploads; no feed, since feed "
+                             "readers need the journal's web address (http:// or https://)")
+                  .arg(answers.name));
+    else
+        m_log(QStringLiteral("Created the journal %1 with its site, templates and uploads").arg(answers.name));
     return made;
 }

@@ -69,11 +69,17 @@ QString siteHost(const JournalAnswers &a)
 
 QString webSite(const JournalAnswers &a)
 {
-    if (!a.webSite.trimmed().isEmpty())
-        return a.webSite.trimmed();
+    const QString given = a.webSite.trimmed();
+    if (!given.isEmpty())
+        return given.contains(QLatin1String("://")) ? given : QStringLiteral("https://") + given;
     if (a.remote)
         return {};
     return QUrl::fromLocalFile(QDir(a.folder).filePath(kPage)).toString();
+}
+
+QString feedBase(const JournalAnswers &a)
+{
+    return Designs::siteBase(webSite(a));
 }
 
 JournalCreated create(Database &db, const JournalAnswers &a)
@@ -90,7 +96,10 @@ JournalCreated create(Database &db, const JournalAnswers &a)
     names.author = a.author.trimmed();
     names.page = kPage;
     names.archive = kArchive;
-    names.feed = kFeed;
+    // A feed with links into a folder on this computer would be read by no
+    // feed reader: without a web address there is none.
+    const bool feed = a.feed && !feedBase(a).isEmpty();
+    names.feed = feed ? kFeed : QString();
     names.siteUrl = webSite(a);
     const Designs::Templates look = Designs::templates(a.design, names);
     const QString design = designName(a.design);
@@ -103,15 +112,17 @@ JournalCreated create(Database &db, const JournalAnswers &a)
     db.run(QStringLiteral("BEGIN"));
     try {
         made.journal = store(
-            journals, {{QStringLiteral("Name"), names.title.left(50)},
-                       {QStringLiteral("Reverse"), true},
-                       {QStringLiteral("DtFormat"), QStringLiteral("dddd, mmmm d, yyyy")},
-                       {QStringLiteral("TmFormat"), QStringLiteral("h:nn am/pm")},
-                       {QStringLiteral("ArcDtFormat"), QStringLiteral("mmm d, yyyy")},
-                       {QStringLiteral("ArcType"), a.monthly ? QStringLiteral("Monthly") : QStringLiteral("Weekly")},
-                       {QStringLiteral("ArcReverse"), true},
-                       {QStringLiteral("WebSite"), names.siteUrl},
-                       {QStringLiteral("Author"), names.author.left(30)}});
+            journals,
+            {{QStringLiteral("Name"), names.title.left(50)},
+             {QStringLiteral("Reverse"), true},
+             {QStringLiteral("DtFormat"), QStringLiteral("dddd, mmmm d, yyyy")},
+             {QStringLiteral("TmFormat"), QStringLiteral("h:nn am/pm")},
+             // A month is named as a month, a week by its first and last day.
+             {QStringLiteral("ArcDtFormat"), a.monthly ? QStringLiteral("mmmm yyyy") : QStringLiteral("mmm d, yyyy")},
+             {QStringLiteral("ArcType"), a.monthly ? QStringLiteral("Monthly") : QStringLiteral("Weekly")},
+             {QStringLiteral("ArcReverse"), true},
+             {QStringLiteral("WebSite"), names.siteUrl},
+             {QStringLiteral("Author"), names.author.left(30)}});
         made.site =
             store(sites, {{QStringLiteral("Name"),
                            (a.remote ? siteHost(a) : QStringLiteral("Folder ") + QDir(directory).dirName()).left(50)},
@@ -128,8 +139,9 @@ JournalCreated create(Database &db, const JournalAnswers &a)
             store(templates,
                   {{QStringLiteral("Name"), (prefix + QStringLiteral(" archive index (") + design + u')').left(50)},
                    {QStringLiteral("Template"), look.archiveIndex}});
-        made.feedTemplate = store(templates, {{QStringLiteral("Name"), (prefix + QStringLiteral(" feed")).left(50)},
-                                              {QStringLiteral("Template"), Designs::feedTemplate(names)}});
+        if (feed)
+            made.feedTemplate = store(templates, {{QStringLiteral("Name"), (prefix + QStringLiteral(" feed")).left(50)},
+                                                  {QStringLiteral("Template"), Designs::feedTemplate(names)}});
         auto upload = [&](qlonglong page, const QString &file, const QString &arcFile, const QString &ext,
                           bool autoArc) {
             return store(uploads, {{QStringLiteral("Journal"), made.journal},
@@ -147,7 +159,8 @@ JournalCreated create(Database &db, const JournalAnswers &a)
         made.pageUpload = upload(made.pageTemplate, kPage, kArchive, QStringLiteral("html"), true);
         // The feed's archives, when Publish Archives builds them, are one
         // feed per period under names of their own, never over the pages.
-        made.feedUpload = upload(made.feedTemplate, kFeed, kFeedArchive, QStringLiteral("xml"), false);
+        if (feed)
+            made.feedUpload = upload(made.feedTemplate, kFeed, kFeedArchive, QStringLiteral("xml"), false);
         if (!a.firstEntry.trimmed().isEmpty()) {
             // As the editor stores it: lines end in CR LF.
             QString text = a.firstEntry;

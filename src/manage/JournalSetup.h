@@ -15,7 +15,8 @@ struct JournalAnswers {
     bool sftp = false;    // the remote site speaks SFTP (host "sftp://...")
     QString host, login, password, directory;
     int port = 21;
-    QString webSite; // the journal's address on the web; may be empty
+    QString webSite;  // the journal's address on the web; may be empty
+    bool feed = true; // an Atom feed beside the pages, which needs the web address
     QString design = QStringLiteral("fieldnotes");
     QString firstEntry; // stored as the journal's first entry when not empty
     QDateTime now;      // the day and time of that entry
@@ -24,12 +25,13 @@ struct JournalAnswers {
 // The rows the assistant made.
 struct JournalCreated {
     qlonglong journal = 0, site = 0, pageTemplate = 0, indexTemplate = 0, feedTemplate = 0, pageUpload = 0,
-              feedUpload = 0, entry = 0;
+              feedUpload = 0, entry = 0; // 0: not made
 };
 
 // A working journal in one step: the journal, its site, a page template, an
 // archive index template and a feed template from a starter design, and two
-// uploads (the pages, and the feed beside them), all ordinary rows stored
+// uploads (the pages, and the feed beside them; without a web address no feed
+// template, no feed upload and no link to a feed), all ordinary rows stored
 // through the same table handles as Journal Management's, which shows and
 // edits them afterwards.
 namespace JournalSetup {
@@ -40,9 +42,14 @@ QString problem(const JournalAnswers &answers);
 // The site's host as stored: SFTP sites carry the "sftp://" scheme.
 QString siteHost(const JournalAnswers &answers);
 
-// The address the journal is browsed at: the answer, else for a local folder
-// the file address of its page.
+// The address the journal is browsed at: the answer ("https://" put in front
+// of one without a scheme), else for a local folder the file address of its
+// page.
 QString webSite(const JournalAnswers &answers);
+
+// The folder address the feed's links start with; empty when the answers
+// give no web address of http or https, and the journal then gets no feed.
+QString feedBase(const JournalAnswers &answers);
 
 // Stores every row, in one transaction; a local folder is created when
 // missing. Throws WrenError (with the engine's message) and stores nothing

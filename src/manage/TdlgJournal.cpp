@@ -481,6 +481,13 @@ void TdlgJournal::newFromDesign(const QString &key)
         };
         qlonglong first = 0;
         if (key == QLatin1String("feed")) {
+            // Feed readers follow the feed's links on the web, never into a
+            // folder of this computer.
+            if (Designs::siteBase(names.siteUrl).isEmpty())
+                throw WrenError(QStringLiteral("A feed needs the journal's web address (http:// or https://), which "
+                                               "feed readers follow its links to: \"%1\" is none. Enter it as the "
+                                               "journal's Web Site first.")
+                                    .arg(names.siteUrl));
             first = add(names.title + QStringLiteral(" feed"), Designs::feedTemplate(names));
         } else {
             const Designs::Templates made = Designs::templates(key, names);

@@ -4,6 +4,7 @@
 #include "base/Prompt.h"
 #include "publish/Designs.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -75,7 +76,11 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     remote->addRow(QStringLiteral("Password"), edPassword);
     remote->addRow(QStringLiteral("Directory"), edDirectory);
     edWebSite = new QLineEdit;
-    edWebSite->setPlaceholderText(QStringLiteral("https://example.org/journal/ (optional)"));
+    edWebSite->setPlaceholderText(QStringLiteral("https://example.org/journal/"));
+    chkFeed = new QCheckBox(QStringLiteral("Publish an Atom feed for feed readers"));
+    lblFeed = new QLabel;
+    lblFeed->setWordWrap(true);
+    lblFeed->setTextFormat(Qt::PlainText);
 
     auto *where = new QGroupBox(QStringLiteral("Publish to"));
     auto *whereLayout = new QVBoxLayout(where);
@@ -85,6 +90,8 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     whereLayout->addWidget(m_remote);
     auto *webRow = new QFormLayout;
     webRow->addRow(QStringLiteral("Web address"), edWebSite);
+    webRow->addRow(QString(), chkFeed);
+    webRow->addRow(QString(), lblFeed);
     whereLayout->addLayout(webRow);
 
     lstDesign = new QListWidget;
@@ -128,6 +135,8 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     connect(btnCreate, &QPushButton::clicked, this, &TdlgNewJournal::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(rbLocal, &QRadioButton::toggled, this, &TdlgNewJournal::follow);
+    connect(edWebSite, &QLineEdit::textChanged, this, &TdlgNewJournal::followFeed);
+    connect(chkFeed, &QCheckBox::toggled, this, &TdlgNewJournal::followFeed);
     connect(cmbProtocol, &QComboBox::currentIndexChanged, this, [this](int index) {
         // The usual port follows the protocol unless the user chose another.
         if (edPort->value() == 21 || edPort->value() == 22)
@@ -156,6 +165,7 @@ void TdlgNewJournal::reset(const QString &author)
     edPassword->clear();
     edDirectory->clear();
     edWebSite->clear();
+    chkFeed->setChecked(true);
     lstDesign->setCurrentRow(0);
     edFirst->setPlainText(QStringLiteral("Hello! This is where my journal begins."));
     follow();
@@ -166,6 +176,21 @@ void TdlgNewJournal::follow()
 {
     m_local->setEnabled(rbLocal->isChecked());
     m_remote->setEnabled(!rbLocal->isChecked());
+    followFeed();
+}
+
+void TdlgNewJournal::followFeed()
+{
+    if (!chkFeed->isChecked()) {
+        lblFeed->setText(QStringLiteral("The web address is only needed for a feed."));
+        return;
+    }
+    const QString base = JournalSetup::feedBase(answers());
+    lblFeed->setText(
+        base.isEmpty()
+            ? QStringLiteral("A feed needs the address where the journal is read on the web (http:// or https://): "
+                             "feed readers follow its links there. Without it the journal is made without a feed.")
+            : QStringLiteral("The feed's links will start with %1").arg(base));
 }
 
 JournalAnswers TdlgNewJournal::answers() const
@@ -183,6 +208,7 @@ JournalAnswers TdlgNewJournal::answers() const
     a.password = edPassword->text();
     a.directory = edDirectory->text().trimmed();
     a.webSite = edWebSite->text().trimmed();
+    a.feed = chkFeed->isChecked();
     a.firstEntry = edFirst->toPlainText();
     a.now = QDateTime::currentDateTime();
     if (QListWidgetItem *item = lstDesign->currentItem())

@@ -4,7 +4,9 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -36,11 +38,14 @@ public:
     QLineEdit *edHost, *edLogin, *edPassword, *edDirectory;
     QSpinBox *edPort;
     QLineEdit *edWebSite;
+    QCheckBox *chkFeed;
+    QLabel *lblFeed; // what the feed needs, and whether it will be made
     QListWidget *lstDesign;
     QPlainTextEdit *edFirst;
     QPushButton *btnCreate, *btnCancel;
 
 private:
     void follow();
+    void followFeed();
     QWidget *m_local = nullptr, *m_remote = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "Designs.h"
 
 #include <QFile>
+#include <QStringList>
+#include <QUrl>
 
 static void initDesignResources()
 {
@@ -28,6 +30,12 @@ QString escaped(const QString &text)
 
 QString fill(QString text, const Names &names)
 {
+    // Without a feed, the lines that name it go: no link to a page that is not there.
+    if (names.feed.isEmpty()) {
+        QStringList lines = text.split(u'\n');
+        lines.removeIf([](const QString &line) { return line.contains(QLatin1String("%FEED%")); });
+        text = lines.join(u'\n');
+    }
     text.replace(QLatin1String("%TITLE%"), escaped(names.title));
     text.replace(QLatin1String("%AUTHOR%"), escaped(names.author));
     text.replace(QLatin1String("%PAGE%"), escaped(names.page));
@@ -67,14 +75,21 @@ QString feedTemplate(const Names &names)
 
 QString siteBase(const QString &webSite)
 {
-    const QString site = webSite.trimmed();
-    const qsizetype scheme = site.indexOf(QLatin1String("://"));
-    if (scheme <= 0 || site.size() <= scheme + 3)
-        return QStringLiteral("http://localhost/");
-    const qsizetype slash = site.lastIndexOf(u'/');
-    if (slash <= scheme + 2) // "http://example.org": the host alone
-        return site + u'/';
-    return site.left(slash + 1);
+    QUrl url(webSite.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
+        return {};
+    url.setQuery(QString());
+    url.setFragment(QString());
+    QString path = url.path();
+    const qsizetype slash = path.lastIndexOf(u'/');
+    // "notes/index.html" names a file in the folder "notes/"; "notes" names the folder.
+    if (path.mid(slash + 1).contains(u'.'))
+        path.truncate(slash + 1);
+    else if (!path.endsWith(u'/'))
+        path += u'/';
+    url.setPath(path);
+    return url.toString(QUrl::RemoveQuery | QUrl::RemoveFragment);
 }
 
 } // namespace Designs

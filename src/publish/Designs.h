@@ -22,7 +22,7 @@ struct Names {
     QString author;                                   // the journal's author
     QString page = QStringLiteral("index.html");      // the upload's LogFile
     QString archive = QStringLiteral("archive.html"); // its ArcFile
-    QString feed = QStringLiteral("feed.xml");        // the feed upload's LogFile
+    QString feed = QStringLiteral("feed.xml");        // the feed upload's LogFile; empty: no feed
     QString pageExt = QStringLiteral("html");         // the pages' ArcExt, which the feed links to
     QString siteUrl;                                  // the journal's WebSite, may be empty
 };
@@ -38,17 +38,23 @@ QList<Design> all();
 Templates templates(const QString &key, const Names &names);
 
 // The Atom feed template: the entries of the current page, newest first when
-// the journal is in reverse order, each with its title, its link into the
-// archive pages, its time in UTC and its text. The feed's own upload needs an
-// archive extension and an archive file of its own ("xml", "feeds.html"):
-// publishing its archives then writes one feed per period beside the pages
-// instead of over them; its links name the pages' extension themselves.
+// the journal is in reverse order, each with its title (made from its text
+// when it has none), its link into the archive pages, its time in UTC and its
+// text; the feed's time is that of its newest entry, so an unchanged journal
+// gives an unchanged feed. Every link and identity is an absolute address
+// under siteBase(names.siteUrl), which must not be empty. The feed's own
+// upload needs an archive extension and an archive file of its own ("xml",
+// "feeds.html"): publishing its archives then writes one feed per period,
+// each with its own address and identity, beside the pages instead of over
+// them; its links name the pages' extension themselves.
 QString feedTemplate(const Names &names);
 
-// The folder address of a site for the feed's base: the web site up to and
-// including its last "/" ("http://example.org/notes/index.html" gives
-// "http://example.org/notes/"); a site without an address gives
-// "http://localhost/", so that every identifier of the feed is absolute.
+// The folder address of a web site for the feed's links: the address up to
+// and including the last "/" of its path when its last part names a file
+// ("https://example.org/notes/index.html" gives "https://example.org/notes/"),
+// else the address with a "/" added ("https://example.org/notes" gives
+// "https://example.org/notes/"). Empty for an address that is not http or
+// https: a feed reader cannot follow a link into a folder on this computer.
 QString siteBase(const QString &webSite);
 
 } // namespace Designs

@@ -9,6 +9,7 @@
 #include "publish/ArchiveIndex.h"
 #include "publish/ArchivePeriod.h"
 #include "publish/Cookies.h"
+#include "publish/FeedTitle.h"
 #include "publish/FormatDate.h"
 #include "publish/PageText.h"
 #include "transfer/SiteTransfer.h"
@@ -305,7 +306,7 @@ private:
                 m_out += PageText::EscapeXml(processedText(e));
                 break;
             case Tag::TitleXml:
-                m_out += PageText::EscapeXml(e.title);
+                m_out += PageText::EscapeXml(titleOf(e));
                 break;
             case Tag::ArcName:
                 m_out += archiveName(e.day);
@@ -327,6 +328,18 @@ private:
             m_archiveName = ByteText::encode(ArchivePeriod::ArchiveName(day, m_ctx.journal.arcType));
         }
         return m_archiveName;
+    }
+
+    // The entry's title; for one without, a title made from its text, or
+    // its date when the text has no words: feed readers list entries by title.
+    QByteArray titleOf(const EntryRow &e) const
+    {
+        if (!e.title.trimmed().isEmpty())
+            return e.title;
+        QString made = FeedTitle::fromText(e.entry);
+        if (made.isEmpty())
+            made = m_dates.format(e.day, QTime(0, 0), m_ctx.names);
+        return made.toUtf8();
     }
 
     QByteArray processedText(const EntryRow &e) const
@@ -464,6 +477,31 @@ QByteArray PageWriter::archiveNext(const PageRequest &page)
     return ByteText::encode(ArchivePeriod::ArchiveName(*later, m_ctx.journal.arcType) + u'.' + page.upload.arcExt);
 }
 
+QString PageWriter::pageName(const PageRequest &page) const
+{
+    return page.archiveMode
+               ? QStringLiteral("arc") + FormatDate(QStringLiteral("yyyymmdd"), page.firstDay, m_ctx.names) + u'.' +
+                     page.upload.arcExt
+               : page.upload.logFile;
+}
+
+QDateTime PageWriter::latestMoment(const PageRequest &page) const
+{
+    // The newest entry of the page, else of the journal (a page without
+    // entries), else the time of the run.
+    for (const auto &range :
+         {std::optional(std::make_pair(page.firstDay, page.lastDay)), std::optional<std::pair<QDate, QDate>>()}) {
+        RowReader rows(m_ctx.db, Statements::entryMomentsNewestFirst(m_ctx.journal.id, range));
+        while (rows.next()) {
+            const QDate day = StoredValue::day(rows.bytes(0));
+            const QTime time = StoredValue::time(rows.bytes(1));
+            if (day.isValid() && time.isValid())
+                return QDateTime(day, time);
+        }
+    }
+    return m_ctx.clock.now();
+}
+
 QByteArray PageWriter::ExpandGlobalTags(const QByteArray &text, const PageRequest &page)
 {
     IndexPlace index;
@@ -509,6 +547,16 @@ QByteArray PageWriter::expandGlobalTags(const QByteArray &text, const PageReques
         return ByteText::encode(
             FormatDate(ByteText::decode(*PageText::tagPicture(token, "<$WrenSysUTC=")), now().toUTC(), m_ctx.names));
     });
+    replaceFirst("<$WrenLatestUTC=", [&](const QByteArray &token) {
+        return ByteText::encode(FormatDate(ByteText::decode(*PageText::tagPicture(token, "<$WrenLatestUTC=")),
+                                           latestMoment(page).toUTC(), m_ctx.names));
+    });
+    // The page's own name stands wherever the tag does: a feed gives it as
+    // its address and as its identity.
+    const QByteArray ownName = ByteText::encode(pageName(page));
+    for (qsizetype at = PageText::findIgnoringCase(t, "<$WrenPage>"); at >= 0;
+         at = PageText::findIgnoringCase(t, "<$WrenPage>", at + ownName.size()))
+        t.replace(at, 11, ownName);
     replacedAt = -1;
     QByteArray indexToken;
     replaceFirst("<$WrenArchive", [&](const QByteArray &token) {

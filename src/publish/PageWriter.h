@@ -27,7 +27,9 @@ public:
 
     // Replaces the first occurrence of each page-wide tag, in this order:
     // "<$WrenArchivePrev>", "<$WrenArchiveNext>", "<$WrenCookie>",
-    // "<$WrenSysDate>", "<$WrenSysTime>" and "<$WrenArchive...>".
+    // "<$WrenSysDate>", "<$WrenSysTime>", "<$WrenSysUTC=...>",
+    // "<$WrenLatestUTC=...>" and "<$WrenArchive...>"; and "<$WrenPage>",
+    // the page's own name, wherever it stands.
     QByteArray ExpandGlobalTags(const QByteArray &text, const PageRequest &page);
 
     // Appends the page for the entries of the range to out, with the given
@@ -35,6 +37,10 @@ public:
     // "</Wren>" in that order is written whole, with its page-wide tags
     // replaced and no entries; the return value is then false.
     bool WritePage(const QByteArray &templateText, const PageRequest &page, QByteArray &out);
+
+    // The file name of the page: the upload's LogFile, or for an archive page
+    // "arc", its first day as yyyymmdd, "." and the upload's ArcExt.
+    QString pageName(const PageRequest &page) const;
 
     // The day of the journal's earliest and latest entry, or nothing.
     std::optional<QDate> FirstEntryDay() const;
@@ -57,6 +63,8 @@ private:
     // The journal's days that hold entries, oldest first, read once a command.
     const std::vector<QDate> &entryDays() const;
     QByteArray archivePrev(const PageRequest &page);
+    // The day and time of the page's newest entry, as a feed's time of change.
+    QDateTime latestMoment(const PageRequest &page) const;
     QByteArray archiveNext(const PageRequest &page);
 
     PublishContext &m_ctx;

@@ -160,10 +160,8 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
                         .arg(since.toString(Qt::ISODate)));
         }
 
-        const QString pageName = archiveMode ? QStringLiteral("arc") +
-                                                   FormatDate(QStringLiteral("yyyymmdd"), firstDay, m_ctx.names) +
-                                                   u'.' + upload.arcExt
-                                             : upload.logFile;
+        PageRequest page{upload, firstDay, lastDay, archiveMode};
+        const QString pageName = pages.pageName(page);
         if (!checkPageName(pageName, upload.id))
             continue;
         const std::optional<QByteArray> text = pages.LoadTemplate(upload.templateId);
@@ -176,7 +174,6 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
         }
         QByteArray bytes;
         bytes.reserve(m_pageSize); // most pages are near the size of the one before
-        PageRequest page{upload, firstDay, lastDay, archiveMode};
         if (!pages.WritePage(*text, page, bytes))
             log(QStringLiteral("Template %1 has no <Wren> ... </Wren> block: %2 shows no entries")
                     .arg(upload.templateId)

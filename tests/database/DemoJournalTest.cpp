@@ -4,19 +4,35 @@
 
 #include "base/Settings.h"
 #include "base/WrenError.h"
+#include "publish/Designs.h"
 
-TEST(DemoTemplatesTest, PageTemplateHasEveryPartInOrder)
+// Each starter design: its parts in order, nothing that changes a page at
+// every run (the run's time, a cookie), so that a publish with nothing changed
+// sends nothing; and without a feed no link to one.
+TEST(StarterDesignsTest, HaveEveryPartAndNothingThatChangesAtEveryRun)
 {
-    const QString page = DemoJournal::pageTemplate();
-    const qsizetype open = page.indexOf("<Wren>");
-    const qsizetype header = page.indexOf("<WrenHeader>");
-    const qsizetype headerEnd = page.indexOf("</WrenHeader>");
-    const qsizetype close = page.indexOf("</Wren>");
-    EXPECT_TRUE(open > 0 && open < header && header < headerEnd && headerEnd < close);
-    EXPECT_GT(page.indexOf("<$WrenEntry>"), headerEnd) << "the entry text belongs outside the day header";
-    const QString index = DemoJournal::archiveIndexTemplate();
-    EXPECT_GT(index.indexOf("<$WrenArchive="), index.indexOf("<Wren>"));
-    EXPECT_LT(index.indexOf("<$WrenArchive="), index.indexOf("</Wren>"));
+    Designs::Names names;
+    names.title = QStringLiteral("T");
+    for (const Designs::Design &design : Designs::all()) {
+        const Designs::Templates look = Designs::templates(design.key, names);
+        const QString &page = look.page;
+        const qsizetype open = page.indexOf("<Wren>");
+        const qsizetype header = page.indexOf("<WrenHeader>");
+        const qsizetype headerEnd = page.indexOf("</WrenHeader>");
+        const qsizetype close = page.indexOf("</Wren>");
+        EXPECT_TRUE(open > 0 && open < header && header < headerEnd && headerEnd < close) << design.key.toStdString();
+        EXPECT_GT(page.indexOf("<$WrenEntry>"), headerEnd) << "the entry text belongs outside the day header";
+        EXPECT_GT(look.archiveIndex.indexOf("<$WrenArchive="), look.archiveIndex.indexOf("<Wren>"));
+        EXPECT_LT(look.archiveIndex.indexOf("<$WrenArchive="), look.archiveIndex.indexOf("</Wren>"));
+        for (const char *tag : {"<$WrenSysDate>", "<$WrenSysTime>", "<$WrenSysUTC", "<$WrenCookie>"})
+            EXPECT_FALSE(page.contains(tag, Qt::CaseInsensitive)) << design.key.toStdString() << " " << tag;
+        EXPECT_TRUE(page.contains("href=\"feed.xml\"")) << design.key.toStdString();
+        names.feed.clear();
+        EXPECT_FALSE(Designs::templates(design.key, names).page.contains("feed")) << design.key.toStdString();
+        names.feed = QStringLiteral("feed.xml");
+    }
+    names.siteUrl = QStringLiteral("https://example.org/notes");
+    EXPECT_FALSE(Designs::feedTemplate(names).contains("<$WrenSys")) << "the feed's time is its newest entry's";
 }
 
 class DemoJournalTest : public DataDirTest {};
@@ -33,5 +49,15 @@ TEST_F(DemoJournalTest, WritesAJournalOfSixWeeksThatOpens)
     EXPECT_EQ(span.value(2).toString(), QStringLiteral("2026-12-08"));
     EXPECT_LT(span.value(3).toInt(), 40) << "some days hold two entries";
     EXPECT_EQ(m_db.firstRow("SELECT Directory FROM Upload")->value(0).toString(), path("site"));
+    Designs::Names names;
+    names.title = QStringLiteral("Field Notes");
+    names.author = QStringLiteral("Ellen");
+    names.siteUrl = QStringLiteral("http://localhost:8000/");
+    EXPECT_EQ(m_db.firstRow("SELECT Template FROM Templates WHERE ID=1")->value(0).toString(),
+              Designs::templates(QStringLiteral("fieldnotes"), names).page)
+        << "the starter design's own page template";
+    EXPECT_EQ(m_db.firstRow("SELECT Template FROM Templates WHERE ID=3")->value(0).toString(),
+              Designs::feedTemplate(names));
+    EXPECT_TRUE(Settings(path("wren.INI")).keepArchivesCurrent());
     EXPECT_THROW(DemoJournal::create(dir(), QDate(2026, 12, 8)), WrenError) << "existing data is never overwritten";
 }

@@ -491,9 +491,25 @@ TEST_F(ManagementTest, NewFromDesignStoresTheTemplatesOfTheJournal)
         item("notebook")->trigger();
         EXPECT_EQ(dlg.dbTmpName->text(), QStringLiteral("Field Notes page (Notebook)")) << "the page is shown";
         EXPECT_TRUE(dlg.dbTemplate->toPlainText().contains("<h1>Field Notes</h1>"));
+        // The demo journal is browsed as a folder: no address for a feed's links.
+        Prompt::setNextAnswer(QMessageBox::Ok);
         item("feed")->trigger();
-        EXPECT_EQ(dlg.dbTmpName->text(), QStringLiteral("Field Notes feed"));
+        EXPECT_TRUE(Prompt::lastText().startsWith("A feed needs the journal's web address"));
+        EXPECT_EQ(dlg.dbTmpName->text(), QStringLiteral("Field Notes page (Notebook)")) << "no feed made";
         dlg.reject(); // stored already, as Add and Save would
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), before + 2);
+    window->database().run(QStringLiteral("UPDATE Names SET WebSite='https://example.org/notes/index.html'"));
+    whenShown([&] {
+        dlg.pages->setCurrentIndex(0);
+        dlg.tblNames.refresh();
+        dlg.pages->setCurrentIndex(1);
+        for (QAction *a : dlg.btnDesign->menu()->actions())
+            if (a->data().toString() == QStringLiteral("feed"))
+                a->trigger();
+        EXPECT_EQ(dlg.dbTmpName->text(), QStringLiteral("Field Notes feed"));
+        dlg.reject();
     });
     action("actJournals")->trigger();
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), before + 3);
@@ -504,7 +520,7 @@ TEST_F(ManagementTest, NewFromDesignStoresTheTemplatesOfTheJournal)
     EXPECT_GT(open, 0);
     EXPECT_GT(index.indexOf("<$WrenArchive"), open) << "the archive index needs its tag inside the block";
     EXPECT_LT(index.indexOf("<$WrenArchive"), index.indexOf("</Wren>"));
-    EXPECT_TRUE(scalar(QStringLiteral("SELECT Template FROM Templates WHERE Name='Field Notes feed'"))
+    EXPECT_TRUE(scalar(QStringLiteral("SELECT Template FROM Templates WHERE Name='Field Notes feed' ORDER BY ID DESC"))
                     .toString()
-                    .contains("<feed xmlns=\"http://www.w3.org/2005/Atom\""));
+                    .contains("<id>https://example.org/notes/<$WrenPage></id>"));
 }

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -45,6 +46,7 @@ protected:
         QTest::keyClicks(dlg.edFolder, site());
         dlg.lstDesign->setCurrentRow(1);
     }
+    QString lastLog() const { return window->memLog->toPlainText().split(u'\n').last(); }
 };
 
 } // namespace
@@ -64,6 +66,10 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
         EXPECT_TRUE(dlg.isVisible());
         dlg.edName->clear();
         answer(dlg);
+        EXPECT_TRUE(dlg.lblFeed->text().startsWith("A feed needs the address")) << "asked, and why";
+        QTest::keyClicks(dlg.edWebSite, QStringLiteral("garden.example.org/journal"));
+        EXPECT_EQ(dlg.lblFeed->text(),
+                  QStringLiteral("The feed's links will start with https://garden.example.org/journal/"));
         Prompt::setNextAnswer(QMessageBox::Yes); // publish now
         dlg.btnCreate->click();
     });
@@ -78,7 +84,8 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
     EXPECT_EQ(journal->value("ArcType").toString(), QStringLiteral("Monthly"));
     EXPECT_EQ(journal->value("DtFormat").toString(), QStringLiteral("dddd, mmmm d, yyyy"));
     EXPECT_TRUE(journal->value("Reverse").toBool());
-    EXPECT_EQ(journal->value("WebSite").toString(), "file://" + site() + "/index.html");
+    EXPECT_EQ(journal->value("ArcDtFormat").toString(), QStringLiteral("mmmm yyyy")) << "months named as months";
+    EXPECT_EQ(journal->value("WebSite").toString(), QStringLiteral("https://garden.example.org/journal"));
     const auto siteRow = window->database().firstRow("SELECT * FROM Sites");
     EXPECT_FALSE(siteRow->value("Active").toBool()) << "a local folder";
     EXPECT_EQ(count("Sites"), 1);
@@ -120,7 +127,9 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
     EXPECT_TRUE(feed.startsWith("<?xml version=\"1.0\" encoding=\"utf-8\"?>"));
     EXPECT_EQ(feed.count("<entry>"), 1);
     EXPECT_TRUE(feed.contains("<title>Garden &amp; Hill</title>"));
+    EXPECT_TRUE(feed.contains("<id>https://garden.example.org/journal/feed.xml</id>"));
     EXPECT_FALSE(feed.contains("<$Wren"));
+    EXPECT_TRUE(page.contains("href=\"feed.xml\""));
 }
 
 TEST_F(NewJournalTest, CancelMakesNothingAndAnSftpSiteKeepsItsScheme)
@@ -155,5 +164,10 @@ TEST_F(NewJournalTest, CancelMakesNothingAndAnSftpSiteKeepsItsScheme)
     EXPECT_EQ(siteRow->value("Port").toInt(), 22);
     EXPECT_EQ(siteRow->value("Login").toString(), QStringLiteral("ann"));
     EXPECT_TRUE(siteRow->value("Active").toBool());
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM Upload WHERE Directory='/srv/journal'").toInt(), 2);
+    // No web address: no feed, and the log says why; the pages name none.
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM Upload WHERE Directory='/srv/journal'").toInt(), 1);
+    EXPECT_EQ(count("Templates"), 2);
+    EXPECT_FALSE(scalar("SELECT Template FROM Templates WHERE Name LIKE 'Remote page%'").toString().contains("feed"));
+    EXPECT_TRUE(lastLog().endsWith("no feed, since feed readers need the journal's web address (http:// or https://)"))
+        << lastLog().toStdString();
 }

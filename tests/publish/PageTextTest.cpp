@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "publish/ArchivePeriod.h"
+#include "publish/FeedTitle.h"
 #include "publish/PageText.h"
 #include "data/StoredValue.h"
 #include "publish/PageWriter.h"
@@ -128,4 +129,19 @@ TEST(PageTextTest, ParagraphsBreakOnlyAtCarriageReturnAndLineFeed)
     EXPECT_EQ(InsertParagraphs("\r\r\n\r\n", true), QByteArray("<p>\r</p><p></p>"));
     EXPECT_EQ(InsertParagraphs("x\r", true), QByteArray("x\r")) << "no CR LF: unchanged";
     EXPECT_EQ(InsertParagraphs("x\n\r", true), QByteArray("x\n\r"));
+}
+
+// A title made for a feed reader reads as the text reads in a browser.
+TEST(PageTextTest, AFeedTitleIsTheStartOfTheTextAsAReaderSeesIt)
+{
+    using FeedTitle::fromText;
+    EXPECT_EQ(fromText("<p>Tom&rsquo;s <b>caf&eacute;</b> &amp; b&#xE4;r&#33;</p>"),
+              QStringLiteral("Tom\u2019s caf\u00e9 & b\u00e4r!"));
+    EXPECT_EQ(fromText("one<br>two</p><p>three\r\nfour"), QStringLiteral("one two three four"));
+    EXPECT_EQ(fromText("&bogus; &#0; a < b > c"), QStringLiteral("&bogus; &#0; a < b > c")) << "text, not markup";
+    EXPECT_EQ(fromText("<img src=\"a.jpg\"> \r\n"), QString()) << "no words: the caller uses the date";
+    const QString cut = fromText("The quick brown fox jumps over the lazy dog, and then over the sleeping cat again.");
+    EXPECT_EQ(cut, QStringLiteral("The quick brown fox jumps over the lazy dog, and then over\u2026"));
+    EXPECT_EQ(fromText(QByteArray(80, 'x')), QString(60, u'x') + QChar(0x2026)) << "one long word is cut inside";
+    EXPECT_EQ(fromText("caf\xe9"), QStringLiteral("caf\u00e9")) << "Windows-1252, as the editor shows it";
 }

@@ -419,8 +419,10 @@ TEST_F(WrenPublishTest, TheFeedParsesWithAFeedParser)
     db.open(path("data"));
     const QTimeZone berlin("Europe/Berlin");
     qint64 previous = std::numeric_limits<qint64>::max();
-    // feedparser shortens "file:///tmp" to "file://tmp"; the rest must match.
-    const QString base = "file://" + path("data/site/").mid(1);
+    // Links and identities are addresses of the web, never of this computer.
+    const QString base = QStringLiteral("http://localhost:8000/");
+    EXPECT_EQ(feed["updated"], entries.first().toObject()["updated"]) << "the feed changes with its newest entry";
+    QStringList titles;
     for (const QJsonValue &value : entries) {
         const QJsonObject e = value.toObject();
         const QString link = e["link"].toString();
@@ -428,7 +430,10 @@ TEST_F(WrenPublishTest, TheFeedParsesWithAFeedParser)
         const QString id = link.section("#WrenID", 1);
         const auto row = db.firstRow("SELECT Title, eDate, eTime FROM Journal WHERE ID=" + id);
         ASSERT_TRUE(row.has_value()) << link.toStdString();
-        EXPECT_EQ(e["title"].toString(), row->value(0).toString());
+        titles << e["title"].toString();
+        if (!row->value(0).toString().isEmpty()) {
+            EXPECT_EQ(e["title"].toString(), row->value(0).toString());
+        }
         EXPECT_EQ(e["id"].toString(), link);
         const QDateTime local(QDate::fromString(row->value(1).toString(), Qt::ISODate),
                               QTime::fromString(row->value(2).toString(), "HH:mm:ss"), berlin);
@@ -437,6 +442,10 @@ TEST_F(WrenPublishTest, TheFeedParsesWithAFeedParser)
         previous = e["updated"].toInteger();
         EXPECT_FALSE(e["content"].toString().isEmpty());
     }
+    // Entries without a title get the start of their text, markup out, cut at a word.
+    EXPECT_TRUE(titles.contains(QStringLiteral("Tawny owls calling back and forth across the valley\u2026")))
+        << titles.join(u'|').toStdString();
+    EXPECT_FALSE(titles.contains(QString())) << "every entry has a title in a feed reader";
     const QJsonObject first = entries.first().toObject();
     EXPECT_EQ(first["title"].toString(), QStringLiteral("Fish & <chips> \"to go\""));
     EXPECT_TRUE(first["content"].toString().contains(QStringLiteral("<b>Fish & chips</b>"))) << "escaped once";

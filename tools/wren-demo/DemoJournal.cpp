@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QTime>
+#include <QUrl>
 
 #include <algorithm>
 #include <vector>
@@ -112,109 +113,11 @@ void insert(Database &db, const QString &statement, const QVariantList &values)
     db.run(query);
 }
 
+// The demo publishes into a folder; its feed's links name the address a web
+// server started on that folder gives (python3 -m http.server 8000).
+const QString kFeedBase = QStringLiteral("http://localhost:8000/");
+
 } // namespace
-
-QString pageTemplate()
-{
-    return QStringLiteral(R"html(<!DOCTYPE html>
-<html lang="en">
-<head>
-<meta charset="utf-8">
-<meta name="viewport" content="width=device-width, initial-scale=1">
-<title>Field Notes</title>
-<style>
-  :root { --ink: #23302a; --muted: #6b7a72; --paper: #fbfaf6; --rule: #dcd8cc; --accent: #2f6b4f; }
-  * { box-sizing: border-box; }
-  body { margin: 0; background: var(--paper); color: var(--ink);
-         font: 17px/1.65 Georgia, "DejaVu Serif", serif; }
-  a { color: var(--accent); }
-  .wrap { max-width: 42rem; margin: 0 auto; padding: 0 1.25rem; }
-  header.masthead { border-bottom: 3px double var(--rule); padding: 2.5rem 0 1.25rem; margin-bottom: 1rem; }
-  header h1 { margin: 0; font-size: 2.4rem; letter-spacing: .02em; }
-  header .tagline { margin: .2rem 0 0; color: var(--muted); font-style: italic; }
-  h2.day { font: 600 .85rem/1.2 "DejaVu Sans", Helvetica, sans-serif; text-transform: uppercase;
-           letter-spacing: .12em; color: var(--muted); margin: 2.5rem 0 .75rem;
-           padding-bottom: .35rem; border-bottom: 1px solid var(--rule); }
-  article.entry { margin: 0 0 1.75rem; }
-  article.entry h3 { margin: 0 0 .35rem; font-size: 1.3rem; }
-  article.entry h3:empty { display: none; }
-  article.entry p { margin: 0 0 .8rem; }
-  .meta { font: .8rem/1.4 "DejaVu Sans", Helvetica, sans-serif; color: var(--muted); }
-  .meta a { color: inherit; }
-  nav.pager { display: flex; justify-content: space-between; margin: 2.5rem 0 1rem;
-              font: .9rem "DejaVu Sans", Helvetica, sans-serif; }
-  aside.cookie { margin: 2rem 0; padding: 1rem 1.25rem; border-left: 3px solid var(--accent);
-                 background: #f1efe6; font-style: italic; }
-  footer { border-top: 1px solid var(--rule); padding: 1rem 0 3rem; color: var(--muted); font-size: .8rem; }
-</style>
-</head>
-<body>
-<div class="wrap">
-<header class="masthead">
-  <h1>Field Notes</h1>
-  <p class="tagline">A naturalist&rsquo;s journal from the hedgerows and the hill</p>
-</header>
-<main>
-<Wren>
-<WrenHeader><h2 class="day"><$WrenDate></h2></WrenHeader>
-<article class="entry">
-  <h3><$WrenTitle></h3>
-  <$WrenEntry>
-  <div class="meta"><$WrenTime> &middot; <$WrenAuthor> &middot; <a href="<$WrenLink>">link</a></div>
-</article>
-</Wren>
-</main>
-<nav class="pager">
-  <a href="<$WrenArchivePrev>">&larr; Earlier</a>
-  <a href="archive.html">All archives</a>
-  <a href="<$WrenArchiveNext>">Later &rarr;</a>
-</nav>
-<aside class="cookie"><$WrenCookie></aside>
-<footer>Published <$WrenSysDate> at <$WrenSysTime> with Wren.</footer>
-</div>
-</body>
-</html>
-)html");
-}
-
-QString archiveIndexTemplate()
-{
-    return QStringLiteral(R"html(<!DOCTYPE html>
-<html lang="en">
-<head>
-<meta charset="utf-8">
-<meta name="viewport" content="width=device-width, initial-scale=1">
-<title>Field Notes &mdash; Archives</title>
-<style>
-  body { margin: 0; background: #fbfaf6; color: #23302a; font: 17px/1.65 Georgia, "DejaVu Serif", serif; }
-  .wrap { max-width: 42rem; margin: 0 auto; padding: 2.5rem 1.25rem 3rem; }
-  h1 { margin: 0 0 1.5rem; font-size: 2rem; border-bottom: 3px double #dcd8cc; padding-bottom: 1rem; }
-  table { width: 100%; border-collapse: collapse; font: .95rem "DejaVu Sans", Helvetica, sans-serif; }
-  td { padding: .45rem .5rem; border-bottom: 1px solid #e7e3d8; white-space: nowrap; }
-  a { color: #2f6b4f; text-decoration: none; }
-  a:hover { text-decoration: underline; }
-  p.back { margin-top: 2rem; font: .9rem "DejaVu Sans", Helvetica, sans-serif; }
-</style>
-</head>
-<body>
-<div class="wrap">
-<h1>Field Notes &mdash; Archives</h1>
-<Wren><$WrenArchive=2></Wren>
-<p class="back"><a href="index.html">&larr; Back to the journal</a></p>
-</div>
-</body>
-</html>
-)html");
-}
-
-QString feedTemplate(const QString &siteDir)
-{
-    Designs::Names names;
-    names.title = QStringLiteral("Field Notes");
-    names.author = QStringLiteral("Ellen");
-    names.siteUrl = QStringLiteral("file://") + QDir(siteDir).filePath(QStringLiteral("index.html"));
-    return Designs::feedTemplate(names);
-}
 
 void create(const QString &dataDir, const QDate &today)
 {
@@ -233,6 +136,14 @@ void create(const QString &dataDir, const QDate &today)
     if (!QDir().mkpath(siteDir))
         throw WrenError(QStringLiteral("Cannot create the directory %1").arg(siteDir));
 
+    // The starter design's own templates, as New Journal makes them.
+    Designs::Names names;
+    names.title = QStringLiteral("Field Notes");
+    names.author = QStringLiteral("Ellen");
+    names.siteUrl = kFeedBase;
+    const Designs::Templates look = Designs::templates(QStringLiteral("fieldnotes"), names);
+    const QString webSite = QUrl::fromLocalFile(QDir(siteDir).filePath(QStringLiteral("index.html"))).toString();
+
     Database db(QStringLiteral("wren-demo"));
     db.open(dir);
     privateFiles.secure();
@@ -241,14 +152,13 @@ void create(const QString &dataDir, const QDate &today)
            QStringLiteral("INSERT INTO Names (Name, Reverse, DtFormat, TmFormat, ArcDtFormat, ArcType, ArcReverse, "
                           "WebSite, Author) VALUES (?,?,?,?,?,?,?,?,?)"),
            {QStringLiteral("Field Notes"), 1, QStringLiteral("dddd, mmmm d, yyyy"), QStringLiteral("h:nn am/pm"),
-            QStringLiteral("mmm d, yyyy"), QStringLiteral("Weekly"), 1,
-            QStringLiteral("file://") + QDir(siteDir).filePath(QStringLiteral("index.html")), QStringLiteral("Ellen")});
+            QStringLiteral("mmm d, yyyy"), QStringLiteral("Weekly"), 1, webSite, QStringLiteral("Ellen")});
     insert(db, QStringLiteral("INSERT INTO Templates (Name, Template) VALUES (?,?)"),
-           {QStringLiteral("Field Notes page"), pageTemplate()});
+           {QStringLiteral("Field Notes page"), look.page});
     insert(db, QStringLiteral("INSERT INTO Templates (Name, Template) VALUES (?,?)"),
-           {QStringLiteral("Field Notes archive index"), archiveIndexTemplate()});
+           {QStringLiteral("Field Notes archive index"), look.archiveIndex});
     insert(db, QStringLiteral("INSERT INTO Templates (Name, Template) VALUES (?,?)"),
-           {QStringLiteral("Field Notes feed"), feedTemplate(siteDir)});
+           {QStringLiteral("Field Notes feed"), Designs::feedTemplate(names)});
     insert(db, QStringLiteral("INSERT INTO Sites (Name, FTP, Login, Password, Port, Active) VALUES (?,?,?,?,?,?)"),
            {QStringLiteral("Local copy"), QString(), QString(), QString(), 21, 0});
     insert(db,

@@ -4,19 +4,15 @@
 #include <QString>
 
 // A ready-made data directory to try the program on: one journal of about forty
-// entries over the six weeks up to a given day, a page template and an archive
-// index template worth copying, an Atom feed, a few cookies, and a local-directory site whose
-// upload writes into "site" under the data directory.
+// entries over the six weeks up to a given day, published with the Field
+// Notes starter design and its Atom feed, a few cookies, and a local-directory
+// site whose two uploads (the pages, the feed) write into "site" under the
+// data directory. The feed's links name http://localhost:8000/, where a web
+// server started on that folder serves it.
 namespace DemoJournal {
 
 // Writes the demo into dataDir, which must hold no settings file and no table
 // files yet. Throws WrenError on any failure.
 void create(const QString &dataDir, const QDate &today);
-
-// The page template and the archive index template of the demo.
-QString pageTemplate();
-QString archiveIndexTemplate();
-// The demo's Atom feed template, for a site in siteDir.
-QString feedTemplate(const QString &siteDir);
 
 } // namespace DemoJournal
