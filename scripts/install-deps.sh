@@ -12,8 +12,9 @@ packages=(
     desktop-file-utils appstream lintian man-db
     # servers the transfer tests start on 127.0.0.1, and curl for the benchmark
     vsftpd python3-pyftpdlib dante-server microsocks openssh-server openssl curl util-linux
-    # the feed test reads the published Atom feed with a real feed parser
-    python3-feedparser
+    # the feed tests read the published Atom feeds with a real feed parser, and
+    # the whole-site test checks every link of a published site with linkchecker
+    python3-feedparser linkchecker
 )
 
 missing=()

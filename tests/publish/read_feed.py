@@ -22,6 +22,8 @@ print(json.dumps({
     'bozo_exception': str(feed.get('bozo_exception', '')),
     'version': feed.version,
     'title': feed.feed.get('title', ''),
+    'id': feed.feed.get('id', ''),
+    'self': next((l.get('href', '') for l in feed.feed.get('links', []) if l.get('rel') == 'self'), ''),
     'updated': calendar.timegm(feed.feed.updated_parsed) if feed.feed.get('updated_parsed') else None,
     'entries': [{
         'title': e.get('title', ''),
