@@ -1,7 +1,7 @@
 // A site as a user builds it over three months, with each starter design:
-// entries on the day and on earlier days, weeks and a month without entries,
-// a year boundary, an old entry corrected and one deleted, published day by
-// day into a local folder; then checked as a reader would meet it, with
+// entries on the day and on earlier days (also months back), weeks and a
+// month without entries, a year boundary, an old entry corrected and one
+// deleted, published day by day into a local folder; then checked as a reader would meet it, with
 // Debian's linkchecker and a real feed parser.
 #include "TestSupport.h"
 
@@ -134,6 +134,7 @@ TEST_P(WholeSiteTest, EveryLinkReachesAPageAndEveryFeedReads)
     db.run("UPDATE Journal SET Entry='Grey seals on the sandbar: fifty-two, counted twice.' WHERE Title='The coast'");
     db.run("DELETE FROM Journal WHERE eDate='2026-12-02'");
     add("2027-01-12", "09:00:00", "", "Snowdrops under the hedge.");
+    add("2026-10-27", "20:00:00", "Written up later", "The last swallows, a week after the others.");
     publish("2027-01-12T09:30:00");
 
     // Nothing changed: nothing is written again.
@@ -176,6 +177,8 @@ TEST_P(WholeSiteTest, EveryLinkReachesAPageAndEveryFeedReads)
     }
     const QString coast = GetParam().monthly ? QStringLiteral("arc20261001.html") : QStringLiteral("arc20261011.html");
     EXPECT_TRUE(read(coast).contains("fifty-two, counted twice")) << "the correction reached its archive page";
+    const QString late = GetParam().monthly ? QStringLiteral("arc20261001.html") : QStringLiteral("arc20261025.html");
+    EXPECT_TRUE(read(late).contains("a week after the others")) << "an entry written on an earlier day has its page";
     // The pages and the feed; the feeds of the periods are as Publish Archives left them.
     for (const QString &name : QDir(site).entryList({QStringLiteral("*.html"), QStringLiteral("feed.xml")})) {
         EXPECT_FALSE(read(name).contains("First frost on the water butt"))
@@ -217,7 +220,7 @@ TEST_P(WholeSiteTest, EveryLinkReachesAPageAndEveryFeedReads)
 }
 
 INSTANTIATE_TEST_SUITE_P(StarterDesigns, WholeSiteTest,
-                         ::testing::Values(Look{"fieldnotes", false, 5}, Look{"notebook", true, 3}),
+                         ::testing::Values(Look{"fieldnotes", false, 6}, Look{"notebook", true, 3}),
                          [](const ::testing::TestParamInfo<Look> &look) {
                              return std::string(look.param.design) + (look.param.monthly ? "Monthly" : "Weekly");
                          });
