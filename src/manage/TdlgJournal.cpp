@@ -472,6 +472,9 @@ void TdlgJournal::newFromDesign(const QString &key)
             names.author = tblNames.value(QStringLiteral("Author")).toString();
             names.siteUrl = tblNames.value(QStringLiteral("WebSite")).toString();
         }
+        // A journal without a web address has no feed to link to.
+        if (Designs::siteBase(names.siteUrl).isEmpty())
+            names.feed.clear();
         auto add = [this](const QString &name, const QString &text) {
             tblTemplate.insert();
             tblTemplate.setValue(QStringLiteral("Name"), name.left(50));

@@ -81,6 +81,8 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     lblFeed = new QLabel;
     lblFeed->setWordWrap(true);
     lblFeed->setTextFormat(Qt::PlainText);
+    // Room for the longest note, so that the dialog keeps its size as the address is typed.
+    lblFeed->setMinimumHeight(lblFeed->fontMetrics().lineSpacing() * 3);
 
     auto *where = new QGroupBox(QStringLiteral("Publish to"));
     auto *whereLayout = new QVBoxLayout(where);

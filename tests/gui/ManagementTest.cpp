@@ -491,6 +491,7 @@ TEST_F(ManagementTest, NewFromDesignStoresTheTemplatesOfTheJournal)
         item("notebook")->trigger();
         EXPECT_EQ(dlg.dbTmpName->text(), QStringLiteral("Field Notes page (Notebook)")) << "the page is shown";
         EXPECT_TRUE(dlg.dbTemplate->toPlainText().contains("<h1>Field Notes</h1>"));
+        EXPECT_FALSE(dlg.dbTemplate->toPlainText().contains("feed.xml")) << "no feed without a web address";
         // The demo journal is browsed as a folder: no address for a feed's links.
         Prompt::setNextAnswer(QMessageBox::Ok);
         item("feed")->trigger();

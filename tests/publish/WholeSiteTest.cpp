@@ -189,6 +189,9 @@ TEST_P(WholeSiteTest, EveryLinkReachesAPageAndEveryFeedReads)
     const QString newYear =
         GetParam().monthly ? QStringLiteral("arc20270101.html") : QStringLiteral("arc20261227.html");
     EXPECT_TRUE(read(newYear).contains("Last of the year") == !GetParam().monthly) << "a week across the new year";
+    EXPECT_TRUE(
+        read("archive.html").contains(GetParam().monthly ? ">December 2026</a>" : ">Dec 27, 2026 - Jan 2, 2027</a>"))
+        << "months named as months, weeks by their days";
 
     // The feeds, read by feedparser: the main one and one per period.
     QStringList feeds = QDir(site).entryList({QStringLiteral("arc*.xml")}, QDir::Files);
