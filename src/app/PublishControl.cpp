@@ -87,13 +87,9 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
     m_ftp->clearAbort();
     transfer.setKnownHosts(m_knownHosts.get());
     transfer.setCopiesInBackground(true);
-    std::unique_ptr<UploadRecord> record;
-    try {
-        record = std::make_unique<UploadRecord>(QDir(m_dataDir).filePath(QStringLiteral("Transfer.DAT")));
-        transfer.setRecord(record.get(), m_sendAll);
-    } catch (const WrenError &error) {
-        m_log(error.message() + QStringLiteral(": every page is sent"));
-    }
+    UploadRecord record(QDir(m_dataDir).filePath(QStringLiteral("Transfer.DAT")),
+                        [&transfer](const QString &line) { transfer.log(line); });
+    transfer.setRecord(&record, m_sendAll);
     transfer.trustNewHost = [this](const HostKeyFailure &failure) {
         // Enter trusts only a certificate whose one fault is an unknown issuer.
         const QString question = SiteTransfer::trustQuestion(failure);

@@ -231,6 +231,9 @@ bool TfrmMain::FormCreate()
 
     try {
         m_staging = StagingDirectory::prepare(m_paths.tempBase);
+        for (const QString &line :
+             PrivateFiles::replaceLinks(PrivateFiles::stateFiles(m_paths.dataDir, m_settings.path())))
+            log(line);
         const PrivateFiles privateFiles = PrivateFiles::of(m_paths.dataDir, m_settings.path());
         const DataVersion::Result version = DataVersion::check(m_settings, m_paths.dataDir);
         if (!version.message.isEmpty())

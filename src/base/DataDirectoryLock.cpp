@@ -1,5 +1,6 @@
 #include "DataDirectoryLock.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -8,6 +9,14 @@ DataDirectoryLock::DataDirectoryLock(const QString &dataDir)
 {
     m_lock->setStaleLockTime(0); // only a dead owner's lock is stale, however old
     m_held = m_lock->tryLock(0);
+    // A lock file that names no process at all (garbage, or cut short) is
+    // stale too, unless it is new enough to be one another program is
+    // still writing; Qt would hold it for live as long as it exists.
+    qint64 pid = 0;
+    QString host, application;
+    if (!m_held && m_lock->error() == QLockFile::LockFailedError && !m_lock->getLockInfo(&pid, &host, &application) &&
+        QFileInfo(m_path).lastModified().msecsTo(QDateTime::currentDateTime()) > 2000 && m_lock->removeStaleLockFile())
+        m_held = m_lock->tryLock(0);
 }
 
 QString DataDirectoryLock::reason() const

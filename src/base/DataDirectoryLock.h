@@ -7,7 +7,8 @@
 
 // Keeps two programs from working on one data directory at once: the window
 // and the headless publisher both hold "wren.lock" in the data directory while
-// they run. A lock left by a program that died is taken over.
+// they run. A lock left by a program that died is taken over, and so is a
+// lock file that names no process (garbage, or a file cut short).
 class DataDirectoryLock {
 public:
     // Takes the lock; isHeld() tells whether that worked.

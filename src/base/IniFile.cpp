@@ -214,7 +214,8 @@ void IniFile::writeBytes(const QString &section, const QString &key, const QByte
 void IniFile::store(const QByteArray &bytes)
 {
     try {
-        AtomicFile::write(m_path, bytes);
+        // The settings file holds the proxy password: a new one is private.
+        AtomicFile::write(m_path, bytes, AtomicFile::Durability::Sync, AtomicFile::Access::Private);
     } catch (const WrenError &) {
         throw WrenError(QStringLiteral("Unable to write to %1").arg(m_path));
     }

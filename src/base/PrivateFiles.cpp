@@ -1,5 +1,8 @@
 #include "PrivateFiles.h"
 
+#include "base/AtomicFile.h"
+#include "base/WrenError.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -35,6 +38,53 @@ QStringList PrivateFiles::secure() const
             lines << QStringLiteral("The file %1 holds passwords and can be read by other users of this machine "
                                     "(chmod 600 makes it private)")
                          .arg(m_paths[i]);
+    }
+    return lines;
+}
+
+QStringList PrivateFiles::stateFiles(const QString &dataDir, const QString &settingsPath)
+{
+    const QDir dir(dataDir);
+    return {dir.filePath(QStringLiteral("Wren.hosts")), dir.filePath(QStringLiteral("Transfer.DAT")),
+            dir.filePath(QStringLiteral("Recovery.json")), settingsPath};
+}
+
+QString PrivateFiles::replaceLink(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return {};
+    const QString target = QFile::symLinkTarget(path);
+    // What the link shows is read, when it is a plain file of modest size,
+    // and never opened for writing; a FIFO or a device is not even read.
+    QByteArray bytes;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat shown {};
+        if (::fstat(fd, &shown) == 0 && S_ISREG(shown.st_mode) && shown.st_size <= 64 * 1024 * 1024) {
+            QFile file;
+            if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+                bytes = file.readAll();
+        }
+        ::close(fd);
+    }
+    AtomicFile::write(path, bytes, AtomicFile::Durability::Sync, AtomicFile::Access::Private);
+    return QStringLiteral("The file %1 was a link to %2: Wren put a file of its own in its place, and left %2 as it "
+                          "was")
+        .arg(path, target);
+}
+
+QStringList PrivateFiles::replaceLinks(const QStringList &paths)
+{
+    QStringList lines;
+    for (const QString &path : paths) {
+        try {
+            if (const QString line = replaceLink(path); !line.isEmpty())
+                lines << line;
+        } catch (const WrenError &error) {
+            lines << error.message();
+        }
     }
     return lines;
 }

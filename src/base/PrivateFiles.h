@@ -6,7 +6,8 @@
 // The files whose stored form holds passwords in clear (the sites table and
 // the settings file with the proxy password). Made at a start, they are
 // readable by the user only; found readable by others, they are named once
-// in the log, and left as the user set them.
+// in the log, and left as the user set them. Also the state files of a data
+// directory, which a link in their place never redirects.
 class PrivateFiles {
 public:
     // Notes which of the files exist: build it before the start creates any.
@@ -17,6 +18,18 @@ public:
     // Creates the missing ones empty, gives those this start made mode 0600,
     // and returns a log line for each earlier one that others can read.
     QStringList secure() const;
+
+    // The files a data directory keeps state in, which are never written
+    // through a link: the trusted keys, the upload record, the unsaved
+    // entry and the settings file.
+    static QStringList stateFiles(const QString &dataDir, const QString &settingsPath);
+    // Replaces a link at path by a file of mode 0600 holding a copy of what
+    // the link shows (nothing unless that is a regular file); what the link
+    // points to is never written. Returns the log line that says so, or
+    // nothing when path is no link. Throws WrenError when it cannot.
+    static QString replaceLink(const QString &path);
+    // replaceLink for each path; the lines, and one for each that failed.
+    static QStringList replaceLinks(const QStringList &paths);
 
 private:
     QStringList m_paths;

@@ -28,7 +28,9 @@ void write(const QString &dataDir, const RecoveredEntry &entry)
         o.insert(QStringLiteral("titleBytes"), QString::fromLatin1(ByteText::encode(entry.title).toBase64()));
     if (ByteText::hasEscapes(entry.entry))
         o.insert(QStringLiteral("entryBytes"), QString::fromLatin1(ByteText::encode(entry.entry).toBase64()));
-    AtomicFile::write(path(dataDir), QJsonDocument(o).toJson(), AtomicFile::Durability::Sync);
+    // It holds what the user typed and has not saved: theirs alone.
+    AtomicFile::write(path(dataDir), QJsonDocument(o).toJson(), AtomicFile::Durability::Sync,
+                      AtomicFile::Access::Private);
 }
 
 std::optional<RecoveredEntry> read(const QString &dataDir)

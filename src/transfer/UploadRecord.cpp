@@ -1,12 +1,18 @@
 #include "UploadRecord.h"
 
+#include "base/PrivateFiles.h"
 #include "base/WrenError.h"
 
 #include <QCryptographicHash>
+#include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
+#include <cstdio>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,18 +30,9 @@ struct Statement {
 
 } // namespace
 
-UploadRecord::UploadRecord(const QString &path) : m_path(path)
+UploadRecord::UploadRecord(const QString &path, std::function<void(const QString &)> notes)
+    : m_path(path), m_notes(std::move(notes))
 {
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
-        const QString reason = QString::fromUtf8(sqlite3_errmsg(m_db));
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw WrenError(QStringLiteral("Cannot open %1: %2").arg(path, reason));
-    }
-    sqlite3_busy_timeout(m_db, 5000);
-    exec("CREATE TABLE IF NOT EXISTS Sent (Site TEXT NOT NULL, Directory TEXT NOT NULL, Name TEXT NOT NULL, "
-         "Size INTEGER NOT NULL, SHA256 TEXT NOT NULL, Time TEXT NOT NULL, PRIMARY KEY (Site, Directory, Name))");
 }
 
 UploadRecord::~UploadRecord()
@@ -43,19 +40,90 @@ UploadRecord::~UploadRecord()
     sqlite3_close(m_db);
 }
 
-void UploadRecord::exec(const char *sql)
+void UploadRecord::note(const QString &line) const
 {
-    char *error = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString reason = QString::fromUtf8(error ? error : "unknown error");
-        sqlite3_free(error);
-        throw WrenError(QStringLiteral("Cannot use %1: %2").arg(m_path, reason));
+    if (m_notes)
+        m_notes(line);
+}
+
+int UploadRecord::openDatabase() const
+{
+    // Made private before SQLite sees it; its journal files take its mode.
+    const int fd =
+        ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+    int result = sqlite3_open_v2(
+        QFile::encodeName(m_path).constData(), &m_db,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
+    if (result == SQLITE_OK) {
+        sqlite3_busy_timeout(m_db, 5000);
+        result = sqlite3_exec(m_db,
+                              "CREATE TABLE IF NOT EXISTS Sent (Site TEXT NOT NULL, Directory TEXT NOT NULL, "
+                              "Name TEXT NOT NULL, Size INTEGER NOT NULL, SHA256 TEXT NOT NULL, Time TEXT NOT NULL, "
+                              "PRIMARY KEY (Site, Directory, Name))",
+                              nullptr, nullptr, nullptr);
     }
+    return result;
+}
+
+QString UploadRecord::setAside() const
+{
+    const QString base = m_path + QStringLiteral(".damaged-") + QDate::currentDate().toString(Qt::ISODate);
+    QString name = base;
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = base + QStringLiteral("-%1").arg(n);
+    if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(name).constData()) != 0)
+        return {};
+    return name;
+}
+
+bool UploadRecord::ready() const
+{
+    if (m_db)
+        return true;
+    if (m_unusable)
+        return false;
+    m_unusable = true; // until it opened
+    try {
+        if (const QString line = PrivateFiles::replaceLink(m_path); !line.isEmpty())
+            note(line);
+    } catch (const WrenError &error) {
+        note(error.message() + QStringLiteral("; every page is sent"));
+        return false;
+    }
+    int result = openDatabase();
+    if (result == SQLITE_NOTADB || result == SQLITE_CORRUPT) {
+        const QString reason = QString::fromUtf8(sqlite3_errstr(result));
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        const QString aside = setAside();
+        if (aside.isEmpty()) {
+            note(QStringLiteral("The upload record %1 is damaged (%2) and cannot be set aside; every page is sent")
+                     .arg(m_path, reason));
+            return false;
+        }
+        note(QStringLiteral("The upload record %1 is damaged (%2): it is set aside as %3, and every page is sent this "
+                            "time")
+                 .arg(m_path, reason, aside));
+        result = openDatabase();
+    }
+    if (result != SQLITE_OK) {
+        note(QStringLiteral("Cannot open %1: %2; every page is sent")
+                 .arg(m_path, QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(result))));
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return false;
+    }
+    m_unusable = false;
+    return true;
 }
 
 std::optional<UploadRecord::Entry> UploadRecord::find(const QString &site, const QString &directory,
                                                       const QString &name) const
 {
+    if (!ready())
+        return std::nullopt;
     Statement q(m_db, "SELECT Size, SHA256 FROM Sent WHERE Site = ?1 AND Directory = ?2 AND Name = ?3");
     q.bind(1, site);
     q.bind(2, directory);
@@ -70,6 +138,8 @@ std::optional<UploadRecord::Entry> UploadRecord::find(const QString &site, const
 
 void UploadRecord::record(const QString &site, const QString &directory, const QString &name, const Entry &entry)
 {
+    if (!ready())
+        return; // said once when it failed to open
     Statement q(m_db, "INSERT OR REPLACE INTO Sent (Site, Directory, Name, Size, SHA256, Time) "
                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
     q.bind(1, site);
@@ -84,6 +154,8 @@ void UploadRecord::record(const QString &site, const QString &directory, const Q
 
 QStringList UploadRecord::names(const QString &site, const QString &directory) const
 {
+    if (!ready())
+        return {};
     Statement q(m_db, "SELECT Name FROM Sent WHERE Site = ?1 AND Directory = ?2");
     q.bind(1, site);
     q.bind(2, directory);

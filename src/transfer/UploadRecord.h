@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 struct sqlite3;
@@ -12,6 +13,13 @@ struct sqlite3;
 // directory holds, per site and directory, each file's name, size, SHA-256
 // and the time it arrived. A row is written as soon as its file is in place,
 // so a run cut short knows what reached the site.
+//
+// The file is opened when first needed, so a run that sends only to local
+// folders never touches it. It is made readable by the user only; a link in
+// its place is replaced, never followed. A file that is not a database is
+// set aside as "Transfer.DAT.damaged-YYYY-MM-DD" and a new record begun
+// (every page is then sent once); one that cannot be opened at all leaves
+// the run without a record. Either is said in one line through the notes.
 class UploadRecord {
 public:
     struct Entry {
@@ -19,14 +27,15 @@ public:
         QByteArray sha256; // hex
     };
 
-    // Opens the file, creating it and its table when missing. Throws WrenError.
-    explicit UploadRecord(const QString &path);
+    // Opens nothing yet. Lines about the file itself go to notes.
+    explicit UploadRecord(const QString &path, std::function<void(const QString &)> notes = {});
     ~UploadRecord();
     UploadRecord(const UploadRecord &) = delete;
     UploadRecord &operator=(const UploadRecord &) = delete;
 
     std::optional<Entry> find(const QString &site, const QString &directory, const QString &name) const;
-    // Stores the file as sent now. Throws WrenError.
+    // Stores the file as sent now (nothing when there is no record to use).
+    // Throws WrenError.
     void record(const QString &site, const QString &directory, const QString &name, const Entry &entry);
 
     // The names recorded for a site's directory.
@@ -38,7 +47,15 @@ public:
     static Entry digestOf(const QByteArray &bytes);
 
 private:
-    void exec(const char *sql);
-    sqlite3 *m_db = nullptr;
+    // Opens the file and its table the first time; false when there is no record to use.
+    bool ready() const;
+    // Opens the file; the SQLite result code.
+    int openDatabase() const;
+    // Renames a damaged file out of the way; its new name.
+    QString setAside() const;
+    void note(const QString &line) const;
+    mutable sqlite3 *m_db = nullptr;
+    mutable bool m_unusable = false;
     QString m_path;
+    std::function<void(const QString &)> m_notes;
 };

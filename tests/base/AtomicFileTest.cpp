@@ -112,3 +112,18 @@ TEST(PrivateFiles, NewFilesArePrivateAndOpenOnesAreNamed)
     EXPECT_EQ(modeOf(settings), mode_t(0600));
     EXPECT_TRUE(PrivateFiles::of(dir.path(), settings).secure().filter(settings).isEmpty());
 }
+
+TEST(PrivateFiles, ALinkToAPipeIsReplacedWithoutWaitingOnIt)
+{
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString hosts = dir.filePath(QStringLiteral("Wren.hosts"));
+    ASSERT_TRUE(QFile::link(pipe, hosts));
+    const QStringList lines = PrivateFiles::replaceLinks({hosts, dir.filePath(QStringLiteral("absent"))});
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("The file ") + hosts + QStringLiteral(" was a link to ") + pipe));
+    EXPECT_FALSE(QFileInfo(hosts).isSymLink());
+    EXPECT_EQ(QFileInfo(hosts).size(), 0);
+    EXPECT_EQ(modeOf(hosts), mode_t(0600));
+}

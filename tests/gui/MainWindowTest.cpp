@@ -155,6 +155,8 @@ TEST_F(WindowTest, AnEndingSessionClosesWithoutAskingAndKeepsTheTypedText)
     QFile recovery(dataPath(QStringLiteral("Recovery.json")));
     ASSERT_TRUE(recovery.open(QIODevice::ReadOnly)) << "the text waits for the next start";
     EXPECT_TRUE(recovery.readAll().contains("typed as the session ended"));
+    EXPECT_EQ(recovery.permissions() & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner)
+        << "what was typed is the user's alone";
 }
 
 TEST_F(WindowTest, FileExitClosesAndWritesTheSettingsBack)

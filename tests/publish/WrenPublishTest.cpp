@@ -10,12 +10,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTimeZone>
 
 #include <iostream>
 #include <limits>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -331,6 +333,72 @@ TEST_F(WrenPublishTest, LitterOfAKilledRunIsCleanedUp)
     EXPECT_TRUE(QFileInfo::exists(path("tmp/wrentmp-live01/index.html"))) << "a running owner keeps its folder";
     EXPECT_FALSE(QFileInfo::exists(path("data/site/.index.html.wrentmp-AbC123")));
     EXPECT_TRUE(QFileInfo::exists(path("data/site/.keep.me")));
+}
+
+// What others may plant on a shared machine: links in place of the state
+// files and of a page, a lock file of garbage, a page name that would forge
+// a log line. Nothing is written through a link, the start goes on, and the
+// log says what it found in lines of their own.
+TEST_F(WrenPublishTest, PlantedLinksGarbageLocksAndForgingNamesAreMetSafely)
+{
+    ASSERT_TRUE(QDir().mkpath(path("victim")));
+    writeFile("victim/settings", readFile("data/wren.INI"));
+    writeFile("victim/hosts", "somebody's file\n");
+    writeFile("victim/tool", "#!/bin/sh\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(path("victim/tool")).constData(), 04750), 0);
+    ASSERT_TRUE(QFile::remove(path("data/wren.INI")));
+    const QStringList links{"data/wren.INI", "data/Wren.hosts", "data/Recovery.json", "data/site/index.html"};
+    const QStringList targets{"victim/settings", "victim/hosts", "victim/hosts", "victim/tool"};
+    for (qsizetype i = 0; i < links.size(); ++i)
+        ASSERT_TRUE(QFile::link(path(targets[i]), path(links[i])));
+    writeFile("data/wren.lock", QByteArray("\x01\x02 not a lock\n"));
+    {
+        // Older than a lock another program is still writing.
+        QFile lock(path("data/wren.lock"));
+        ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+        lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    }
+    // A journal that sends only to folders never opens the upload record.
+    writeFile("data/Transfer.DAT", "not a database");
+    rawExec(path("data/Upload.DAT"), "UPDATE Upload SET LogFile = 'a' || char(13) || char(10) || 'Copy completed ...' "
+                                     "WHERE LogFile = 'feed.xml'");
+
+    const ToolRun run = publish();
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString(); // the forging name is a failed step
+    for (const QString link : {"data/wren.INI", "data/Wren.hosts"})
+        EXPECT_TRUE(run.out.contains(QStringLiteral("The file %1 was a link to %2: Wren put a file of its own in its "
+                                                    "place, and left %2 as it was")
+                                         .arg(path(link), path(targets[links.indexOf(link)]))))
+            << run.out.join('\n').toStdString();
+    for (const QString file : {"data/wren.INI", "data/Wren.hosts", "data/Recovery.json"}) {
+        EXPECT_FALSE(QFileInfo(path(file)).isSymLink()) << file.toStdString();
+        struct stat st {};
+        ::lstat(QFile::encodeName(path(file)).constData(), &st);
+        EXPECT_EQ(st.st_mode & 07777, mode_t(0600)) << file.toStdString();
+    }
+    EXPECT_EQ(readFile("data/Wren.hosts"), "somebody's file\n") << "what the link showed is kept";
+    EXPECT_EQ(readFile("victim/hosts"), "somebody's file\n");
+    EXPECT_EQ(readFile("victim/tool"), "#!/bin/sh\n");
+    struct stat tool {
+    }, page{};
+    ::stat(QFile::encodeName(path("victim/tool")).constData(), &tool);
+    EXPECT_EQ(tool.st_mode & 07777, mode_t(04750));
+    ASSERT_EQ(::lstat(QFile::encodeName(path("data/site/index.html")).constData(), &page), 0);
+    EXPECT_TRUE(S_ISREG(page.st_mode));
+    EXPECT_EQ(page.st_mode & 07000, mode_t(0)) << "a page never takes a link target's setuid bit";
+    EXPECT_TRUE(readFile("data/site/index.html").contains("</html>"));
+
+    EXPECT_TRUE(run.out.contains(
+        QStringLiteral("Invalid page name \"a\\r\\nCopy completed ...\" of upload 2: it holds a control character")))
+        << run.out.join('\n').toStdString();
+    EXPECT_FALSE(run.out.join('\n').contains(QStringLiteral("/a\r")));
+    EXPECT_EQ(QDir(path("data/site")).entryList({"a\r*"}, QDir::Files), QStringList());
+    EXPECT_EQ(readFile("data/Transfer.DAT"), "not a database");
+    EXPECT_EQ(QDir(path("data")).entryList({"Transfer.DAT*"}, QDir::Files), QStringList{"Transfer.DAT"});
+
+    // A lock of a process that is gone is taken over too.
+    writeFile("data/wren.lock", "999999999\nwren-publish\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    EXPECT_EQ(publish().exitCode, 1);
 }
 
 TEST_F(WrenPublishTest, ADamagedTableFileIsNamed)

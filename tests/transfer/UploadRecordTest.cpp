@@ -5,7 +5,9 @@
 #include "TestSupport.h"
 #include "transfer/CurlFtpClient.h"
 
+#include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QThread>
 #include <QFile>
@@ -103,6 +105,26 @@ void sendOnlyWhatChanged(SiteData &site, const QString &remoteDir)
     changed.sort();
     EXPECT_EQ(sent, changed) << "exactly the changed pages go";
 
+    // Bytes changed, size the same: the digest tells, not the size.
+    const QHash<QString, QByteArray> sized = snapshot(remoteDir);
+    ASSERT_TRUE(site.sql(QStringLiteral("Journal.DAT"),
+                         QStringLiteral("UPDATE Journal SET Entry = CASE WHEN substr(Entry, 1, 1) = 'Q' THEN 'R' ELSE "
+                                        "'Q' END || substr(Entry, 2) WHERE ID = (SELECT MAX(ID) FROM Journal)")));
+    const Run sameSize = site.publish();
+    QStringList recast;
+    for (auto it = sized.begin(); it != sized.end(); ++it) {
+        const QByteArray now = snapshot(remoteDir).value(it.key());
+        if (now != it.value()) {
+            recast << it.key();
+            EXPECT_EQ(now.size(), it.value().size()) << it.key().toStdString();
+        }
+    }
+    EXPECT_FALSE(recast.isEmpty()) << sameSize.lines.join(u'\n').toStdString();
+    QStringList recastSent = sameSize.sent();
+    recastSent.sort();
+    recast.sort();
+    EXPECT_EQ(recastSent, recast);
+
     const QString gone = first.sent().first();
     ASSERT_TRUE(QFile::remove(remoteDir + u'/' + gone));
     const Run fourth = site.publish();
@@ -176,6 +198,52 @@ TEST(UploadRecord, AnSftpSite)
     ASSERT_TRUE(site.make(QStringLiteral("sftp://127.0.0.1"), server.port(), QStringLiteral("wrentest"),
                           QStringLiteral("secret"), server.home() + QStringLiteral("/www")));
     sendOnlyWhatChanged(site, server.home() + QStringLiteral("/www"));
+}
+
+// A record that is not a database is set aside with one line and every page
+// goes; one that is a link is replaced, and what it pointed to stays as it was.
+TEST(UploadRecord, ADamagedOrLinkedRecordIsSetAsideAndEveryPageGoes)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start());
+    SiteData site;
+    ASSERT_TRUE(site.make(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("alice"), QStringLiteral("apass"),
+                          QStringLiteral("/www")));
+    const QString record = site.data() + QStringLiteral("/Transfer.DAT");
+    const auto first = site.publish();
+    ASSERT_EQ(first.status, 0) << first.lines.join(u'\n').toStdString();
+    EXPECT_EQ(QFileInfo(record).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+              QFile::ReadOwner | QFile::WriteOwner)
+        << "readable by the user only";
+
+    QFile damaged(record);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write(QByteArray(3000, '#'));
+    damaged.close();
+    const auto second = site.publish();
+    EXPECT_EQ(second.status, 0) << second.lines.join(u'\n').toStdString();
+    const QString aside = record + QStringLiteral(".damaged-") + QDate::currentDate().toString(Qt::ISODate);
+    EXPECT_EQ(second.lines.filter(QStringLiteral("Transfer.DAT")),
+              QStringList{QStringLiteral("The upload record %1 is damaged (file is not a database): it is set aside "
+                                         "as %2, and every page is sent this time")
+                              .arg(record, aside)});
+    EXPECT_EQ(second.sent().size(), first.sent().size());
+    EXPECT_EQ(TransferTestSupport::readFile(aside), QByteArray(3000, '#'));
+    EXPECT_EQ(site.publish().sent(), QStringList()) << "the new record counts from then on";
+
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.filePath(QStringLiteral("victim.db"));
+    QFile other(victim);
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("somebody's file");
+    other.close();
+    ASSERT_TRUE(QFile::remove(record));
+    ASSERT_TRUE(QFile::link(victim, record));
+    const auto third = site.publish();
+    EXPECT_EQ(third.status, 0) << third.lines.join(u'\n').toStdString();
+    EXPECT_FALSE(QFileInfo(record).isSymLink());
+    EXPECT_EQ(TransferTestSupport::readFile(victim), "somebody's file");
+    EXPECT_EQ(third.lines.filter(QStringLiteral(" was a link to ")).size(), 1) << third.lines.join(u'\n').toStdString();
 }
 
 // A run killed half-way has recorded each file that arrived, so the next one

@@ -189,7 +189,11 @@ int publish(const Arguments &args)
     if (!lock.isHeld())
         return fail(lock.reason());
 
-    Settings settings(QDir(args.dataDir).filePath(QStringLiteral("wren.INI")));
+    auto log = [](const QString &line) { out() << line << Qt::endl; };
+    const QString settingsPath = QDir(args.dataDir).filePath(QStringLiteral("wren.INI"));
+    for (const QString &line : PrivateFiles::replaceLinks(PrivateFiles::stateFiles(args.dataDir, settingsPath)))
+        log(line);
+    Settings settings(settingsPath);
     StagingDirectory staging = StagingDirectory::createPrivate(QDir::tempPath());
     struct RemoveAtExit {
         StagingDirectory &dir;
@@ -210,7 +214,6 @@ int publish(const Arguments &args)
         return fail(args.journal ? QStringLiteral("There is no journal with ID %1").arg(*args.journal)
                                  : QStringLiteral("The data directory holds no journal"));
 
-    auto log = [](const QString &line) { out() << line << Qt::endl; };
     for (const QString &line : privateFiles.secure())
         log(line);
     CurlFtpClient ftp;
@@ -223,7 +226,8 @@ int publish(const Arguments &args)
     SiteTransfer transfer(staging.path(), log, &ftp);
     transfer.setKnownHosts(&knownHosts);
     transfer.setCopiesInBackground(true);
-    UploadRecord record(QDir(args.dataDir).filePath(QStringLiteral("Transfer.DAT")));
+    UploadRecord record(QDir(args.dataDir).filePath(QStringLiteral("Transfer.DAT")),
+                        [&transfer](const QString &line) { transfer.log(line); });
     transfer.setRecord(&record, args.sendAll);
     // Only a certificate whose one fault is an issuer nobody vouches for is
     // trusted unseen; an expired one, or one for other names, never is.
