@@ -5,6 +5,8 @@
 //
 //   journal-7305          one entry a day 2006..2025, weekly archives, about
 //                         1 KB of HTML each, one local-directory upload
+//   journal-7305-markdown the same entries written in Markdown (the journal's
+//                         entry format), measured interleaved with the first
 //   journal-7305-index    the same with the archive index "<$WrenArchive=4>"
 //                         in the page template (a side bar on every page)
 //   journal-14610-index   the in-page index over 40 years, 1986..2025
@@ -64,6 +66,7 @@ struct Journal {
     int perDay;       // entries a day (the last of the range may get fewer)
     int total;        // entries wanted; 0 for perDay a day over the range
     bool inPageIndex; // "<$WrenArchive=4>" in the page template
+    bool markdown = false;
 };
 
 QString entryText(int n, int size)
@@ -76,13 +79,24 @@ QString entryText(int n, int size)
     return text;
 }
 
+// The same entry in Markdown: each line a paragraph of its own.
+QString markdownText(int n, int size)
+{
+    QString text;
+    while (text.size() < size)
+        text += QStringLiteral("Entry %1 walks through the **wood** again, counting *birds* and "
+                               "[noting](https://example.org/%1) what changed.\r\n\r\n")
+                    .arg(n);
+    return text;
+}
+
 void build(const QString &dir, const Journal &journal)
 {
     QDir().mkpath(dir + "/site");
     DataVersion::createMissingTables(dir);
     QFile ini(dir + "/wren.INI");
     ini.open(QIODevice::WriteOnly);
-    ini.write("[General]\nVersion=5.0\n");
+    ini.write(journal.markdown ? "[General]\nVersion=5.0\n[EntryFormat]\n1=Markdown\n" : "[General]\nVersion=5.0\n");
     ini.close();
 
     Database db("bench");
@@ -119,7 +133,7 @@ void build(const QString &dir, const Journal &journal)
         e.addBindValue(QStringLiteral("%1:%2:00")
                            .arg(minute / 60, 2, 10, QLatin1Char('0'))
                            .arg(minute % 60, 2, 10, QLatin1Char('0')));
-        e.addBindValue(entryText(n, size));
+        e.addBindValue(journal.markdown ? markdownText(n, size) : entryText(n, size));
         e.addBindValue(n % 3 == 0 ? QStringLiteral("Day %1").arg(n) : QString());
         db.run(e);
     }
@@ -410,6 +424,7 @@ int main(int argc, char *argv[])
 
     const std::vector<Journal> journals{
         {"journal-7305", QDate(2006, 1, 1), QDate(2025, 12, 31), 1, 0, false},
+        {"journal-7305-markdown", QDate(2006, 1, 1), QDate(2025, 12, 31), 1, 0, false, true},
         {"journal-7305-index", QDate(2006, 1, 1), QDate(2025, 12, 31), 1, 0, true},
         {"journal-14610-index", QDate(1986, 1, 1), QDate(2025, 12, 31), 1, 0, true},
         {"journal-100000", QDate(2006, 1, 1), QDate(2025, 12, 31), 14, 100000, false},
@@ -433,6 +448,15 @@ int main(int argc, char *argv[])
             contenders.push_back(
                 {std::string(journal.name) + " archive run (baseline)", baseline, archiveArgs, site, pages, {}});
         const bool compare = std::string(journal.name) == "journal-7305";
+        const QString htmlDir = work + "/journal-7305";
+        if (journal.markdown)
+            contenders.push_back({"  journal-7305 (HTML) archive run",
+                                  publisher,
+                                  {"--data-dir", htmlDir, "--archives", journal.first.toString(Qt::ISODate),
+                                   journal.last.toString(Qt::ISODate)},
+                                  htmlDir + "/site",
+                                  pages,
+                                  {}});
         if (compare) {
             const QString naiveOut = dir + "/naive";
             contenders.push_back(
@@ -451,6 +475,8 @@ int main(int argc, char *argv[])
             }
         }
         interleave(contenders);
+        if (journal.markdown)
+            std::printf("  Markdown over HTML: %.2f\n", contenders[0].median() / contenders.back().median());
         if (compare) {
             std::printf("  Wren over the naive writer: %.2f\n",
                         contenders[0].median() / contenders[baseline.isEmpty() ? 1 : 2].median());

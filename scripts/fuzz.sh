@@ -2,7 +2,8 @@
 # Builds the fuzz targets with clang's libFuzzer (address and undefined-behaviour
 # sanitizers) and runs each for SECONDS (default 60): the HTML colouring
 # scanner, the settings file reader and writer, date formatting with any
-# picture, and template expansion with page writing.
+# picture, template expansion with page writing, and the Markdown conversion
+# of entries.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -20,7 +21,7 @@ clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -Isrc \
 cmake -S . -B "$out/core" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="$sanitize -fPIC" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
     -DWREN_GUI=OFF -DWREN_TESTS=OFF -DWREN_FUZZ=ON >/dev/null
-cmake --build "$out/core" -j2 --target settings_file_fuzz format_date_fuzz page_writer_fuzz
+cmake --build "$out/core" -j2 --target settings_file_fuzz format_date_fuzz page_writer_fuzz markdown_text_fuzz
 
 run() {
     local name=$1 seed=$2
@@ -37,3 +38,5 @@ run format_date '\x10\x27\x25\x00\x00\x10\x00\x00dddd, mmmm d, yyyy h:nn:ss am/p
     "$out/core/fuzz/format_date_fuzz"
 run page_writer 'a\r\nb <$WrenExt>\n<p><$WrenArchivePrev><$WrenCookie><Wren><WrenHeader><$WrenDate></WrenHeader><$WrenEntry><$WrenTitle></Wren><$WrenArchive=3>' \
     "$out/core/fuzz/page_writer_fuzz"
+run markdown_text '# T\r\n\r\n*a* **b** ~~c~~ `<$WrenExt>` [l](arc1.<$WrenExt>#WrenID2) www.x.org\n\n| a | b |\n|---|:-:|\n| <b>1</b> | &amp; |\n\n```\n< &\n```\n[r]: <$wrenext>\n' \
+    "$out/core/fuzz/markdown_text_fuzz"

@@ -6,6 +6,7 @@ packages=(
     build-essential cmake pkg-config clang-format
     qt6-base-dev qt6-webengine-dev libqt6svg6 libqt6sql6-sqlite libsqlite3-dev sqlite3
     libcurl4-openssl-dev libhunspell-dev hunspell-en-us libmythes-dev mythes-en-us
+    libmd4c-dev libmd4c-html0-dev
     googletest libgtest-dev
     xvfb xauth xdotool
     # checks of the installed layout and the Debian package

@@ -7,6 +7,7 @@ const QString kPlacement = QStringLiteral("Placement");
 const QString kGeneral = QStringLiteral("General");
 const QString kFirewall = QStringLiteral("Firewall");
 const QString kLanguage = QStringLiteral("Language");
+const QString kEntryFormat = QStringLiteral("EntryFormat");
 
 QString numbered(const char *stem, int n)
 {
@@ -164,6 +165,18 @@ void Settings::setKeepArchivesCurrent(bool value)
 bool Settings::hasKeepArchivesCurrent() const
 {
     return m_file.hasKey(kGeneral, QStringLiteral("KeepArchivesCurrent"));
+}
+
+EntryFormat Settings::entryFormat(qlonglong journalId) const
+{
+    const QString value = m_file.readString(kEntryFormat, QString::number(journalId), QString()).trimmed();
+    return value.compare(QLatin1String("Markdown"), Qt::CaseInsensitive) == 0 ? EntryFormat::Markdown
+                                                                              : EntryFormat::Html;
+}
+void Settings::setEntryFormat(qlonglong journalId, EntryFormat format)
+{
+    m_file.writeString(kEntryFormat, QString::number(journalId),
+                       format == EntryFormat::Markdown ? QStringLiteral("Markdown") : QStringLiteral("HTML"));
 }
 
 bool Settings::pasv() const

@@ -4,6 +4,10 @@
 
 #include <QString>
 
+// How a journal's entries are written: HTML fragments, or Markdown that
+// publishing converts to HTML.
+enum class EntryFormat { Html, Markdown };
+
 // Every key of the settings file, each with its type and default, read from and
 // written to the file at each call (nothing is cached, so a value changed in the
 // file while the program runs is seen at the next read).
@@ -62,6 +66,12 @@ public:
     bool keepArchivesCurrent() const;
     void setKeepArchivesCurrent(bool value);
     bool hasKeepArchivesCurrent() const;
+
+    // EntryFormat: one key per journal, its ID, valued "Markdown" or "HTML"
+    // ("3=Markdown"). Other tools may write it, so the form is fixed: a
+    // missing key, or any other value, is HTML; letter case does not matter.
+    EntryFormat entryFormat(qlonglong journalId) const;
+    void setEntryFormat(qlonglong journalId, EntryFormat format);
 
     // Firewall
     bool pasv() const;

@@ -87,6 +87,13 @@ QString entryMomentsNewestFirst(int journalId, std::optional<std::pair<QDate, QD
     return text + QStringLiteral(" ORDER BY eDate DESC, eTime DESC");
 }
 
+QString entryTextsOfRange(const QDate &firstDay, const QDate &lastDay, int journalId)
+{
+    return QStringLiteral("SELECT ID, Entry FROM Journal WHERE eDate>=") + dateLiteral(firstDay) +
+           QStringLiteral(" AND eDate<=") + dateLiteral(lastDay) + QStringLiteral(" AND Name=") + num(journalId) +
+           QStringLiteral(" ORDER BY eDate ASC, eTime ASC");
+}
+
 QString dateValue(const QDate &date)
 {
     return dateLiteral(date).mid(1, 10);

@@ -41,6 +41,9 @@ QString pageEntriesOfAnyRange(int journalId, bool reverse);
 // The day and time of the journal's entries, newest first; with a range only
 // those of its days.
 QString entryMomentsNewestFirst(int journalId, std::optional<std::pair<QDate, QDate>> range = std::nullopt);
+// The ID and text of the journal's entries of a range, oldest first: the
+// Markdown entries an archive run converts ahead of its pages.
+QString entryTextsOfRange(const QDate &firstDay, const QDate &lastDay, int journalId);
 // A day as the text a statement compares, "yyyy-mm-dd" without quotes.
 QString dateValue(const QDate &date);
 // The days of the journal's earliest and latest entries.

@@ -11,6 +11,8 @@
 #include "publish/Cookies.h"
 #include "publish/FeedTitle.h"
 #include "publish/FormatDate.h"
+#include "publish/MarkdownAhead.h"
+#include "publish/MarkdownText.h"
 #include "publish/PageText.h"
 #include "transfer/SiteTransfer.h"
 
@@ -237,8 +239,18 @@ namespace {
 class BlockWriter {
 public:
     BlockWriter(PublishContext &ctx, const PageRequest &page, const BlockProgram &program, QByteArray &out)
-        : m_ctx(ctx), m_program(program), m_out(out), m_extension(ByteText::encode(page.upload.arcExt))
+        : m_ctx(ctx), m_program(program), m_out(out), m_extension(ByteText::encode(page.upload.arcExt)),
+          m_markdown(entryFormat(ctx) == EntryFormat::Markdown), m_ahead(ctx.reused.markdownAhead.get())
     {
+    }
+
+    // Reads the journal's entry format from the settings file once a command.
+    static EntryFormat entryFormat(PublishContext &ctx)
+    {
+        auto &format = ctx.reused.entryFormat;
+        if (!format)
+            format = ctx.settings.entryFormat(ctx.journal.id);
+        return *format;
     }
 
     void write(const EntryRow &e)
@@ -273,7 +285,10 @@ private:
                 m_out += "<a name=\"WrenID";
                 m_out += e.id;
                 m_out += "\"></a>";
-                m_out += processedText(e);
+                if (m_markdown)
+                    appendMarkdown(e, m_out);
+                else
+                    m_out += processedText(e);
                 break;
             case Tag::Author:
                 m_out += e.author;
@@ -303,7 +318,13 @@ private:
             // The tags a feed needs: texts escaped for XML, and the entry's
             // moment in UTC with a picture of its own.
             case Tag::EntryXml:
-                m_out += PageText::EscapeXml(processedText(e));
+                if (m_markdown) {
+                    m_converted.clear();
+                    appendMarkdown(e, m_converted);
+                    m_out += PageText::EscapeXml(m_converted);
+                } else {
+                    m_out += PageText::EscapeXml(processedText(e));
+                }
                 break;
             case Tag::TitleXml:
                 m_out += PageText::EscapeXml(titleOf(e));
@@ -332,16 +353,37 @@ private:
 
     // The entry's title; for one without, a title made from its text, or
     // its date when the text has no words: feed readers list entries by title.
-    QByteArray titleOf(const EntryRow &e) const
+    QByteArray titleOf(const EntryRow &e)
     {
         if (!e.title.trimmed().isEmpty())
             return e.title;
-        QString made = FeedTitle::fromText(e.entry);
+        // A Markdown entry's words are those of its HTML.
+        if (m_markdown) {
+            m_titleText.clear();
+            appendMarkdown(e, m_titleText);
+        }
+        QString made = FeedTitle::fromText(m_markdown ? m_titleText : e.entry);
         if (made.isEmpty())
             made = m_dates.format(e.day, QTime(0, 0), m_ctx.names);
         return made.toUtf8();
     }
 
+    // A Markdown entry's HTML, converted ahead when it was.
+    void appendMarkdown(const EntryRow &e, QByteArray &to)
+    {
+        bool holdsTag = false;
+        if (const QByteArray *html = m_ahead ? m_ahead->html(e.id, e.entry, holdsTag) : nullptr) {
+            if (holdsTag)
+                MarkdownText::AppendWithExtension(*html, to, m_extension);
+            else
+                to += *html;
+            return;
+        }
+        MarkdownText::AppendHtml(e.entry, to, &m_extension);
+    }
+
+    // An HTML entry's text as the page holds it. A Markdown entry gets no
+    // paragraph tags of ours: the converter makes the paragraphs.
     QByteArray processedText(const EntryRow &e) const
     {
         return PageText::ReplaceExtTag(PageText::InsertParagraphs(e.entry, m_ctx.options.autoinsertTag), m_extension);
@@ -351,6 +393,10 @@ private:
     const BlockProgram &m_program;
     QByteArray &m_out;
     const QByteArray m_extension;
+    const bool m_markdown;
+    MarkdownAhead *m_ahead;
+    QByteArray m_converted; // a Markdown entry's HTML, for the feed's escaping
+    QByteArray m_titleText; // and for a title made from its words
     const DatePicture m_dates = DatePicture::of(m_ctx.journal.dtFormat);
     const DatePicture m_times = DatePicture::of(m_ctx.journal.tmFormat);
     QDate m_lastHeaderDay;
@@ -421,6 +467,24 @@ std::optional<QDate> PageWriter::validEntryDay(const QString &statement, bool ea
             found = d;
     }
     return found;
+}
+
+void PageWriter::ConvertAhead(const QDate &first, const QDate &last)
+{
+    auto &ahead = m_ctx.reused.markdownAhead;
+    if (BlockWriter::entryFormat(m_ctx) != EntryFormat::Markdown || (ahead && ahead->covers(first, last)))
+        return;
+    ahead.reset(); // its thread ends before the next one starts
+    // Texts beyond this much are converted as their pages are written.
+    constexpr qsizetype kMostBytes = 64 * 1024 * 1024;
+    std::vector<MarkdownAhead::Entry> entries;
+    qsizetype bytes = 0;
+    RowReader rows(m_ctx.db, Statements::entryTextsOfRange(first, last, m_ctx.journal.id));
+    while (bytes < kMostBytes && rows.next()) {
+        entries.push_back({rows.bytes(0), rows.bytes(1)});
+        bytes += entries.back().text.size();
+    }
+    ahead = std::make_shared<MarkdownAhead>(first, last, std::move(entries));
 }
 
 std::optional<QDate> PageWriter::FirstEntryDay() const

@@ -41,6 +41,10 @@ public:
     // The file name of the page: the upload's LogFile, or for an archive page
     // "arc", its first day as yyyymmdd, "." and the upload's ArcExt.
     QString pageName(const PageRequest &page) const;
+    // Before the archive pages of a range: a Markdown journal's entries of the
+    // range are read and converted on a second thread while the pages are
+    // written. Nothing for an HTML journal, or a range already read.
+    void ConvertAhead(const QDate &first, const QDate &last);
 
     // The day of the journal's earliest and latest entry, or nothing.
     std::optional<QDate> FirstEntryDay() const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Settings.h"
 #include "publish/Clock.h"
 #include "publish/NameTables.h"
 #include "publish/PublishTypes.h"
@@ -15,9 +16,9 @@
 #include <vector>
 
 class Database;
+class MarkdownAhead;
 class RowReader;
 struct BlockProgram;
-class Settings;
 class SiteTransfer;
 struct PendingLists;
 
@@ -50,6 +51,10 @@ struct PublishContext {
         std::shared_ptr<RowReader> pageEntries;
         // The entry block of the last page, read into its steps.
         std::shared_ptr<const BlockProgram> block;
+        // How the journal's entries are written, from the settings file.
+        std::optional<EntryFormat> entryFormat;
+        // A Markdown journal's entries of the archive range, converted ahead.
+        std::shared_ptr<MarkdownAhead> markdownAhead;
     };
     Reused reused{};
 };

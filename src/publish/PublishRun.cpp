@@ -271,6 +271,7 @@ void PublishRun::buildArchives(int uploadId, const QDate &start, const QDate &en
     const QDate s = !start.isValid() || start < first ? first : start;
     const QDate e = !end.isValid() || end > last ? last : end;
     log(QStringLiteral("Started Archival Process ..."));
+    pages.ConvertAhead(s, e);
 
     m_archiveUploads.clear();
     m_archiveUploads.emplace(uploadId, uploadsOf(m_ctx.db, Statements::activeUploads(j, uploadId)));

@@ -49,6 +49,19 @@ TEST_F(SettingsTest, TheTwoVersionKeysAreUnrelated)
     EXPECT_EQ(readFile("wren.INI"), QByteArray("[General]\nVersion=5.0\n\n[Firewall]\nVersion=SOCKS 5.0\n"));
 }
 
+TEST_F(SettingsTest, AJournalsEntryFormatIsOneKeyOfItsIdAndMissingMeansHtml)
+{
+    // As another tool would write it: the ID as key, the value in any case.
+    writeFile("wren.INI", "[General]\nVersion=5.0\n[EntryFormat]\n3=markdown\n4=Textile\n");
+    EXPECT_EQ(settings.entryFormat(3), EntryFormat::Markdown);
+    EXPECT_EQ(settings.entryFormat(4), EntryFormat::Html);
+    EXPECT_EQ(settings.entryFormat(5), EntryFormat::Html);
+    settings.setEntryFormat(5, EntryFormat::Markdown);
+    settings.setEntryFormat(3, EntryFormat::Html);
+    EXPECT_EQ(readFile("wren.INI"),
+              QByteArray("[General]\nVersion=5.0\n[EntryFormat]\n3=HTML\n4=Textile\n5=Markdown\n"));
+}
+
 TEST_F(SettingsTest, TheProxyPortReadsAsTextForTheDialogAndAsANumberForTheClient)
 {
     writeFile("wren.INI", "[Firewall]\nPort=0x15\n");

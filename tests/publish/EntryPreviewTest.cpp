@@ -26,6 +26,13 @@ TEST_F(DataDirTest, PreviewFileHoldsThreeLinesAroundTheEntry)
     WritePreview(dir(), QStringLiteral("Caf\u00e9 <$WrenExt>"), true, {});
     EXPECT_EQ(readFile(QStringLiteral("temp.htm")), "<HTML><BODY>\r\nCaf\xc3\xa9 <$WrenExt>\r\n</BODY></HTML>\r\n")
         << "no tag is replaced";
+
+    WritePreview(dir(), QStringLiteral("# Day\nA [link](arc20020721.<$WrenExt>#WrenID57)\nand\nmore"), true, {},
+                 EntryFormat::Markdown);
+    EXPECT_EQ(readFile(QStringLiteral("temp.htm")),
+              "<HTML><BODY>\r\n<h1>Day</h1>\n<p>A <a href=\"arc20020721.<$WrenExt>#WrenID57\">link</a>\nand\nmore</p>"
+              "\r\n</BODY></HTML>\r\n")
+        << "Markdown is converted, without paragraph tags of ours, and the tag stays";
 }
 
 TEST_F(DataDirTest, PendingFilesAreCopiedBesideThePreview)

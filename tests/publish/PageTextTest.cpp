@@ -2,6 +2,7 @@
 
 #include "publish/ArchivePeriod.h"
 #include "publish/FeedTitle.h"
+#include "publish/MarkdownText.h"
 #include "publish/PageText.h"
 #include "data/StoredValue.h"
 #include "publish/PageWriter.h"
@@ -40,6 +41,24 @@ TEST(PageTextTest, ExtensionTagsInEntries)
     EXPECT_EQ(ReplaceExtTag("<$wrenext> <$WRENEXT> <$WrenExt>", "php"), QByteArray("php <$WRENEXT> php"))
         << "after the first, only the exact spelling";
     EXPECT_EQ(ReplaceExtTag("plain", "php"), QByteArray("plain"));
+}
+
+TEST(PageTextTest, ExtensionTagsSurviveTheMarkdownConversion)
+{
+    const QByteArray php("php");
+    auto html = [](const QByteArray &markdown, const QByteArray *extension) {
+        QByteArray out("before|");
+        MarkdownText::AppendHtml(markdown, out, extension);
+        return out;
+    };
+    // A link by reference, a text that holds the word the tag travels as, and
+    // the page before the entry holding it too: only the tags change.
+    EXPECT_EQ(html("[a][r] WrenExtTag0 <$wrenext>\n\n[r]: arc1.<$WrenExt>#WrenID2 \"t\"\n", &php),
+              QByteArray("before|<p><a href=\"arc1.php#WrenID2\" title=\"t\">a</a> WrenExtTag0 php</p>\n"));
+    EXPECT_EQ(html("[a](x.<$WrenExt>) `<$WrenExt>`", nullptr),
+              QByteArray("before|<p><a href=\"x.<$WrenExt>\">a</a> <code><$WrenExt></code></p>\n"))
+        << "without an extension the tag stays, even where the converter would have escaped it";
+    EXPECT_EQ(html("", &php), QByteArray("before|"));
 }
 
 TEST(ArchivePeriodTest, WeeksRunFromSundayToSaturday)
