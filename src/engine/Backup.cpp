@@ -13,6 +13,12 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Backup {
 
@@ -63,11 +69,88 @@ int countEntries(const QString &file)
     return count;
 }
 
+// The status of a path itself, never of what a link there points to.
+std::optional<struct stat> statusOf(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return st;
+}
+
+bool isRealDirectory(const QString &path)
+{
+    const std::optional<struct stat> st = statusOf(path);
+    return st && S_ISDIR(st->st_mode);
+}
+
+// The names a backup folder holds: the table files, the settings copy, and
+// what SQLite may leave beside a table file.
+bool isOwnFile(const QString &name)
+{
+    for (const Schema::Table &table : Schema::tables())
+        if (name == table.file || name == table.file + QStringLiteral("-journal"))
+            return true;
+    return name == kSettingsCopy;
+}
+
+// Removes a backup folder only when it is a real directory holding nothing
+// but Wren's own regular files (a link among them is removed as a link); a
+// folder that holds anything else stays whole. True when it went.
+bool removeBackupFolder(const QString &path)
+{
+    if (!isRealDirectory(path))
+        return false;
+    const QDir dir(path);
+    const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const std::optional<struct stat> st = statusOf(dir.filePath(name));
+        if (!st || !isOwnFile(name) || !(S_ISREG(st->st_mode) || S_ISLNK(st->st_mode)))
+            return false;
+    }
+    for (const QString &name : names)
+        ::unlink(QFile::encodeName(dir.filePath(name)).constData());
+    return ::rmdir(QFile::encodeName(path).constData()) == 0;
+}
+
+// A link in the backup folder under a backup's name, or that of a copy in
+// the making, is removed as a link: nothing is ever written or deleted
+// through it.
+void removeLinks(const QString &root)
+{
+    static const QRegularExpression names(QStringLiteral("^(\\.?\\d{4}-\\d{2}-\\d{2}(-\\d+)?(\\.partial)?)$"));
+    const QDir dir(root);
+    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        const std::optional<struct stat> st = statusOf(dir.filePath(name));
+        if (st && S_ISLNK(st->st_mode) && names.match(name).hasMatch())
+            ::unlink(QFile::encodeName(dir.filePath(name)).constData());
+    }
+}
+
 void removeOld(const QString &root, int keep)
 {
     const QList<Info> all = list(root);
     for (qsizetype i = keep; i < all.size(); ++i)
-        QDir(all[i].path).removeRecursively();
+        removeBackupFolder(all[i].path);
+}
+
+// Copies the settings file into a new file of mode 0600: it holds the
+// proxy password.
+void copyPrivately(const QString &from, const QString &to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        throw WrenError(QStringLiteral("%1 cannot be copied").arg(from));
+    const QByteArray bytes = source.readAll();
+    const int fd =
+        ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    QFile target;
+    if (fd < 0 || !target.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) ||
+        target.write(bytes) != bytes.size() || !target.flush()) {
+        if (fd >= 0 && !target.isOpen())
+            ::close(fd);
+        throw WrenError(QStringLiteral("%1 cannot be copied").arg(from));
+    }
 }
 
 } // namespace
@@ -84,8 +167,8 @@ QList<Info> list(const QString &root)
     const QDir dir(root);
     for (const QString &name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const Parsed p = parse(name);
-        if (!p.date.isValid())
-            continue;
+        if (!p.date.isValid() || !isRealDirectory(dir.filePath(name)))
+            continue; // a link is no backup of ours
         Info info;
         info.path = dir.filePath(name);
         info.name = name;
@@ -115,7 +198,7 @@ bool due(const QString &root, const QDate &today)
     const QDir dir(root);
     for (const QString &name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const Parsed p = parse(name);
-        if (p.date.isValid() && p.date >= today)
+        if (p.date.isValid() && p.date >= today && isRealDirectory(dir.filePath(name)))
             return false;
     }
     return true;
@@ -151,29 +234,37 @@ QString write(const QString &dataDir, const QString &settingsFile, const QString
     QDir rootDir(root);
     if (!rootDir.mkpath(QStringLiteral(".")))
         throw WrenError(QStringLiteral("The backup folder %1 cannot be created").arg(root));
+    removeLinks(root);
     QString name = today.toString(Qt::ISODate);
-    for (int n = 2; QFileInfo::exists(rootDir.filePath(name)); ++n)
+    for (int n = 2; statusOf(rootDir.filePath(name)); ++n)
         name = today.toString(Qt::ISODate) + QStringLiteral("-%1").arg(n);
     const QString partial = rootDir.filePath(QStringLiteral(".") + name + QStringLiteral(".partial"));
-    QDir(partial).removeRecursively(); // left by a run that was stopped
-    if (!QDir().mkpath(partial))
-        throw WrenError(QStringLiteral("The backup folder %1 cannot be created").arg(partial));
-    // The copies hold the sites' passwords: the folder is the user's alone.
-    QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    removeBackupFolder(partial); // left by a run that was stopped
+    // The copies hold the sites' passwords: the folder is the user's alone
+    // from the moment it exists, and it must be new.
+    if (::mkdir(QFile::encodeName(partial).constData(), 0700) != 0)
+        throw WrenError(QStringLiteral("The backup folder %1 cannot be created: %2")
+                            .arg(partial, QString::fromLocal8Bit(std::strerror(errno))));
     try {
         const QDir data(dataDir);
         for (const Schema::Table &table : Schema::tables()) {
             const QString file = data.filePath(table.file);
-            if (QFileInfo::exists(file))
-                copyDatabase(file, QDir(partial).filePath(table.file));
+            if (!QFileInfo::exists(file))
+                continue;
+            const QString copy = QDir(partial).filePath(table.file);
+            const int fd =
+                ::open(QFile::encodeName(copy).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd < 0)
+                throw WrenError(QStringLiteral("%1 cannot be created").arg(copy));
+            ::close(fd);
+            copyDatabase(file, copy);
         }
-        if (!settingsFile.isEmpty() && QFileInfo::exists(settingsFile) &&
-            !QFile::copy(settingsFile, QDir(partial).filePath(kSettingsCopy)))
-            throw WrenError(QStringLiteral("%1 cannot be copied").arg(settingsFile));
+        if (!settingsFile.isEmpty() && QFileInfo::exists(settingsFile))
+            copyPrivately(settingsFile, QDir(partial).filePath(kSettingsCopy));
         if (!rootDir.rename(partial, rootDir.filePath(name)))
             throw WrenError(QStringLiteral("The backup folder %1 cannot be created").arg(rootDir.filePath(name)));
     } catch (...) {
-        QDir(partial).removeRecursively();
+        removeBackupFolder(partial);
         throw;
     }
     removeOld(root, keep);

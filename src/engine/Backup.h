@@ -29,7 +29,10 @@ bool due(const QString &root, const QDate &today);
 
 // Writes a new backup of dataDir's table files and of settingsFile (left out
 // when it does not exist) under root, then keeps the newest `keep`. The copy
-// is built in a hidden folder and renamed when complete. Returns the new
+// is built in a hidden folder and renamed when complete. Nothing in root is
+// followed through a link: a link under a backup's name is removed as a
+// link, and pruning removes only real folders that hold nothing but Wren's
+// own files. The folder is 0700 and every copy in it 0600. Returns the new
 // backup's folder; failures throw WrenError naming the file.
 QString write(const QString &dataDir, const QString &settingsFile, const QString &root, const QDate &today,
               int keep = 14);

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <thread>
@@ -136,6 +137,40 @@ TEST_F(BackupTest, OneFolderPerDayTheNewestFourteenKept)
     EXPECT_TRUE(QDir(root()).entryList(QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot).contains("notes"));
     EXPECT_EQ(QDir(root()).entryList(QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot).size(), 15)
         << "no half-written folder is left";
+}
+
+// Links planted in the backup folder, where a copy in the making and old
+// backups go: removed as links, never followed, emptied or made private.
+TEST_F(BackupTest, PlantedLinksAreNeverFollowedAndOnlyOurOwnFoldersArePruned)
+{
+    QDir().mkpath(path("victim"));
+    writeFile("victim/precious.txt", "keep");
+    ASSERT_EQ(::chmod(QFile::encodeName(path("victim")).constData(), 0755), 0);
+    QDir().mkpath(root());
+    const QString today = kToday.toString(Qt::ISODate);
+    ASSERT_TRUE(QFile::link(path("victim"), path("Backups/." + today + ".partial")));
+    for (int back = 14; back >= 1; --back)
+        QDir(root()).mkpath(kToday.addDays(-back - 30).toString(Qt::ISODate));
+    ASSERT_TRUE(QFile::link(path("victim"), path("Backups/2020-01-01")));
+    // An old folder that holds a file of somebody else's is not pruned.
+    QDir(root()).mkpath("2020-01-02");
+    writeFile("Backups/2020-01-02/notes.txt", "mine");
+
+    const QString made = Backup::write(dir(), path("wren.INI"), root(), kToday);
+    EXPECT_EQ(made, path("Backups/" + today));
+    EXPECT_FALSE(QFileInfo(made).isSymLink());
+    EXPECT_EQ(QDir(path("victim")).entryList(QDir::Files), QStringList{"precious.txt"});
+    EXPECT_EQ(readFile("victim/precious.txt"), "keep");
+    EXPECT_EQ(QFileInfo(path("victim")).permissions() & QFileDevice::ReadOther, QFileDevice::ReadOther)
+        << "the victim's mode stays";
+    EXPECT_FALSE(QFileInfo(path("Backups/2020-01-01")).isSymLink()) << "removed as a link";
+    EXPECT_TRUE(QFileInfo::exists(path("Backups/2020-01-02/notes.txt")));
+    for (const char *name : {"Sites.DAT", "wren.INI", "Journal.DAT"}) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(QDir(made).filePath(name)).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode_t(0600)) << name;
+    }
+    EXPECT_EQ(Backup::list(root()).size(), 15) << "the newest fourteen, and the folder that was not ours to prune";
 }
 
 TEST_F(BackupTest, ARestoreFromAFolderWithoutTablesChangesNothing)
