@@ -230,7 +230,7 @@ bool TfrmMain::FormCreate()
     m_pending.clear();
 
     try {
-        m_staging = StagingDirectory::prepare(m_paths.tempBase);
+        m_staging = StagingDirectory::createPrivate(m_paths.tempBase);
         for (const QString &line :
              PrivateFiles::replaceLinks(PrivateFiles::stateFiles(m_paths.dataDir, m_settings.path())))
             log(line);

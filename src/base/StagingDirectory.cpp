@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,49 +86,47 @@ int StagingDirectory::removeAbandoned(const QString &baseDir)
     return removed;
 }
 
-StagingDirectory StagingDirectory::prepare(const QString &baseDir)
-{
-    if (!QDir().mkpath(baseDir))
-        throw WrenError(QStringLiteral("Cannot create the directory %1").arg(baseDir));
-    removeAbandoned(baseDir);
-    const QString path = QDir(baseDir).filePath(QStringLiteral("wrentmp"));
-    const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        throw WrenError(QStringLiteral("Cannot create the staging directory %1: %2").arg(path, systemError()));
+namespace {
 
-    struct stat st {};
-    const bool ownDirectory = ::lstat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
-    if (!ownDirectory)
-        return createPrivate(baseDir);
-    // Ours, but perhaps opened up by hand: close it again before using it.
-    if ((st.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
-        return createPrivate(baseDir);
-    StagingDirectory staging(path);
-    staging.empty();
-    return staging;
-}
-
-void StagingDirectory::empty() const
+// Removes everything under the directory open as fd, never following a link.
+void removeContents(int fd)
 {
-    if (!isValid() || !isPrivateDirectory(m_path))
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
         return;
-    const QDir dir(m_path);
-    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
-    for (const QFileInfo &entry : entries) {
-        if (entry.fileName().startsWith(u'.'))
-            continue;
-        QFile::remove(entry.absoluteFilePath());
     }
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            const int sub = ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub >= 0)
+                removeContents(sub);
+            ::unlinkat(::dirfd(dir), name, AT_REMOVEDIR);
+        } else {
+            ::unlinkat(::dirfd(dir), name, 0);
+        }
+    }
+    ::closedir(dir);
 }
+
+} // namespace
 
 void StagingDirectory::remove()
 {
     if (!isValid())
         return;
-    empty();
-    if (isPrivateDirectory(m_path))
-        QFile::remove(QDir(m_path).filePath(QLatin1String(kOwnerFile)));
-    if (isPrivateDirectory(m_path))
-        ::rmdir(QFile::encodeName(m_path).constData());
+    if (isPrivateDirectory(m_path)) {
+        const QByteArray native = QFile::encodeName(m_path);
+        const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0)
+            removeContents(fd);
+        ::rmdir(native.constData());
+    }
     m_path.clear();
 }

@@ -2,33 +2,27 @@
 
 #include <QString>
 
-// The directory where pages are written before they are sent, and where the
-// table engine keeps its temporary files.
+// The directory where pages are written before they are sent, where the
+// preview's file lives, and where the table engine keeps its temporary files.
 //
-// It is "wrentmp" under the user's temporary directory, private to the user
-// (mode 0700). On a shared temporary directory anybody could plant a "wrentmp"
-// (or a link of that name) to make the program delete files of theirs, so an
-// existing "wrentmp" is used only when it is a real directory owned by the
-// user; otherwise a fresh private directory is made beside it. Files are only
-// ever deleted inside a directory that passed this check.
+// Each window and each wren-publish run has one of its own: "wrentmp-XXXXXX"
+// under the user's temporary directory, made with a unique name and mode
+// 0700, marked with its owner (process and start time), and removed when the
+// owner ends. A shared name would let a second window empty the first one's
+// files, and on a shared temporary directory let others plant a folder or a
+// link of that name. Nothing is ever deleted through a link.
 class StagingDirectory {
 public:
-    // Prepares "wrentmp" under baseDir, as described above, and empties it.
-    // Throws WrenError when no private directory can be made.
-    static StagingDirectory prepare(const QString &baseDir);
-    // A fresh private directory under baseDir, for a process that must not
-    // share "wrentmp" with a running window.
+    // A fresh private directory under baseDir; the folders of owners that
+    // ended without removing theirs go first. Throws WrenError.
     static StagingDirectory createPrivate(const QString &baseDir);
 
     StagingDirectory() = default;
     const QString &path() const { return m_path; }
     bool isValid() const { return !m_path.isEmpty(); }
 
-    // Deletes the files in it that are neither hidden nor directories (links
-    // are removed, never followed).
-    void empty() const;
-    // Empties the directory and removes it; a directory that still holds
-    // something (a hidden file, a subdirectory) stays.
+    // Removes the directory with all it holds; links in it are removed as
+    // links, never followed.
     void remove();
 
     // Removes the private staging folders ("wrentmp-XXXXXX") under baseDir

@@ -4,10 +4,13 @@
 #include "app/TdlgOptions.h"
 #include "editing/EntryList.h"
 #include "publish/TdlgArchive.h"
+#include "transfer/TestServers.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -180,35 +183,70 @@ TEST_F(WindowTest, FileExitClosesAndWritesTheSettingsBack)
     EXPECT_FALSE(s.liveSpell());
 }
 
-TEST_F(WindowTest, StartEmptiesTheStagingDirectoryButLeavesHiddenFiles)
+// Two windows on two data directories and a wren-publish run, side by side
+// on one temporary directory: each stages in a folder of its own, so none
+// empties or removes another's.
+TEST_F(WindowTest, WindowsAndRunsSideBySideEachStageInAFolderOfTheirOwn)
 {
+    PyFtpd server;
+    ASSERT_TRUE(server.start());
     makeDemo();
-    const QString staging = QDir(tempBase.path()).filePath(QStringLiteral("wrentmp"));
-    ASSERT_EQ(::mkdir(QFile::encodeName(staging).constData(), 0700), 0);
-    writeText(staging + QStringLiteral("/index.html"), "left over");
-    writeText(staging + QStringLiteral("/.keep"), "hidden");
-    ASSERT_TRUE(start());
-    EXPECT_EQ(window->stagingPath(), staging);
-    EXPECT_FALSE(QFile::exists(staging + QStringLiteral("/index.html")));
-    EXPECT_TRUE(QFile::exists(staging + QStringLiteral("/.keep")));
+    {
+        Database db(QStringLiteral("setup"));
+        db.open(dataDir.path());
+        db.run(QStringLiteral("UPDATE Sites SET FTP='127.0.0.1', Port=%1, Login='alice', Password='apass', Active=1")
+                   .arg(server.port()));
+        db.run(QStringLiteral("UPDATE Upload SET Directory='/www'"));
+        db.close();
+    }
+    const QDir base(tempBase.path());
+    auto stagings = [&base] { return base.entryList({QStringLiteral("wrentmp-*")}, QDir::Dirs | QDir::Hidden); };
+    QTemporaryDir other;
+    ASSERT_TRUE(base.mkdir(QStringLiteral("wrentmp-dead01")));
+    ::chmod(QFile::encodeName(base.filePath(QStringLiteral("wrentmp-dead01"))).constData(), 0700);
+    writeText(base.filePath(QStringLiteral("wrentmp-dead01/.owner")), "999999999 1\n");
 
-    QFile::remove(staging + QStringLiteral("/.keep"));
-    writeText(staging + QStringLiteral("/page.html"), "made by a run");
-    drop();
-    EXPECT_FALSE(QFileInfo::exists(staging)) << "emptied and removed when the window goes";
-}
-
-TEST_F(WindowTest, AStagingDirectorySomebodyElsePlantedIsNeverEmptied)
-{
-    makeDemo();
-    const QString planted = QDir(tempBase.path()).filePath(QStringLiteral("theirs"));
-    ASSERT_TRUE(QDir().mkpath(planted));
-    writeText(planted + QStringLiteral("/precious.txt"), "not Wren's");
-    ASSERT_TRUE(QFile::link(planted, QDir(tempBase.path()).filePath(QStringLiteral("wrentmp"))));
     ASSERT_TRUE(start());
-    EXPECT_NE(QFileInfo(window->stagingPath()).canonicalFilePath(), QFileInfo(planted).canonicalFilePath());
+    const QString mine = window->stagingPath();
+    EXPECT_EQ(stagings(), QStringList{QFileInfo(mine).fileName()}) << "a dead owner's folder goes";
+    window->dbEntry->setPlainText(QStringLiteral("previewed"));
+    action("actPreview")->trigger();
+    ASSERT_TRUE(QFile::exists(mine + QStringLiteral("/temp.htm")));
+
+    // A second window, as a process of its own on another data directory.
+    DemoJournal::create(other.filePath(QStringLiteral("data")), QDate::currentDate());
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WREN_DATA_DIR"), other.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("TMPDIR"), tempBase.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(WREN_BIN));
+    QElapsedTimer clock;
+    clock.start();
+    while (stagings().size() < 2 && clock.elapsed() < 15000)
+        QTest::qWait(50);
+    ASSERT_EQ(stagings().size(), 2);
+    // And a wren-publish run on a third.
+    DemoJournal::create(other.filePath(QStringLiteral("third")), QDate::currentDate());
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.start(QStringLiteral(WREN_PUBLISH_BIN),
+              {QStringLiteral("--data-dir"), other.filePath(QStringLiteral("third"))});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    second.terminate(); // the desktop session ends for the second window
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(stagings(), QStringList{QFileInfo(mine).fileName()}) << "each removes its own folder only";
+
+    EXPECT_TRUE(QFile::exists(mine + QStringLiteral("/temp.htm")));
+    Prompt::setNextAnswer(QMessageBox::No); // the previewed text is not stored
+    action("actPublish")->trigger();
+    EXPECT_FALSE(window->memLog->toPlainText().contains(QStringLiteral("Cannot create")))
+        << window->memLog->toPlainText().toStdString();
+    EXPECT_TRUE(QFile::exists(server.home(QStringLiteral("alice")) + QStringLiteral("/www/index.html")));
     drop();
-    EXPECT_TRUE(QFile::exists(planted + QStringLiteral("/precious.txt")));
+    EXPECT_EQ(stagings(), QStringList());
 }
 
 TEST_F(WindowTest, BrowseSiteAndReadMeExplainWhatIsMissing)
