@@ -157,10 +157,12 @@ JournalCreated create(Database &db, const JournalAnswers &a)
                                    {QStringLiteral("ImageDir"), QString()}});
         };
         made.pageUpload = upload(made.pageTemplate, kPage, kArchive, QStringLiteral("html"), true);
-        // The feed's archives, when Publish Archives builds them, are one
-        // feed per period under names of their own, never over the pages.
+        // The feed's archives are one feed per period under names of their
+        // own, never over the pages; they archive with the pages, so that a
+        // corrected or deleted entry leaves its period's feed when it leaves
+        // the period's page.
         if (feed)
-            made.feedUpload = upload(made.feedTemplate, kFeed, kFeedArchive, QStringLiteral("xml"), false);
+            made.feedUpload = upload(made.feedTemplate, kFeed, kFeedArchive, QStringLiteral("xml"), true);
         if (!a.firstEntry.trimmed().isEmpty()) {
             // As the editor stores it: lines end in CR LF.
             QString text = a.firstEntry;

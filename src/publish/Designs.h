@@ -46,7 +46,8 @@ Templates templates(const QString &key, const Names &names);
 // upload needs an archive extension and an archive file of its own ("xml",
 // "feeds.html"): publishing its archives then writes one feed per period,
 // each with its own address and identity, beside the pages instead of over
-// them; its links name the pages' extension themselves.
+// them; its links name the pages' extension themselves. Made to archive
+// automatically, its period feeds stay as current as the pages.
 QString feedTemplate(const Names &names);
 
 // The folder address of a web site for the feed's links: the address up to

@@ -111,7 +111,7 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
         got << rows.value(0).toString();
     EXPECT_EQ(got, QStringList({"index.html|archive.html|html|1|1|Garden & Hill page (Notebook)|Garden & Hill archive "
                                 "index (Notebook)|1|1|1",
-                                "feed.xml|feeds.html|xml|1|0|Garden & Hill feed|Garden & Hill archive index "
+                                "feed.xml|feeds.html|xml|1|1|Garden & Hill feed|Garden & Hill archive index "
                                 "(Notebook)|1|1|1"}));
 
     // The window shows the new journal, its first entry, and the run wrote the site.

@@ -149,8 +149,8 @@ TEST(UploadRecord, AnFtpSiteListedWithList)
 }
 
 // Publish Entries keeping every archive page current: a run with nothing
-// changed sends nothing and sums the archive pages up in one line; an entry
-// corrected in an old week sends that week's page and the archive index.
+// changed sends nothing and sums each upload's archive pages up in one line;
+// an entry corrected in an old week sends that week's page and feed.
 TEST(UploadRecord, ArchivePagesKeptCurrentGoOnlyWhenChanged)
 {
     Vsftpd server;
@@ -173,9 +173,14 @@ TEST(UploadRecord, ArchivePagesKeptCurrentGoOnlyWhenChanged)
     ASSERT_TRUE(site.sql(QStringLiteral("Journal.DAT"),
                          QStringLiteral("UPDATE Journal SET Entry = 'corrected' WHERE ID = (SELECT MIN(ID) FROM "
                                         "Journal)")));
+    // Its week's page goes, and its week's feed.
     const auto third = site.publish({});
-    EXPECT_EQ(third.sent(), QStringList{pages.first()}) << third.lines.join(u'\n').toStdString();
-    EXPECT_TRUE(snapshot(server.root() + QStringLiteral("/www")).value(pages.first()).contains("corrected"));
+    QString feed = pages.first();
+    feed.replace(QLatin1String(".html"), QLatin1String(".xml"));
+    EXPECT_EQ(third.sent(), QStringList({pages.first(), feed})) << third.lines.join(u'\n').toStdString();
+    const auto onSite = snapshot(server.root() + QStringLiteral("/www"));
+    EXPECT_TRUE(onSite.value(pages.first()).contains("corrected"));
+    EXPECT_TRUE(onSite.value(feed).contains("corrected"));
 }
 
 TEST(UploadRecord, AnFtpSiteListedWithMlsd)

@@ -168,11 +168,12 @@ void create(const QString &dataDir, const QDate &today)
             QStringLiteral("html"), 1, QVariant(), QString()});
     // The feed: a second upload of the journal into the same folder, linking
     // into the archive pages of the first. Its own archive extension and
-    // index keep its archives (one feed per period) off the pages.
+    // index keep its archives (one feed per period) off the pages; it
+    // archives with the pages, so that its period feeds stay as current.
     insert(db,
            QStringLiteral("INSERT INTO Upload (Journal, Site, Template, ArcTemplate, LogFile, ArcFile, Directory, "
                           "Active, ArcExt, AutoArc, LastArc, ImageDir) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"),
-           {1, 1, 3, 2, QStringLiteral("feed.xml"), QStringLiteral("feeds.html"), siteDir, 1, QStringLiteral("xml"), 0,
+           {1, 1, 3, 2, QStringLiteral("feed.xml"), QStringLiteral("feeds.html"), siteDir, 1, QStringLiteral("xml"), 1,
             QVariant(), QString()});
     for (const char *cookie : kCookies)
         insert(db, QStringLiteral("INSERT INTO Cookie (Cookie) VALUES (?)"), {QString::fromUtf8(cookie)});
