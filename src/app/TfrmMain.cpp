@@ -18,6 +18,7 @@
 #include "editing/Markup.h"
 #include "editing/MarkupCommands.h"
 #include "editor/EditorSpelling.h"
+#include "editor/HtmlSyntaxHighlighter.h"
 #include "manage/JournalCommands.h"
 #include "manage/TdlgNewJournal.h"
 #include "editing/TdlgPurge.h"
@@ -158,12 +159,20 @@ void TfrmMain::buildMenus()
             m_spelling->setLive(live);
     });
     // The simple markup commands: one replacement of the selection each.
-    const std::pair<const char *, QString (*)(const QString &)> simple[] = {
-        {"actPara", Markup::Paragraph}, {"actBR", Markup::LineBreak}, {"actAngle", Markup::AngleBrackets},
-        {"actSpace", Markup::Space},    {"actBold", Markup::Bold},    {"actItalics", Markup::Italics}};
-    for (const auto &[name, compose] : simple) {
-        connect(m_actions[QLatin1String(name)], &QAction::triggered, this,
-                [this, compose = compose] { replaceSelection(compose(selectedText())); });
+    // A Markdown journal gets the Markdown forms.
+    using Compose = QString (*)(const QString &);
+    const std::tuple<const char *, Compose, Compose> simple[] = {
+        {"actPara", Markup::Paragraph, MarkdownMarkup::Paragraph},
+        {"actBR", Markup::LineBreak, MarkdownMarkup::LineBreak},
+        {"actAngle", Markup::AngleBrackets, Markup::AngleBrackets},
+        {"actSpace", Markup::Space, Markup::Space},
+        {"actBold", Markup::Bold, MarkdownMarkup::Bold},
+        {"actItalics", Markup::Italics, MarkdownMarkup::Italics}};
+    for (const auto &[name, html, markdown] : simple) {
+        connect(m_actions[QLatin1String(name)], &QAction::triggered, this, [this, html = html, markdown = markdown] {
+            const bool inMarkdown = m_markup && m_markup->entryFormat() == EntryFormat::Markdown;
+            replaceSelection((inMarkdown ? markdown : html)(selectedText()));
+        });
     }
     connect(a["actUndo"], &QAction::triggered, dbEntry, &QPlainTextEdit::undo);
     connect(a["actRedo"], &QAction::triggered, dbEntry, &QPlainTextEdit::redo);
@@ -298,6 +307,7 @@ bool TfrmMain::FormCreate()
     m_spelling = new EditorSpelling(dbEntry, m_settings.file(),
                                     QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.words")), logSink(), this);
     m_spelling->setLive(m_actions["actLiveSpell"]->isChecked());
+    applyEntryFormat();
 
     m_toolbarLayout =
         ToolbarLayout::load(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg")), m_actions.names());
@@ -358,10 +368,22 @@ void TfrmMain::journalChanged()
     const JournalSettings journal =
         m_tblNames->isEmpty() ? JournalSettings() : JournalSettings::fromRecord(m_tblNames->currentRecord());
     m_entries->setJournal(journal);
+    applyEntryFormat();
     dbName->setText(journal.name);
     dbName->setEnabled(journal.id != 0);
     if (m_started)
         m_entries->requery();
+}
+
+void TfrmMain::applyEntryFormat()
+{
+    // The editor speaks the journal's language: the markup it inserts, its
+    // colouring and what spelling looks at.
+    const EntryFormat format = journalId() != 0 ? m_settings.entryFormat(journalId()) : EntryFormat::Html;
+    if (m_markup)
+        m_markup->setEntryFormat(format);
+    if (m_spelling)
+        m_spelling->marks().setMarkdown(format == EntryFormat::Markdown);
 }
 
 void TfrmMain::promptUnsavedChanges()
@@ -759,8 +781,9 @@ void TfrmMain::actJournalsExecute()
 void TfrmMain::BrowseEntry()
 {
     guard([&] {
-        const QString path = WritePreview(m_staging.path(), dbEntry->toPlainText(),
-                                          m_dlgOptions->options().autoinsertTag, m_pending.files);
+        const QString path =
+            WritePreview(m_staging.path(), dbEntry->toPlainText(), m_dlgOptions->options().autoinsertTag,
+                         m_pending.files, m_settings.entryFormat(journalId()));
         m_previewPane->show(QUrl::fromLocalFile(path));
     });
 }

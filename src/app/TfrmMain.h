@@ -165,6 +165,8 @@ private:
     // Runs a command behind the error boundary.
     void guard(const std::function<void()> &command);
     void journalChanged();
+    // Tells the editor whether the journal on view is written in Markdown.
+    void applyEntryFormat();
     void log(const QString &line);
     // log() as a sink for the classes the window delegates to.
     LogSink logSink();

@@ -71,6 +71,81 @@ QString FileNamePart(const QString &path)
 
 } // namespace Markup
 
+namespace MarkdownMarkup {
+
+QString Paragraph(const QString &s)
+{
+    return s.isEmpty() ? QStringLiteral("\n\n") : QStringLiteral("\n\n") + s + QStringLiteral("\n\n");
+}
+
+QString LineBreak(const QString &s)
+{
+    return s + QStringLiteral("\\\n");
+}
+
+QString Bold(const QString &s)
+{
+    return QStringLiteral("**") + s + QStringLiteral("**");
+}
+
+QString Italics(const QString &s)
+{
+    return u'*' + s + u'*';
+}
+
+QString Destination(const QString &address)
+{
+    int depth = 0;
+    bool plain = !address.startsWith(u'<');
+    for (const QChar c : address) {
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7F)
+            plain = false;
+        else if (c == u'(')
+            ++depth;
+        else if (c == u')' && --depth < 0)
+            plain = false;
+    }
+    if (plain && depth == 0)
+        return address;
+    QString inside = address;
+    inside.replace(u'\\', QLatin1String("\\\\"))
+        .replace(u'<', QLatin1String("\\<"))
+        .replace(u'>', QLatin1String("\\>"));
+    inside.replace(u'\n', u' ');
+    return u'<' + inside + u'>';
+}
+
+QString Hyperlink(const QString &s, const QString &url, bool prependHttp, bool newWindow)
+{
+    if (newWindow)
+        return Markup::Hyperlink(s, url, prependHttp, true);
+    const QString target = (prependHttp ? QStringLiteral("http://") : QString()) + url;
+    return u'[' + s + QStringLiteral("](") + Destination(target) + u')';
+}
+
+QString Image(const QString &s, const QString &path, bool actualSize, const QString &width, const QString &height)
+{
+    if (!actualSize)
+        return Markup::Image(s, path, false, width, height);
+    const QString name = Markup::FileNamePart(path);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString alt = dot > 0 ? name.left(dot) : name;
+    return s + QStringLiteral("![") + alt + QStringLiteral("](") + Destination(name) + u')';
+}
+
+QString FileLink(const QString &s, const QString &path)
+{
+    return u'[' + s + QStringLiteral("](") + Destination(Markup::FileNamePart(path)) + u')';
+}
+
+QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QString &arcType)
+{
+    return u'[' + s + QStringLiteral("](") + ArchivePeriod::ArchiveName(day, arcType) +
+           QStringLiteral(".<$WrenExt>#WrenID") + QString::number(id) + u')';
+}
+
+} // namespace MarkdownMarkup
+
 QString PurgeStatement(const PurgeRequest &request, int journalId, const QDate &today)
 {
     switch (request.choice) {

@@ -33,6 +33,33 @@ QString FileNamePart(const QString &path);
 
 } // namespace Markup
 
+// The same commands for an entry written in Markdown: the Markdown forms, and
+// raw HTML where Markdown has none (a link that opens a new window, an image
+// of a given size). Angle Brackets and Space insert the same character
+// references as in HTML.
+namespace MarkdownMarkup {
+
+QString Paragraph(const QString &s); // a blank line before and after S: S becomes a paragraph of its own
+QString LineBreak(const QString &s); // S, then a backslash at the end of the line
+QString Bold(const QString &s);      // **S**
+QString Italics(const QString &s);   // *S*
+
+// [S](ADDRESS); <a href="ADDRESS" target=_blank>S</a> for a new window.
+QString Hyperlink(const QString &s, const QString &url, bool prependHttp, bool newWindow);
+// S then ![NAME without extension](NAME), or S then the HTML image tag with its sizes.
+QString Image(const QString &s, const QString &path, bool actualSize, const QString &width, const QString &height);
+// [S](NAME).
+QString FileLink(const QString &s, const QString &path);
+// [S](arcYYYYMMDD.<$WrenExt>#WrenIDn).
+QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QString &arcType);
+
+// An address as a link target: as it is, or in angle brackets when it holds
+// a blank or a control character, starts with "<" or has parentheses that
+// do not pair up.
+QString Destination(const QString &address);
+
+} // namespace MarkdownMarkup
+
 // What Purge Entries removes from the current journal.
 struct PurgeRequest {
     enum class Choice { None, All, OlderThan, After };

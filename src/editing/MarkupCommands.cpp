@@ -35,13 +35,20 @@ void MarkupCommands::replaceSelection(const QString &text)
     m_editor->setTextCursor(cursor);
 }
 
+QString MarkupCommands::entryLink(qlonglong id, const QDate &day) const
+{
+    const auto compose = m_format == EntryFormat::Markdown ? MarkdownMarkup::EntryLink : Markup::EntryLink;
+    return compose(selectedText(), id, day, m_journal().arcType);
+}
+
 void MarkupCommands::link()
 {
     m_dlgLink->prepare(TdlgLink::Form::Hyperlink);
     if (m_dlgLink->exec() != QDialog::Accepted)
         return;
-    replaceSelection(Markup::Hyperlink(selectedText(), m_dlgLink->edName->text(), m_dlgLink->chkHttp->isChecked(),
-                                       m_dlgLink->chkNew->isChecked()));
+    const auto hyperlink = m_format == EntryFormat::Markdown ? MarkdownMarkup::Hyperlink : Markup::Hyperlink;
+    replaceSelection(hyperlink(selectedText(), m_dlgLink->edName->text(), m_dlgLink->chkHttp->isChecked(),
+                               m_dlgLink->chkNew->isChecked()));
 }
 
 void MarkupCommands::image()
@@ -50,8 +57,9 @@ void MarkupCommands::image()
     if (m_dlgLink->exec() != QDialog::Accepted)
         return;
     const QString path = m_dlgLink->edName->text();
-    replaceSelection(Markup::Image(selectedText(), path, m_dlgLink->rbAuto->isChecked(), m_dlgLink->edX->text(),
-                                   m_dlgLink->edY->text()));
+    const auto image = m_format == EntryFormat::Markdown ? MarkdownMarkup::Image : Markup::Image;
+    replaceSelection(
+        image(selectedText(), path, m_dlgLink->rbAuto->isChecked(), m_dlgLink->edX->text(), m_dlgLink->edY->text()));
     m_pending.images << path;
 }
 
@@ -61,7 +69,8 @@ void MarkupCommands::file()
     if (m_dlgLink->exec() != QDialog::Accepted)
         return;
     const QString path = m_dlgLink->edName->text();
-    replaceSelection(Markup::FileLink(selectedText(), path));
+    replaceSelection(m_format == EntryFormat::Markdown ? MarkdownMarkup::FileLink(selectedText(), path)
+                                                       : Markup::FileLink(selectedText(), path));
     m_pending.files << path;
 }
 
@@ -72,7 +81,7 @@ void MarkupCommands::entry()
     if (m_dlgEntries->exec() != QDialog::Accepted)
         return;
     if (const auto target = m_dlgEntries->selected())
-        replaceSelection(Markup::EntryLink(selectedText(), target->id, target->day, m_journal().arcType));
+        replaceSelection(entryLink(target->id, target->day));
 }
 
 void MarkupCommands::find()
@@ -86,5 +95,5 @@ void MarkupCommands::find()
     if (m_frmList->exec() != QDialog::Accepted)
         return;
     if (const auto target = m_frmList->selected())
-        replaceSelection(Markup::EntryLink(selectedText(), target->id, target->day, m_journal().arcType));
+        replaceSelection(entryLink(target->id, target->day));
 }

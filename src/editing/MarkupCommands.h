@@ -1,11 +1,14 @@
 #pragma once
 
+#include "base/Settings.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
 
 class Database;
+class QDate;
 class QPlainTextEdit;
 class QWidget;
 class TdlgEntries;
@@ -26,6 +29,10 @@ public:
     MarkupCommands(QPlainTextEdit *editor, Database &db, PendingLists &pending,
                    std::function<const JournalSettings &()> journal, QWidget *parent);
 
+    // Markdown: the links go in as Markdown.
+    void setEntryFormat(EntryFormat format) { m_format = format; }
+    EntryFormat entryFormat() const { return m_format; }
+
     void link();
     void image();
     void file();
@@ -44,6 +51,9 @@ public:
     TfrmList &listWindow() { return *m_frmList; }
 
 private:
+    // The link to an entry, in the journal's form, around the selection.
+    QString entryLink(qlonglong id, const QDate &day) const;
+
     QPlainTextEdit *m_editor;
     Database &m_db;
     PendingLists &m_pending;
@@ -52,4 +62,5 @@ private:
     TdlgEntries *m_dlgEntries;
     TfrmFind *m_frmFind;
     TfrmList *m_frmList;
+    EntryFormat m_format = EntryFormat::Html;
 };

@@ -142,7 +142,7 @@ void EditorSpelling::spellCheck()
                        QStringLiteral("No dictionary is installed for %1").arg(m_spell->options().language));
         return;
     }
-    TdlgSpell dialog(m_editor, *m_spell, m_dialogParent);
+    TdlgSpell dialog(m_editor, *m_spell, m_dialogParent, m_marks->markdown());
     if (!dialog.findNext()) {
         Prompt::inform(m_dialogParent, QStringLiteral("The spell check is complete."));
         return;

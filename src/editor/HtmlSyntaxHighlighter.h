@@ -1,14 +1,19 @@
 #pragma once
 
 #include "editor/HtmlScanner.h"
+#include "editor/MarkdownScanner.h"
 #include "editor/Spelling.h"
 
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
 
 #include <array>
+#include <vector>
 
-// The HTML colouring of an editor, with two optional layers: live spelling (a
+class QTextBlock;
+
+// The HTML colouring of an editor, or its Markdown colouring for the entries
+// of a Markdown journal, with two optional layers: live spelling (a
 // red wavy underline under the misspelt words a reader sees, drawn over the
 // colouring) and a search text marked black on yellow in any letter case
 // wherever it stands, markup included. Each block keeps the scanner state at its end,
@@ -22,6 +27,9 @@ public:
     void setSpellActive(bool on);
     bool spellActive() const { return m_spellActive; }
     void setSearchWord(const QString &word);
+    // Colours and spells the text as Markdown instead of HTML.
+    void setMarkdown(bool on);
+    bool markdown() const { return m_markdown; }
     const QString &searchWord() const { return m_searchWord; }
 
     // The misspelt word at a document position, as (start, length); length 0
@@ -40,9 +48,13 @@ private:
         HtmlTextState spelling = HtmlTextState::Text;
     };
     static LineStart lineStart(int blockState);
+    // The words spelling looks at in a block of the document.
+    std::vector<WordSpan> blockWords(const QTextBlock &block) const;
+    void markdownBlock(const QString &text, std::vector<WordSpan> &words);
 
     THtmlHighlighter m_scanner;
-    std::array<QTextCharFormat, THtmlHighlighter::ClassCount> m_formats;
+    std::array<QTextCharFormat, MarkdownScanner::ClassCount> m_formats;
+    bool m_markdown = false;
     const SpellChecker *m_spell = nullptr;
     bool m_spellActive = false;
     QString m_searchWord;

@@ -1,5 +1,6 @@
 #include "SpellDialogs.h"
 
+#include "editor/MarkdownScanner.h"
 #include "editor/Spelling.h"
 
 #include <QCheckBox>
@@ -18,8 +19,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-TdlgSpell::TdlgSpell(QPlainTextEdit *editor, SpellChecker &checker, QWidget *parent)
-    : QDialog(parent), m_editor(editor), m_checker(checker)
+TdlgSpell::TdlgSpell(QPlainTextEdit *editor, SpellChecker &checker, QWidget *parent, bool markdown)
+    : QDialog(parent), m_editor(editor), m_checker(checker), m_markdown(markdown)
 {
     setWindowTitle(QStringLiteral("Spell Check"));
     lblWord = new QLabel;
@@ -59,9 +60,12 @@ bool TdlgSpell::findNext()
 {
     QTextDocument *doc = m_editor->document();
     HtmlTextState state = HtmlTextState::Text;
+    MarkdownScanner::State markdown;
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         const QString text = block.text();
-        for (const WordSpan &w : VisibleWords(text, state)) {
+        const std::vector<WordSpan> words =
+            m_markdown ? MarkdownScanner::scanLine(text, markdown).words : VisibleWords(text, state);
+        for (const WordSpan &w : words) {
             const int at = block.position() + w.start;
             const QString word = text.mid(w.start, w.length);
             if (at < m_from || m_checker.isCorrect(word))

@@ -19,7 +19,8 @@ class QTreeWidget;
 class TdlgSpell : public QDialog {
     Q_OBJECT
 public:
-    TdlgSpell(QPlainTextEdit *editor, SpellChecker &checker, QWidget *parent = nullptr);
+    // markdown: the text is Markdown, whose code and link targets are not words.
+    TdlgSpell(QPlainTextEdit *editor, SpellChecker &checker, QWidget *parent = nullptr, bool markdown = false);
     // Moves to the next misspelt word; false (and the dialog closes) at the end.
     bool findNext();
     void change();
@@ -36,6 +37,7 @@ public:
 private:
     QPlainTextEdit *m_editor;
     SpellChecker &m_checker;
+    bool m_markdown;
     QString m_word;
     QHash<QString, QString> m_changeAll; // "Change All": word and replacement
     int m_from = 0;

@@ -146,6 +146,28 @@ std::vector<WordSpan> VisibleWords(const QString &line, HtmlTextState &state)
     return words;
 }
 
+std::vector<WordSpan> PlainWords(QStringView line, qsizetype from, qsizetype to)
+{
+    std::vector<WordSpan> words;
+    qsizetype i = from;
+    while (i < to) {
+        const QChar c = line[i];
+        if (!isWordChar(c) || c.isMark() || c == u'\'' || c == QChar(0x2019)) {
+            ++i;
+            continue;
+        }
+        qsizetype j = i;
+        while (j < to && isWordChar(line[j]))
+            ++j;
+        qsizetype end = j;
+        while (end > i && (line[end - 1] == u'\'' || line[end - 1] == QChar(0x2019)))
+            --end;
+        words.push_back({static_cast<int>(i), static_cast<int>(end - i)});
+        i = j;
+    }
+    return words;
+}
+
 QStringList InstalledDictionaries(const QString &directory)
 {
     QStringList languages;

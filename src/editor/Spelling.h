@@ -23,6 +23,10 @@ enum class HtmlTextState { Text = 0, Tag = 1, Comment = 2, Script = 3, Style = 4
 // entities and script or style bodies. state carries over from line to line.
 std::vector<WordSpan> VisibleWords(const QString &line, HtmlTextState &state);
 
+// The words of a stretch of plain text, [from, to) of line: runs of letters,
+// digits and apostrophes, without the apostrophes at their ends.
+std::vector<WordSpan> PlainWords(QStringView line, qsizetype from, qsizetype to);
+
 // Dictionaries found on this machine: language codes such as "en_US".
 QStringList InstalledDictionaries(const QString &directory = QStringLiteral("/usr/share/hunspell"));
 

@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "editor/HtmlScanner.h"
+#include "editor/MarkdownScanner.h"
 
 #include <QElapsedTimer>
 
@@ -145,4 +146,95 @@ TEST(HtmlScannerTest, AMegabyteTemplateScansLineByLine)
             break;
     }
     EXPECT_EQ(rescanned, 1) << "a closed edit re-scans its own line only";
+}
+
+namespace {
+
+// "text=class" pieces of the Markdown spans of the lines, and the words
+// spelling looks at after "|".
+QString markdown(const QStringList &lines)
+{
+    static const char *const names[] = {"bracket",  "keyword", "tag",    "comment", "attr",    "value",  "script",
+                                        "entity",   "unknown", "stag",   "default", "heading", "markup", "code",
+                                        "linktext", "target",  "strong", "em",      "strike"};
+    MarkdownScanner::State state;
+    QStringList out;
+    for (const QString &line : lines) {
+        const MarkdownScanner::Line scanned = MarkdownScanner::scanLine(line, state);
+        EXPECT_EQ(MarkdownScanner::State::decode(state.encode()), state) << line.toStdString();
+        for (const MarkdownScanner::Span &s : scanned.spans) {
+            EXPECT_GE(s.start, 0);
+            EXPECT_LE(s.start + s.length, line.size());
+            out << line.mid(s.start, s.length) + u'=' + QLatin1String(names[s.cls]);
+        }
+        QStringList words;
+        for (const WordSpan &w : scanned.words)
+            words << line.mid(w.start, w.length);
+        out << u'|' + words.join(u' ');
+    }
+    return out.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+TEST(MarkdownScannerTest, HeadingsEmphasisCodeLinksAndRawHtml)
+{
+    EXPECT_EQ(markdown({"## Wren *notes*", "Some **bold** and ~~gone~~ `a < b` &amp; x\\*"}),
+              QStringList({"##=markup", " Wren *notes*=heading", "*=markup", "*=markup", "notes=em", "|Wren notes",
+                           "**=markup", "**=markup", "bold=strong", "~~=markup", "~~=markup", "gone=strike", "`=markup",
+                           "a < b=code", "`=markup", "&amp;=entity", "\\=markup", "|Some bold and gone x"})
+                  .join(QStringLiteral("; ")));
+    EXPECT_EQ(markdown({"See [the *first* day](arc20020721.<$WrenExt>#WrenID57) and www.example.org/x."}),
+              QStringList({"[=markup", "the *first* day=linktext", "*=markup", "*=markup", "first=em", "](=markup",
+                           "arc20020721.<$WrenExt>#WrenID57=target", ")=markup", "www.example.org/x=target",
+                           "|See the first day and"})
+                  .join(QStringLiteral("; ")))
+        << "the link's text is spelt, its target and addresses are not";
+    EXPECT_EQ(markdown({"Inline <span class=\"x\">raw</span> text"}),
+              QStringList({"<=bracket", "span=keyword", " =tag", "class==attr", "\"x\"=value", ">=bracket", "<=bracket",
+                           "/span=keyword", ">=bracket", "|Inline raw text"})
+                  .join(QStringLiteral("; ")));
+}
+
+TEST(MarkdownScannerTest, BlocksCarryOverLines)
+{
+    // A fenced block holds code whatever it says; an HTML block is HTML up to a
+    // blank line; indented code follows a blank line; a comment runs on.
+    EXPECT_EQ(markdown({"```c", "if (a < b) **x**", "```", "<div class=\"aside\">", "Raw words", "</div>", "",
+                        "    indented code", "Text <!-- hidden", "still --> shown"}),
+              QStringList({"```=markup",
+                           "c=code",
+                           "|",
+                           "if (a < b) **x**=code",
+                           "|",
+                           "```=markup",
+                           "|",
+                           "<=bracket",
+                           "div=keyword",
+                           " =tag",
+                           "class==attr",
+                           "\"aside\"=value",
+                           ">=bracket",
+                           "|",
+                           "|Raw words",
+                           "<=bracket",
+                           "/div=keyword",
+                           ">=bracket",
+                           "|",
+                           "|",
+                           "    indented code=code",
+                           "|",
+                           "<!-- hidden=comment",
+                           "|Text",
+                           "still -->=comment",
+                           "|shown"})
+                  .join(QStringLiteral("; ")));
+    EXPECT_EQ(markdown({"Title", "=====", "- item *one*", "> quoted", "| a | b |", "|---|:-:|",
+                        "[r]: https://x.org \"A title\""}),
+              QStringList({"|Title",   "======heading", "|",          "-=markup",  "*=markup",
+                           "*=markup", "one=em",        "|item one",  ">=markup",  "|quoted",
+                           "|=markup", "|=markup",      "|=markup",   "|a b",      "|---|:-:|=markup",
+                           "|",        "[=markup",      "r=linktext", "]:=markup", "https://x.org=target",
+                           "|A title"})
+                  .join(QStringLiteral("; ")));
 }

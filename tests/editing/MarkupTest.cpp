@@ -112,3 +112,22 @@ TEST(MarkupTest, EntryLinksPointIntoTheArchivePageOfTheirPeriod)
     EXPECT_EQ(EntryLink("then", 8, QDate(2002, 7, 21), "Weekly"), "<a href=\"arc20020721.<$WrenExt>#WrenID8\">then</a>")
         << "a Sunday starts its own week";
 }
+
+TEST(MarkupTest, MarkdownFormsOfTheCommands)
+{
+    namespace M = MarkdownMarkup;
+    EXPECT_EQ(M::Bold("x"), "**x**");
+    EXPECT_EQ(M::Italics(""), "**");
+    EXPECT_EQ(M::Paragraph("word"), "\n\nword\n\n");
+    EXPECT_EQ(M::LineBreak("abc"), "abc\\\n");
+    EXPECT_EQ(M::Hyperlink("here", "a.org/x", true, false), "[here](http://a.org/x)");
+    EXPECT_EQ(M::Hyperlink("here", "https://a.org/", false, true), "<a href=\"https://a.org/\" target=_blank>here</a>")
+        << "Markdown cannot say: a new window";
+    EXPECT_EQ(M::Image("See ", "/p/a wren.jpg", true, "", ""), "See ![a wren](<a wren.jpg>)");
+    EXPECT_EQ(M::Image("", "/p/pic.gif", false, "100", "50"), "<img src=\"pic.gif\" width=\"100\" height=\"50\">");
+    EXPECT_EQ(M::FileLink("the notes", "/tmp/notes (1).zip"), "[the notes](<notes (1).zip>)");
+    EXPECT_EQ(M::FileLink("", "/tmp/f(1).zip"), "[](f(1).zip)") << "parentheses that pair up stay";
+    EXPECT_EQ(M::Destination("a>b)c<"), "<a\\>b)c\\<>");
+    EXPECT_EQ(M::EntryLink("the first", 57, QDate(2002, 7, 24), "Weekly"),
+              "[the first](arc20020721.<$WrenExt>#WrenID57)");
+}
