@@ -296,6 +296,7 @@ bool TfrmMain::FormCreate()
     // The dialogs are made once, in order; the Options dialog installs the names.
     m_dlgAbout = new TdlgAbout(this);
     m_dlgJournal = new TdlgJournal(m_db, this);
+    m_dlgJournal->setSettings(m_settings);
     m_dlgArchive = new TdlgArchive(this);
     m_dlgOptions = new TdlgOptions(m_settings, this);
     m_dlgFileMan = new TdlgFileMan(this);

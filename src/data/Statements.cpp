@@ -94,6 +94,11 @@ QString entryTextsOfRange(const QDate &firstDay, const QDate &lastDay, int journ
            QStringLiteral(" ORDER BY eDate ASC, eTime ASC");
 }
 
+QString entryCount(int journalId)
+{
+    return QStringLiteral("SELECT COUNT(*) AS Num FROM Journal WHERE Name=") + num(journalId);
+}
+
 QString dateValue(const QDate &date)
 {
     return dateLiteral(date).mid(1, 10);

@@ -1,6 +1,7 @@
 #include "JournalCommands.h"
 
 #include "base/Prompt.h"
+#include "base/Settings.h"
 #include "base/WrenError.h"
 #include "engine/Backup.h"
 #include "manage/TdlgNewJournal.h"
@@ -61,6 +62,8 @@ std::optional<JournalCreated> JournalCommands::newJournal(const QString &author)
         return std::nullopt;
     const JournalAnswers answers = dialog.answers();
     const JournalCreated made = JournalSetup::create(m_db, answers);
+    if (answers.markdown)
+        Settings(m_settingsFile).setEntryFormat(made.journal, EntryFormat::Markdown);
     if (made.feedUpload != 0)
         m_log(QStringLiteral("Created the journal %1 with its site, templates, feed and uploads").arg(answers.name));
     else if (answers.feed)

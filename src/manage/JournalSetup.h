@@ -9,10 +9,11 @@ class Database;
 struct JournalAnswers {
     QString name;
     QString author;
-    bool monthly = false; // archive pages per month, else per week
-    bool remote = false;  // an FTP or SFTP site, else a local folder
-    QString folder;       // the local folder
-    bool sftp = false;    // the remote site speaks SFTP (host "sftp://...")
+    bool monthly = false;  // archive pages per month, else per week
+    bool markdown = false; // entries written in Markdown, else HTML (kept in the settings file)
+    bool remote = false;   // an FTP or SFTP site, else a local folder
+    QString folder;        // the local folder
+    bool sftp = false;     // the remote site speaks SFTP (host "sftp://...")
     QString host, login, password, directory;
     int port = 21;
     QString webSite;  // the journal's address on the web; may be empty

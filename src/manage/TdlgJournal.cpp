@@ -116,6 +116,18 @@ TdlgJournal::TdlgJournal(Database &db, QWidget *parent)
     tblTemplate.open();
     tblUploads.open();
     tblNames.open();
+    // A journal's entry format is stored with its row; a new row that is
+    // dropped takes its choice with it.
+    tblNames.afterPost = [this] {
+        const qlonglong id = tblNames.value(QStringLiteral("ID")).toLongLong();
+        if (const auto added = m_formats.find(-1); added != m_formats.end()) {
+            m_formats[id] = added->second;
+            m_formats.erase(added);
+        }
+        storeEntryFormat(id);
+    };
+    tblNames.afterScroll = [this] { m_formats.erase(-1); };
+    tblNames.afterInsert = [this] { m_formats.erase(-1); };
     lblFmt->setPlainText(formatHelp().join(u'\n'));
     showAll();
 }
@@ -262,6 +274,10 @@ QWidget *TdlgJournal::journalsPage()
     chkArcRev = checkBox("Whether to display archive links in reverse order or not");
     edURL = lineEdit("Site URL for browsing the journal from Wren");
     edAuthor = lineEdit("The name to be displayed as author if Use Windows Login is not set under General Options");
+    cmbEntryFormat = dropDown("How the entries of this journal are written: HTML, or Markdown that publishing turns "
+                              "into HTML");
+    cmbEntryFormat->addItems({QStringLiteral("HTML"), QStringLiteral("Markdown")});
+    connect(cmbEntryFormat, &QComboBox::activated, this, &TdlgJournal::cmbEntryFormatChange);
     lblFmt = new QPlainTextEdit;
     lblFmt->setReadOnly(true);
     lblFmt->setFocusPolicy(Qt::NoFocus);
@@ -279,6 +295,7 @@ QWidget *TdlgJournal::journalsPage()
     form->addRow(QStringLiteral("Archive in Reverse"), chkArcRev);
     form->addRow(QStringLiteral("Site URL"), edURL);
     form->addRow(QStringLiteral("Author"), edAuthor);
+    form->addRow(QStringLiteral("Entry Format"), cmbEntryFormat);
     navNames = new RecordNavigator(
         {"Previous Journal", "Next Journal", "Add Journal", "Delete Journal", "Edit Journal", "Save Journal"});
     connect(navNames, &RecordNavigator::clicked, this, &TdlgJournal::journalAction);
@@ -418,6 +435,70 @@ void TdlgJournal::showAll()
         DBGrid1->selectRow(tblUploads.recNo());
     for (FieldBinder *b : {m_sites.get(), m_templates.get(), m_names.get(), m_uploads.get()})
         b->show();
+    showEntryFormat();
+}
+
+void TdlgJournal::setSettings(Settings &settings)
+{
+    m_settings = &settings;
+    showEntryFormat();
+}
+
+void TdlgJournal::showEntryFormat()
+{
+    const bool insert = tblNames.state() == TableHandle::State::Insert;
+    cmbEntryFormat->setEnabled(m_settings && !tblNames.isEmpty());
+    EntryFormat format = EntryFormat::Html;
+    const qlonglong id = insert || tblNames.isEmpty() ? -1 : tblNames.value(QStringLiteral("ID")).toLongLong();
+    if (const auto chosen = m_formats.find(id); chosen != m_formats.end())
+        format = chosen->second;
+    else if (m_settings && id >= 0)
+        format = m_settings->entryFormat(id);
+    cmbEntryFormat->setCurrentIndex(format == EntryFormat::Markdown ? 1 : 0);
+}
+
+void TdlgJournal::storeEntryFormat(qlonglong id)
+{
+    const auto chosen = m_formats.find(id);
+    if (chosen == m_formats.end() || !m_settings)
+        return;
+    m_settings->setEntryFormat(id, chosen->second);
+    m_formats.erase(chosen);
+}
+
+void TdlgJournal::cmbEntryFormatChange(int index)
+{
+    if (!m_settings || tblNames.isEmpty())
+        return;
+    const EntryFormat format = index == 1 ? EntryFormat::Markdown : EntryFormat::Html;
+    const bool insert = tblNames.state() == TableHandle::State::Insert;
+    const qlonglong id = insert ? -1 : tblNames.value(QStringLiteral("ID")).toLongLong();
+    const auto chosen = m_formats.find(id);
+    const EntryFormat before =
+        chosen != m_formats.end() ? chosen->second : (id >= 0 ? m_settings->entryFormat(id) : EntryFormat::Html);
+    if (format == before)
+        return;
+    guard([&] {
+        const auto count = id >= 0 ? m_db.firstRow(Statements::entryCount(static_cast<int>(id))) : std::nullopt;
+        const int entries = count ? count->value(0).toInt() : 0;
+        if (entries > 0) {
+            const QString name = tblNames.value(QStringLiteral("Name")).toString();
+            const QString language =
+                format == EntryFormat::Markdown ? QStringLiteral("Markdown") : QStringLiteral("HTML");
+            const QString question =
+                QStringLiteral("Write the entries of the journal %1 in %2 from now on? %3 not converted: %4, and "
+                               "%5 published as %2.")
+                    .arg(name.isEmpty() ? QStringLiteral("without a name") : u'"' + name + u'"', language,
+                         entries == 1 ? QStringLiteral("Its one entry is")
+                                      : QStringLiteral("Its %1 entries are").arg(entries),
+                         entries == 1 ? QStringLiteral("it stays as it is") : QStringLiteral("they stay as they are"),
+                         entries == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+            if (!Prompt::ask(this, question))
+                return;
+        }
+        m_formats[id] = format;
+    });
+    showEntryFormat();
 }
 
 void TdlgJournal::showEvent(QShowEvent *event)
@@ -536,6 +617,7 @@ void TdlgJournal::deleteJournal()
             return;
         }
         const int journal = tblNames.value(QStringLiteral("ID")).toInt();
+        m_formats.erase(journal);
         m_db.run(Statements::deleteJournalEntries(journal));
         m_db.run(Statements::deleteJournalUploads(journal));
         tblNames.cancel();
@@ -625,6 +707,12 @@ void TdlgJournal::done(int result)
             else
                 t->cancel();
         }
+        // The formats chosen for journals whose rows did not change.
+        if (result == QDialog::Accepted) {
+            while (!m_formats.empty() && m_formats.begin()->first >= 0)
+                storeEntryFormat(m_formats.begin()->first);
+        }
+        m_formats.clear();
         stored = true;
     });
     // A row the engine refused keeps the dialog open, with what was typed.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "base/Settings.h"
 #include "engine/TableHandle.h"
 #include "manage/RecordControls.h"
 
 #include <QDialog>
 
+#include <map>
 #include <memory>
 
 class QCheckBox;
@@ -44,6 +46,13 @@ public:
     // template) for the current journal, and shows the first of them.
     void newFromDesign(const QString &key);
 
+    // Where the journals' entry formats are kept; without it the Entry Format
+    // choice is off.
+    void setSettings(Settings &settings);
+    // The Entry Format choice for the current journal, as the user makes it:
+    // for a journal with entries it asks first, since they are not converted.
+    void cmbEntryFormatChange(int index);
+
     // The fifteen lines of the format help.
     static QStringList formatHelp();
 
@@ -60,6 +69,7 @@ public:
     QLineEdit *edName, *edDtFmt, *edTmFmt, *edArcDtFmt, *edURL, *edAuthor;
     QCheckBox *chkRev, *chkArcRev;
     QComboBox *cmbArcType;
+    QComboBox *cmbEntryFormat; // "HTML", "Markdown": kept in the settings file, not the table
     QPlainTextEdit *lblFmt;
     QTableWidget *DBGrid1;
     QComboBox *dbJournal, *cmbSite, *cmbJTemp, *cmbATemp;
@@ -87,4 +97,11 @@ private:
     Database &m_db;
     std::unique_ptr<FieldBinder> m_sites, m_templates, m_names, m_uploads;
     bool m_filling = false;
+    Settings *m_settings = nullptr;
+    // Entry formats chosen and not stored yet, by journal ID (-1: the new
+    // journal being added). A journal's choice is stored with its row, or at
+    // OK; Cancel drops what is left.
+    std::map<qlonglong, EntryFormat> m_formats;
+    void showEntryFormat();
+    void storeEntryFormat(qlonglong id);
 };

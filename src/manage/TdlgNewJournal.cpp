@@ -32,10 +32,15 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     cmbArcType = new QComboBox;
     cmbArcType->addItems({QStringLiteral("Weekly"), QStringLiteral("Monthly")});
     cmbArcType->setToolTip(QStringLiteral("Older entries go to one archive page per week or per month"));
+    cmbEntryFormat = new QComboBox;
+    cmbEntryFormat->addItems({QStringLiteral("HTML"), QStringLiteral("Markdown")});
+    cmbEntryFormat->setToolTip(QStringLiteral("How you write the entries: HTML, or Markdown that publishing turns "
+                                              "into HTML; Journal Management can change it later"));
     auto *about = new QFormLayout;
     about->addRow(QStringLiteral("Journal name"), edName);
     about->addRow(QStringLiteral("Author"), edAuthor);
     about->addRow(QStringLiteral("Archive pages"), cmbArcType);
+    about->addRow(QStringLiteral("Entries written in"), cmbEntryFormat);
 
     rbLocal = new QRadioButton(QStringLiteral("A folder on this computer"));
     rbRemote = new QRadioButton(QStringLiteral("A web server (FTP or SFTP)"));
@@ -158,6 +163,7 @@ void TdlgNewJournal::reset(const QString &author)
     edName->clear();
     edAuthor->setText(author);
     cmbArcType->setCurrentIndex(0);
+    cmbEntryFormat->setCurrentIndex(0);
     rbLocal->setChecked(true);
     edFolder->clear();
     cmbProtocol->setCurrentIndex(0);
@@ -201,6 +207,7 @@ JournalAnswers TdlgNewJournal::answers() const
     a.name = edName->text().trimmed();
     a.author = edAuthor->text().trimmed();
     a.monthly = cmbArcType->currentIndex() == 1;
+    a.markdown = cmbEntryFormat->currentIndex() == 1;
     a.remote = rbRemote->isChecked();
     a.folder = QDir::fromNativeSeparators(edFolder->text().trimmed());
     a.sftp = cmbProtocol->currentIndex() == 1;

@@ -31,6 +31,7 @@ public:
 
     QLineEdit *edName, *edAuthor;
     QComboBox *cmbArcType;
+    QComboBox *cmbEntryFormat; // "HTML", "Markdown"
     QRadioButton *rbLocal, *rbRemote;
     QLineEdit *edFolder;
     QPushButton *btnFolder;

@@ -5,6 +5,7 @@
 #include "editing/EntryList.h"
 #include "editing/TdlgLink.h"
 #include "editing/TdlgPurge.h"
+#include "editor/HtmlSyntaxHighlighter.h"
 #include "manage/TdlgFileMan.h"
 #include "manage/TdlgJournal.h"
 #include "manage/TdlgRestore.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -524,4 +526,62 @@ TEST_F(ManagementTest, NewFromDesignStoresTheTemplatesOfTheJournal)
     EXPECT_TRUE(scalar(QStringLiteral("SELECT Template FROM Templates WHERE Name='Field Notes feed' ORDER BY ID DESC"))
                     .toString()
                     .contains("<id>https://example.org/notes/<$WrenPage></id>"));
+}
+
+TEST_F(ManagementTest, AMarkdownJournalIsChosenWithAQuestionAndTheEditorSpeaksIt)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    whenShown([&] {
+        // The demo journal has entries: the change asks, and No keeps HTML.
+        Prompt::setNextAnswer(QMessageBox::No);
+        dlg.cmbEntryFormatChange(1);
+        EXPECT_TRUE(Prompt::lastText().contains("Its 40 entries are not converted"))
+            << Prompt::lastText().toStdString();
+        EXPECT_EQ(dlg.cmbEntryFormat->currentText(), QStringLiteral("HTML"));
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        dlg.cmbEntryFormatChange(1);
+        EXPECT_EQ(dlg.cmbEntryFormat->currentText(), QStringLiteral("Markdown"));
+        dlg.reject();
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(settings().entryFormat(1), EntryFormat::Html) << "Cancel drops the choice";
+
+    whenShown([&] {
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        dlg.cmbEntryFormatChange(1);
+        // A journal added asks nothing and takes its choice when stored.
+        dlg.journalAction(RecordNavigator::Add);
+        EXPECT_EQ(dlg.cmbEntryFormat->currentText(), QStringLiteral("HTML"));
+        dlg.cmbEntryFormatChange(1);
+        dlg.edName->setText(QStringLiteral("Third"));
+        Q_EMIT dlg.edName->textEdited(QStringLiteral("Third"));
+        dlg.journalAction(RecordNavigator::Save);
+        dlg.journalAction(RecordNavigator::Prior);
+        EXPECT_EQ(dlg.cmbEntryFormat->currentText(), QStringLiteral("HTML")) << "the second journal";
+        dlg.accept();
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(Prompt::pendingAnswers(), 0);
+    EXPECT_EQ(settings().entryFormat(1), EntryFormat::Markdown);
+    EXPECT_EQ(settings().entryFormat(scalar("SELECT ID FROM Names WHERE Name='Third'").toInt()), EntryFormat::Markdown);
+    EXPECT_EQ(settings().entryFormat(2), EntryFormat::Html);
+
+    // The editor of the Markdown journal inserts, colours and spells Markdown.
+    ASSERT_EQ(window->journalId(), 1);
+    EXPECT_TRUE(window->spellMarks().markdown());
+    select(QStringLiteral("word"));
+    action("actBold")->trigger();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("**word**"));
+    action("actPreview")->trigger();
+    QFile preview(window->stagingPath() + QStringLiteral("/temp.htm"));
+    ASSERT_TRUE(preview.open(QIODevice::ReadOnly));
+    EXPECT_EQ(preview.readAll(), QByteArray("<HTML><BODY>\r\n<p><strong>word</strong></p>\r\n</BODY></HTML>\r\n"));
+    window->dbEntry->setPlainText(QStringLiteral("A jornal `xqzt` [entri](http://wrnog.example/zzq)"));
+    std::vector<int> marked;
+    for (int at : {2, 11, 18, 35})
+        marked.push_back(window->spellMarks().misspeltWordAt(at).second);
+    EXPECT_EQ(marked, std::vector<int>({6, 0, 5, 0})) << "code and link targets are not spelt";
+    Prompt::setNextAnswer(QMessageBox::No); // the change is not kept
+    window->navNameNext();
+    EXPECT_FALSE(window->spellMarks().markdown()) << "the second journal is HTML";
 }

@@ -70,11 +70,13 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
         QTest::keyClicks(dlg.edWebSite, QStringLiteral("garden.example.org/journal"));
         EXPECT_EQ(dlg.lblFeed->text(),
                   QStringLiteral("The feed's links will start with https://garden.example.org/journal/"));
+        dlg.cmbEntryFormat->setCurrentIndex(1);
         Prompt::setNextAnswer(QMessageBox::Yes); // publish now
         dlg.btnCreate->click();
     });
     action("actNewJournal")->trigger();
     EXPECT_EQ(Prompt::pendingAnswers(), 0);
+    EXPECT_EQ(settings().entryFormat(scalar("SELECT ID FROM Names").toInt()), EntryFormat::Markdown);
 
     // The rows, field by field, as Journal Management would have stored them.
     EXPECT_EQ(count("Names"), 1);
@@ -119,7 +121,7 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
     EXPECT_EQ(window->entries().count(), 1);
     const QByteArray page = read("index.html");
     EXPECT_TRUE(page.contains("<h1>Garden &amp; Hill</h1>"));
-    EXPECT_TRUE(page.contains("Hello! This is where my journal begins."));
+    EXPECT_TRUE(page.contains("<p>Hello! This is where my journal begins.</p>")) << "converted from Markdown";
     EXPECT_FALSE(page.contains("<$Wren")) << "every tag replaced";
     EXPECT_FALSE(page.contains("<Wren>"));
     EXPECT_TRUE(read("archive.html").contains("<a href=\"arc")) << "the archive index has its table";
