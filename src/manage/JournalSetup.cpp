@@ -47,6 +47,9 @@ QString problem(const JournalAnswers &a)
     if (a.remote) {
         if (a.host.trimmed().isEmpty())
             return QStringLiteral("Please give the host name of the site.");
+        // A scheme of its own, a login and password, a path: said, never dropped.
+        if (const SiteAddress address = SiteAddress::parse(a.host, a.port); !address.problem.isEmpty())
+            return address.problem + u'.';
         if (a.port < 1 || a.port > 65535)
             return QStringLiteral("The port must be a number from 1 to 65535.");
         return {};
@@ -58,13 +61,18 @@ QString problem(const JournalAnswers &a)
     return {};
 }
 
+SiteKind siteKind(const JournalAnswers &a)
+{
+    const QString host = a.host.trimmed();
+    return host.contains(QLatin1String("://")) ? SiteAddress::kindOf(host) : a.kind;
+}
+
 QString siteHost(const JournalAnswers &a)
 {
-    QString host = a.host.trimmed();
-    const qsizetype scheme = host.indexOf(QLatin1String("://"));
-    if (scheme >= 0)
-        host = host.mid(scheme + 3); // the choice of protocol decides the scheme
-    return a.sftp ? QStringLiteral("sftp://") + host : host;
+    QString host = SiteAddress::withKind(a.host, siteKind(a));
+    while (host.endsWith(u'/') && !host.endsWith(QLatin1String("://")))
+        host.chop(1);
+    return host;
 }
 
 QString webSite(const JournalAnswers &a)

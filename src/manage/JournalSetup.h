@@ -3,17 +3,19 @@
 #include <QDateTime>
 #include <QString>
 
+#include "transfer/SiteAddress.h"
+
 class Database;
 
 // What the New Journal assistant asks.
 struct JournalAnswers {
     QString name;
     QString author;
-    bool monthly = false;  // archive pages per month, else per week
-    bool markdown = false; // entries written in Markdown, else HTML (kept in the settings file)
-    bool remote = false;   // an FTP or SFTP site, else a local folder
-    QString folder;        // the local folder
-    bool sftp = false;     // the remote site speaks SFTP (host "sftp://...")
+    bool monthly = false;           // archive pages per month, else per week
+    bool markdown = false;          // entries written in Markdown, else HTML (kept in the settings file)
+    bool remote = false;            // an FTP or SFTP site, else a local folder
+    QString folder;                 // the local folder
+    SiteKind kind = SiteKind::Sftp; // how the remote site is reached; a scheme typed into host wins
     QString host, login, password, directory;
     int port = 21;
     QString webSite;  // the journal's address on the web; may be empty
@@ -40,8 +42,11 @@ namespace JournalSetup {
 // What stops the answers from making a journal, in words; empty when nothing.
 QString problem(const JournalAnswers &answers);
 
-// The site's host as stored: SFTP sites carry the "sftp://" scheme.
+// The site's host as stored: the scheme of its kind ("sftp://", "ftps://",
+// "ftpes://"), none for plain FTP. A scheme typed into the host names the kind.
 QString siteHost(const JournalAnswers &answers);
+// The kind the answers make: that of a scheme typed into the host, else the one chosen.
+SiteKind siteKind(const JournalAnswers &answers);
 
 // The address the journal is browsed at: the answer ("https://" put in front
 // of one without a scheme), else for a local folder the file address of its

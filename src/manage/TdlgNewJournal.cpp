@@ -43,7 +43,7 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     about->addRow(QStringLiteral("Entries written in"), cmbEntryFormat);
 
     rbLocal = new QRadioButton(QStringLiteral("A folder on this computer"));
-    rbRemote = new QRadioButton(QStringLiteral("A web server (FTP or SFTP)"));
+    rbRemote = new QRadioButton(QStringLiteral("A web server (SFTP, FTP with TLS or FTP)"));
     rbLocal->setChecked(true);
     edFolder = new QLineEdit;
     edFolder->setPlaceholderText(QStringLiteral("Full path of the folder"));
@@ -56,10 +56,19 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     localRow->addWidget(edFolder, 1);
     localRow->addWidget(btnFolder);
 
+    // The kinds the sites page offers, under the same names.
     cmbProtocol = new QComboBox;
-    cmbProtocol->addItems({QStringLiteral("FTP"), QStringLiteral("SFTP")});
+    cmbProtocol->setToolTip(QStringLiteral("How to reach the site: SFTP over SSH, FTP over TLS, or plain FTP"));
+    const std::pair<const char *, SiteKind> protocols[] = {{"FTP", SiteKind::Ftp},
+                                                           {"FTP with TLS (explicit)", SiteKind::Ftpes},
+                                                           {"FTP with TLS (implicit)", SiteKind::Ftps},
+                                                           {"SFTP (SSH)", SiteKind::Sftp}};
+    for (const auto &[caption, kind] : protocols)
+        cmbProtocol->addItem(QLatin1String(caption), static_cast<int>(kind));
+    lblClear = new QLabel(QStringLiteral("With plain FTP the login and password cross the network in clear."));
+    lblClear->setObjectName(QStringLiteral("lblClear"));
     edHost = new QLineEdit;
-    edHost->setPlaceholderText(QStringLiteral("ftp.example.org"));
+    edHost->setPlaceholderText(QStringLiteral("example.org"));
     edPort = new QSpinBox;
     edPort->setRange(1, 65535);
     edPort->setValue(21);
@@ -77,6 +86,7 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     hostRow->addWidget(new QLabel(QStringLiteral("Port")));
     hostRow->addWidget(edPort);
     remote->addRow(QStringLiteral("Host"), hostRow);
+    remote->addRow(QString(), lblClear);
     remote->addRow(QStringLiteral("Login"), edLogin);
     remote->addRow(QStringLiteral("Password"), edPassword);
     remote->addRow(QStringLiteral("Directory"), edDirectory);
@@ -144,10 +154,17 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     connect(rbLocal, &QRadioButton::toggled, this, &TdlgNewJournal::follow);
     connect(edWebSite, &QLineEdit::textChanged, this, &TdlgNewJournal::followFeed);
     connect(chkFeed, &QCheckBox::toggled, this, &TdlgNewJournal::followFeed);
-    connect(cmbProtocol, &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(cmbProtocol, &QComboBox::currentIndexChanged, this, [this] {
         // The usual port follows the protocol unless the user chose another.
-        if (edPort->value() == 21 || edPort->value() == 22)
-            edPort->setValue(index == 1 ? 22 : 21);
+        const int port = edPort->value();
+        if (port == 21 || port == 22 || port == 990)
+            edPort->setValue(SiteAddress::defaultPort(kind()));
+        lblClear->setVisible(kind() == SiteKind::Ftp);
+    });
+    // A scheme typed into the host sets the kind; an unknown one is refused at Create.
+    connect(edHost, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (text.contains(QLatin1String("://")))
+            cmbProtocol->setCurrentIndex(cmbProtocol->findData(static_cast<int>(SiteAddress::kindOf(text))));
     });
     connect(btnFolder, &QPushButton::clicked, this, [this] {
         const QString dir =
@@ -166,9 +183,10 @@ void TdlgNewJournal::reset(const QString &author)
     cmbEntryFormat->setCurrentIndex(0);
     rbLocal->setChecked(true);
     edFolder->clear();
-    cmbProtocol->setCurrentIndex(0);
+    cmbProtocol->setCurrentIndex(cmbProtocol->findData(static_cast<int>(SiteKind::Sftp)));
     edHost->clear();
-    edPort->setValue(21);
+    edPort->setValue(22);
+    lblClear->setVisible(false);
     edLogin->clear();
     edPassword->clear();
     edDirectory->clear();
@@ -178,6 +196,11 @@ void TdlgNewJournal::reset(const QString &author)
     edFirst->setPlainText(QStringLiteral("Hello! This is where my journal begins."));
     follow();
     edName->setFocus();
+}
+
+SiteKind TdlgNewJournal::kind() const
+{
+    return static_cast<SiteKind>(cmbProtocol->currentData().toInt());
 }
 
 void TdlgNewJournal::follow()
@@ -210,7 +233,7 @@ JournalAnswers TdlgNewJournal::answers() const
     a.markdown = cmbEntryFormat->currentIndex() == 1;
     a.remote = rbRemote->isChecked();
     a.folder = QDir::fromNativeSeparators(edFolder->text().trimmed());
-    a.sftp = cmbProtocol->currentIndex() == 1;
+    a.kind = kind();
     a.host = edHost->text().trimmed();
     a.port = edPort->value();
     a.login = edLogin->text();

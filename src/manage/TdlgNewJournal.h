@@ -35,7 +35,8 @@ public:
     QRadioButton *rbLocal, *rbRemote;
     QLineEdit *edFolder;
     QPushButton *btnFolder;
-    QComboBox *cmbProtocol; // "FTP", "SFTP"
+    QComboBox *cmbProtocol; // the kinds of the sites page: FTP, FTP with TLS (explicit, implicit), SFTP
+    QLabel *lblClear;       // says that plain FTP sends the password in clear
     QLineEdit *edHost, *edLogin, *edPassword, *edDirectory;
     QSpinBox *edPort;
     QLineEdit *edWebSite;
@@ -47,6 +48,7 @@ public:
 
 private:
     void follow();
+    SiteKind kind() const;
     void followFeed();
     QWidget *m_local = nullptr, *m_remote = nullptr;
 };
