@@ -2,11 +2,12 @@
 
 #include "app/MainActions.h"
 #include "base/Prompt.h"
+#include "base/Settings.h"
 #include "base/WrenError.h"
 #include "publish/PublishRun.h"
 #include "transfer/CurlFtpClient.h"
 #include "transfer/KnownHosts.h"
-#include "transfer/ThreadedFtpClient.h"
+#include "transfer/SessionPool.h"
 #include "transfer/UploadRecord.h"
 
 #include <QAction>
@@ -21,7 +22,7 @@
 
 PublishControl::PublishControl(QMainWindow &window, MainActions &actions, LogSink log)
     : QObject(&window), m_window(window), m_actions(actions), m_log(std::move(log)),
-      m_ftp(std::make_unique<ThreadedFtpClient>())
+      m_ftp(std::make_unique<SessionPool>())
 {
     m_progressLabel = new QLabel;
     m_progressBar = new QProgressBar;
@@ -72,7 +73,14 @@ void PublishControl::showProgress(int sent, int planned, const QString &name)
 {
     m_progressBar->setRange(0, planned);
     m_progressBar->setValue(sent - 1);
-    m_progressLabel->setText(QStringLiteral("Sending file %1 of %2: %3").arg(sent).arg(planned).arg(name));
+    m_progressText = QStringLiteral("Sending file %1 of %2: %3").arg(sent).arg(planned).arg(name);
+    m_progressLabel->setText(m_progressText);
+}
+
+void PublishControl::showStatus(const QString &text)
+{
+    // Nothing to wait for any more: the progress as it stood.
+    m_progressLabel->setText(text.isEmpty() ? m_progressText : text);
 }
 
 void PublishControl::run(const PublishInputs &inputs, const std::function<void(PublishRun &, SiteTransfer &)> &work)
@@ -85,6 +93,7 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
     }
     SiteTransfer transfer(inputs.stagingDir, m_log, m_ftp.get());
     m_ftp->clearAbort();
+    m_ftp->setConnections(inputs.settings.connectionsPerSite());
     transfer.setKnownHosts(m_knownHosts.get());
     transfer.setCopiesInBackground(true);
     UploadRecord record(QDir(m_dataDir).filePath(QStringLiteral("Transfer.DAT")),
@@ -106,6 +115,7 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
         return Prompt::askSecret(&m_window, text.arg(failure.keyFile), QStringLiteral("SSH Key Passphrase"));
     };
     transfer.progress = [this](int sent, int planned, const QString &name) { showProgress(sent, planned, name); };
+    transfer.status = [this](const QString &text) { showStatus(text); };
     // The window stays usable while files are on their way, so the run works
     // on copies of what may change meanwhile, and nothing can start it twice.
     const PendingLists snapshot = inputs.pending;
@@ -122,6 +132,7 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
     }
     m_transfer = &transfer;
     m_progressLabel->clear();
+    m_progressText.clear();
     m_progressLabel->show();
     m_progressBar->setRange(0, 1); // each run starts empty, not where the last one ended
     m_progressBar->setValue(0);

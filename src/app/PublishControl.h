@@ -18,7 +18,7 @@ class QMainWindow;
 class QProgressBar;
 class QToolButton;
 class Settings;
-class ThreadedFtpClient;
+class SessionPool;
 
 // What a run from the window works over: the journal on view and the lists
 // and files it sends. The references must outlive the run.
@@ -31,9 +31,9 @@ struct PublishInputs {
     PendingLists &pending;
 };
 
-// The publish and archive runs of the main window: the one site session, kept
-// from run to run on a thread of its own so the window never waits on the
-// network; the trusted site keys (Wren.hosts); the upload record
+// The publish and archive runs of the main window: the site session and its
+// further connections, kept from run to run on threads of their own so the
+// window never waits on the network; the trusted site keys (Wren.hosts); the upload record
 // (Transfer.DAT); the progress and its Stop button in the status bar; the
 // commands that stay off while a run works; and the word the status bar gives
 // when it ends.
@@ -64,16 +64,18 @@ public:
 
 private:
     void showProgress(int sent, int planned, const QString &name);
+    void showStatus(const QString &text);
 
     QMainWindow &m_window;
     MainActions &m_actions;
     LogSink m_log;
     QString m_dataDir;
-    std::unique_ptr<ThreadedFtpClient> m_ftp;
+    std::unique_ptr<SessionPool> m_ftp;
     std::unique_ptr<KnownHosts> m_knownHosts;
     SiteTransfer *m_transfer = nullptr; // the run under way
     bool m_sendAll = false;
     QLabel *m_progressLabel = nullptr;
+    QString m_progressText; // the last progress shown
     QProgressBar *m_progressBar = nullptr;
     QToolButton *m_stopButton = nullptr;
 };

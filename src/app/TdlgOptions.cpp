@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -136,8 +137,20 @@ QWidget *TdlgOptions::firewallTab()
           static_cast<QWidget *>(edUser), static_cast<QWidget *>(lblPass), static_cast<QWidget *>(edPass)})
         w->setEnabled(false);
 
+    edConnections = new QSpinBox;
+    edConnections->setRange(1, Settings::kMaxConnectionsPerSite);
+    edConnections->setToolTip(QStringLiteral("How many files may go to one site at the same time; 1 sends them one "
+                                             "after the other over a single connection"));
+    auto *connectionsLabel = new QLabel(QStringLiteral("Connections per site"));
+    connectionsLabel->setBuddy(edConnections);
+    auto *connections = new QHBoxLayout;
+    connections->addWidget(connectionsLabel);
+    connections->addWidget(edConnections);
+    connections->addStretch();
+
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(chkPasv);
+    layout->addLayout(connections);
     layout->addWidget(chkSocks);
     layout->addWidget(grpProxy);
     layout->addStretch();
@@ -215,6 +228,7 @@ void TdlgOptions::LoadOptions()
     rbAbs->setAutoExclusive(true);
 
     chkPasv->setChecked(s.pasv());
+    edConnections->setValue(s.connectionsPerSite());
     chkSocks->setChecked(s.socks());
     selectIgnoringCase(cmbVersion, s.socksVersion());
     edHost->setText(s.proxyHost());
@@ -263,6 +277,7 @@ void TdlgOptions::SaveOptions()
     s.setAutoinsertTag(chkTag->isChecked());
     s.setKeepArchivesCurrent(chkKeepArchives->isChecked());
     s.setPasv(chkPasv->isChecked());
+    s.setConnectionsPerSite(edConnections->value());
     s.setSocks(chkSocks->isChecked());
     s.setSocksVersion(cmbVersion->currentText());
     s.setProxyHost(edHost->text());

@@ -13,6 +13,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class Settings;
 
@@ -39,6 +40,7 @@ public:
     // Controls, named as the program names them.
     QTabWidget *PageControl1;
     QCheckBox *chkLogin, *chkTag, *chkRandom, *chkKeepArchives, *chkPasv, *chkSocks;
+    QSpinBox *edConnections; // connections per site
     QLineEdit *edDays, *edHost, *edPort, *edUser, *edPass;
     QRadioButton *rbPosts, *rbAbs;
     QComboBox *cmbVersion, *cmbAuth;

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace {
 const QString kPlacement = QStringLiteral("Placement");
 const QString kGeneral = QStringLiteral("General");
@@ -186,6 +188,14 @@ bool Settings::pasv() const
 void Settings::setPasv(bool value)
 {
     m_file.writeBool(kFirewall, QStringLiteral("PASV"), value);
+}
+int Settings::connectionsPerSite() const
+{
+    return std::clamp(m_file.readInteger(kFirewall, QStringLiteral("Connections"), 4), 1, kMaxConnectionsPerSite);
+}
+void Settings::setConnectionsPerSite(int value)
+{
+    m_file.writeInteger(kFirewall, QStringLiteral("Connections"), value);
 }
 bool Settings::socks() const
 {

@@ -76,6 +76,11 @@ public:
     // Firewall
     bool pasv() const;
     void setPasv(bool value);
+    // How many connections may go to one site at once: 4 unless set, at
+    // least 1 and at most kMaxConnectionsPerSite.
+    int connectionsPerSite() const;
+    void setConnectionsPerSite(int value);
+    static constexpr int kMaxConnectionsPerSite = 16;
     bool socks() const;
     void setSocks(bool value);
     QString socksVersion() const; // "SOCKS 4.0", "SOCKS 4.0A" or "SOCKS 5.0"

@@ -105,6 +105,7 @@ void PublishRun::PublishEntry()
     BuildPages(false, firstDay, lastDay, 0);
     m_ctx.pending.clear();
     m_ctx.transfer.EndSession(true);
+    m_ctx.transfer.logFilesNotReached();
     log(QStringLiteral("Completed Publish Process ..."));
 }
 
@@ -189,9 +190,10 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
 
 void PublishRun::sendPage(const UploadRow &upload, const QString &pageName, const QByteArray &bytes, bool sendPending)
 {
-    // A local site gets the page straight into its folder; an FTP site sends
-    // it from the staging directory.
-    if (!upload.siteActive) {
+    // A local site gets the page straight into its folder, and so does an
+    // FTP site whose connections send from memory; another FTP site sends it
+    // from the staging directory.
+    if (!upload.siteActive || m_ctx.transfer.sendsPagesFromMemory()) {
         m_ctx.transfer.SendUpload(upload, pageName, sendPending, m_ctx.pending, &bytes);
         return;
     }
@@ -206,7 +208,7 @@ void PublishRun::sendPage(const UploadRow &upload, const QString &pageName, cons
         m_ctx.transfer.logFailure(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
         return;
     }
-    m_ctx.transfer.SendUpload(upload, pageName, sendPending, m_ctx.pending);
+    m_ctx.transfer.SendUpload(upload, pageName, sendPending, m_ctx.pending, &bytes);
 }
 
 std::optional<std::pair<QDate, QDate>> PublishRun::archiveRange() const
@@ -236,11 +238,15 @@ void PublishRun::PublishArchive(const QDate &from, const QDate &to)
         for (const UploadRow &upload : uploadsOf(m_ctx.db, Statements::activeUpload(id, m_ctx.journal.id)))
             m_ctx.transfer.planFiles(upload, archiveFilesFor(start, end));
     }
+    m_archiveRun = true;
     for (int id : ids) {
         if (m_ctx.transfer.stopRequested())
             break;
+        m_lastArchiveUpload = id == ids.back();
         BuildArchives(id, start, end);
     }
+    m_archiveRun = false;
+    m_ctx.transfer.logFilesNotReached(); // stopped between two uploads: after their lines
     m_ctx.transfer.EndSession(true);
 }
 
@@ -301,6 +307,9 @@ void PublishRun::buildArchives(int uploadId, const QDate &start, const QDate &en
                          m_unchangedPages == 1 ? QStringLiteral("page") : QStringLiteral("pages")));
         writeArchiveIndexFile(upload);
     }
+    // The run's own closing line comes last: what did not reach the site before it.
+    if (m_archiveRun && (m_lastArchiveUpload || m_ctx.transfer.stopRequested()))
+        m_ctx.transfer.logFilesNotReached();
     log(QStringLiteral("Archival Process Completed!"));
 }
 

@@ -78,5 +78,9 @@ private:
     mutable std::map<std::pair<QDate, QDate>, std::vector<std::pair<QDate, QDate>>> m_periods;
     qsizetype m_pageSize = 0; // room made for the next page
     bool m_keepingCurrent = false;
+    // In an archive run (Publish Archives), and whether the upload being
+    // archived is its last, whose completion line closes the run.
+    bool m_archiveRun = false;
+    bool m_lastArchiveUpload = false;
     int m_unchangedPages = 0;
 };

@@ -3,6 +3,7 @@
 #include "transfer/KnownHosts.h"
 #include "transfer/SshKeyFile.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -607,11 +608,10 @@ void CurlFtpClient::logIn(const QString &keyFile)
         traceSftp(QStringLiteral("pwd"));
         // The login directory, as the server names it.
         commands = curl_slist_append(nullptr, "pwd");
-    } else {
-        // Log in, then binary type and the system question.
-        commands = curl_slist_append(nullptr, "*TYPE I");
-        commands = curl_slist_append(commands, "*SYST");
     }
+    // An FTP login asks nothing more: libcurl sets the binary type itself
+    // before the first file (it does not know of a TYPE sent for it), and the
+    // system's name is of no use, so both would be round trips for nothing.
     curl_easy_setopt(m_easy, CURLOPT_QUOTE, commands);
     curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
     m_connecting = true;
@@ -808,20 +808,34 @@ void CurlFtpClient::store(const QString &localPath, const QString &remoteName)
 {
     if (!m_connected)
         throw FtpFailure(QStringLiteral("Not connected."));
-    if (remoteName.isEmpty() || holdsLineBreak(remoteName) || remoteName.contains(u'/'))
-        throw FtpFailure(QStringLiteral("Invalid file name on the server: ") + remoteName.simplified());
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
         throw FtpFailure(QStringLiteral("Cannot open file %1: %2").arg(localPath, file.errorString()));
+    storeFrom(file, file.size(), remoteName);
+}
 
+void CurlFtpClient::storeBytes(const QByteArray &bytes, const QString &remoteName)
+{
+    if (!m_connected)
+        throw FtpFailure(QStringLiteral("Not connected."));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    storeFrom(buffer, bytes.size(), remoteName);
+}
+
+void CurlFtpClient::storeFrom(QIODevice &file, qint64 size, const QString &remoteName)
+{
+    if (remoteName.isEmpty() || holdsLineBreak(remoteName) || remoteName.contains(u'/'))
+        throw FtpFailure(QStringLiteral("Invalid file name on the server: ") + remoteName.simplified());
     const QString temporary = temporaryName(remoteName);
     try {
-        upload(file, file.size(), temporary);
+        upload(file, size, temporary);
         const qint64 there = remoteSize(temporary);
-        if (there != file.size())
+        if (there != size)
             throw FtpFailure(QStringLiteral("The server holds %1 of the %2 bytes sent of %3; the old file stays")
                                  .arg(there)
-                                 .arg(file.size())
+                                 .arg(size)
                                  .arg(remoteName));
         if (m_address.kind == SiteKind::Sftp) {
             // SFTP renames only onto a free name.
@@ -839,6 +853,26 @@ void CurlFtpClient::store(const QString &localPath, const QString &remoteName)
             removeQuietly(temporary);
         throw;
     }
+}
+
+void CurlFtpClient::removeFile(const QString &name)
+{
+    if (!m_connected)
+        throw FtpFailure(QStringLiteral("Not connected."));
+    if (name.isEmpty() || holdsLineBreak(name) || name.contains(u'/'))
+        throw FtpFailure(QStringLiteral("Invalid file name on the server: ") + name.simplified());
+    if (m_address.kind == SiteKind::Sftp) {
+        command({QStringLiteral("rm ") + quoted(sftpPath(name))});
+        return;
+    }
+    const long code = command({QStringLiteral("DELE ") + name});
+    if (code >= 400 || code == 0)
+        throw FtpFailure(m_lastReply.isEmpty() ? QStringLiteral("No reply to DELE") : m_lastReply);
+}
+
+QString CurlFtpClient::knownDirectory() const
+{
+    return m_address.kind == SiteKind::Sftp ? m_sftpDir : m_ftpDir;
 }
 
 int CurlFtpClient::download(const QByteArray &url, const char *request)
@@ -867,21 +901,38 @@ std::optional<QHash<QString, qint64>> CurlFtpClient::listSizes()
         return parseListing(m_download);
     }
     // The listing of the current directory: with no path libcurl sends the
-    // command without an argument.
-    int result = download(m_url, "MLSD");
-    if (result != CURLE_OK) {
-        try {
-            fail(result);
-        } catch (const FtpFailure &) {
-            if (!m_connected)
-                throw;
+    // command without an argument. A server without MLSD is asked for the
+    // long form with the files whose names begin with a dot (the temporary
+    // files of stores); its answer counts only when it shows the directory
+    // itself, as "ls -a" does, else the plain form is asked.
+    int result = CURLE_OK;
+    for (const char *request : {"MLSD", "LIST -a", "LIST"}) {
+        result = download(m_url, request);
+        const bool listsAll = qstrcmp(request, "LIST -a") != 0 || showsItself(m_download);
+        if (result == CURLE_OK && listsAll)
+            break;
+        if (result != CURLE_OK) {
+            try {
+                fail(result);
+            } catch (const FtpFailure &) {
+                if (!m_connected || qstrcmp(request, "LIST") == 0)
+                    throw;
+            }
         }
-        result = download(m_url, "LIST");
-        if (result != CURLE_OK)
-            fail(result);
     }
     checkSameConnection();
     return parseListing(m_download);
+}
+
+bool CurlFtpClient::showsItself(const QByteArray &listing)
+{
+    for (QByteArray line : listing.split('\n')) {
+        while (line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith('d') && line.endsWith(" ."))
+            return true;
+    }
+    return false;
 }
 
 QHash<QString, qint64> CurlFtpClient::parseListing(const QByteArray &listing)

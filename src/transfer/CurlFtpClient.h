@@ -80,11 +80,19 @@ public:
     void changeUp() override;
     void changeDirectory(const QString &directory) override;
     void store(const QString &localPath, const QString &remoteName) override;
+    void storeBytes(const QByteArray &bytes, const QString &remoteName) override;
+    void removeFile(const QString &name) override;
+    // The current directory as far as the session knows it without asking
+    // the server; empty when a PWD would have to tell.
+    QString knownDirectory() const;
     QString connectNote() const override { return m_note; }
     void setKeyPassphrase(const QString &keyFile, const QString &passphrase) override;
     std::optional<QHash<QString, qint64>> listSizes() override;
     // The files and sizes in a listing: MLSD lines, or the long form of LIST.
     static QHash<QString, qint64> parseListing(const QByteArray &listing);
+    // Whether a long listing shows the directory itself ("."), as one of
+    // every name does.
+    static bool showsItself(const QByteArray &listing);
 
     // The log text of a failed libcurl call: the server's reply for a refused
     // command, the network's reason for a failed connection, the proxy's
@@ -114,6 +122,7 @@ private:
     QString sftpPath(const QString &name) const;
     qint64 remoteSize(const QString &name);
     void upload(QIODevice &file, qint64 size, const QString &name);
+    void storeFrom(QIODevice &file, qint64 size, const QString &remoteName);
     void removeQuietly(const QString &name);
     int download(const QByteArray &url, const char *request);
 

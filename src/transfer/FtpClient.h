@@ -83,6 +83,10 @@ public:
     // temporary dot name first, renamed into place once its size on the
     // server is checked, so a failure leaves the old file of that name whole.
     virtual void store(const QString &localPath, const QString &remoteName) = 0;
+    // The same for bytes held in memory.
+    virtual void storeBytes(const QByteArray &bytes, const QString &remoteName) = 0;
+    // Deletes a file of the current directory.
+    virtual void removeFile(const QString &name) = 0;
     // The files of the current directory with their sizes (MLSD where the
     // server has it, else LIST; the SFTP listing); nothing when the server
     // gives no listing that can be read.

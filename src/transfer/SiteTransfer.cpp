@@ -4,13 +4,16 @@
 #include "base/WrenError.h"
 #include "transfer/BackgroundCopy.h"
 #include "transfer/FtpClient.h"
+#include "transfer/CurlFtpClient.h"
 #include "transfer/KnownHosts.h"
+#include "transfer/SessionPool.h"
 #include "transfer/SiteAddress.h"
 #include "transfer/UploadRecord.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -38,6 +41,10 @@ bool isControl(QChar c)
 {
     return c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
+
+// Files, and bytes, handed to the site's connections before the run waits.
+constexpr int kStoresInHand = 64;
+constexpr qint64 kBytesInHand = 64 * 1024 * 1024;
 
 } // namespace
 
@@ -109,7 +116,7 @@ QString SiteTransfer::invalidPageName(const QString &name, int uploadId)
 }
 
 SiteTransfer::SiteTransfer(QString stagingDir, LogSink log, FtpClient *ftp)
-    : m_stagingDir(std::move(stagingDir)), m_log(std::move(log)), m_ftp(ftp)
+    : m_stagingDir(std::move(stagingDir)), m_log(std::move(log)), m_ftp(ftp), m_pool(dynamic_cast<SessionPool *>(ftp))
 {
 }
 
@@ -126,10 +133,23 @@ void SiteTransfer::settleCopy()
 
 void SiteTransfer::writeLines(bool wait)
 {
+    if (m_pool) {
+        for (const QString &note : m_pool->takeNotes())
+            m_lines.push_back({note});
+    }
     while (!m_lines.empty()) {
+        QueuedLine &front = m_lines.front();
         QString line;
-        if (!m_lines.front().isCopy) {
-            line = m_lines.front().text;
+        if (front.kind == QueuedLine::Kind::Store) {
+            if (!writeStore(front, wait))
+                return;
+            continue;
+        }
+        if (front.kind == QueuedLine::Kind::Text) {
+            const QueuedLine text = std::move(front);
+            m_lines.pop_front();
+            writeEntry(text);
+            continue;
         } else {
             const std::optional<BackgroundCopy::Outcome> outcome = m_copy->takeOldest(wait);
             if (!outcome)
@@ -138,7 +158,7 @@ void SiteTransfer::writeLines(bool wait)
                 line = QStringLiteral("Copy completed ...");
             } else {
                 filesFailed(1);
-                line = copyFailure(m_lines.front().text, outcome->error);
+                line = copyFailure(front.text, outcome->error);
             }
         }
         // Taken off before it is written: a log that comes back here, or
@@ -148,13 +168,89 @@ void SiteTransfer::writeLines(bool wait)
     }
 }
 
+bool SiteTransfer::writeStore(QueuedLine &front, bool wait)
+{
+    while (true) {
+        const quint64 since = m_pool->changes();
+        const SessionPool::Outcome outcome = m_pool->outcome(front.store);
+        if (outcome.state != SessionPool::State::Waiting && outcome.state != SessionPool::State::Dropped &&
+            !front.announced) {
+            front.announced = true;
+            countFiles(1, front.name);
+            m_log(QStringLiteral("Transferring file ") + front.text);
+        }
+        if (outcome.state == SessionPool::State::Done || outcome.state == SessionPool::State::Dropped) {
+            // Taken off first: the lines written here belong right after it.
+            const QueuedLine done = std::move(front);
+            m_lines.pop_front();
+            m_pool->forget(done.store);
+            if (outcome.state == SessionPool::State::Dropped) {
+                ++m_dropped;
+            } else if (!outcome.error.isEmpty()) {
+                filesFailed(1);
+                m_log(QStringLiteral("Error in FTP process - ") + outcome.error);
+            } else if (done.record) {
+                if (const QString failure = remember(done.site, done.directory, done.name, done.digest);
+                    !failure.isEmpty()) {
+                    ++m_failures;
+                    m_log(failure);
+                }
+            }
+            return true;
+        }
+        if (!wait)
+            return false;
+        m_pool->waitForChange(since);
+    }
+}
+
 void SiteTransfer::log(const QString &line)
 {
+    logFile(line, QString(), 0);
+}
+
+void SiteTransfer::logFile(const QString &line, const QString &name, int files)
+{
+    QueuedLine entry(line);
+    entry.files = files;
+    entry.name = name;
     writeLines(false);
     if (m_lines.empty())
-        m_log(line);
+        writeEntry(entry);
     else
-        m_lines.push_back({line, false});
+        m_lines.push_back(std::move(entry));
+}
+
+void SiteTransfer::writeEntry(const QueuedLine &entry)
+{
+    countFiles(entry.files, entry.name);
+    if (!entry.text.isEmpty())
+        m_log(entry.text);
+}
+
+void SiteTransfer::countFiles(int files, const QString &name)
+{
+    if (files <= 0)
+        return;
+    m_filesShown += files;
+    if (progress)
+        progress(m_filesShown, std::max(m_planned, m_sent), name);
+}
+
+void SiteTransfer::logFilesNotReached()
+{
+    settleCopy();
+    // Counted since the last time asked: a transfer may serve several runs.
+    const int planned = std::max(m_planned, m_sent) - m_runStart.planned;
+    const int sent = m_sent - m_runStart.sent;
+    const int missing = (m_failedFiles - m_runStart.failedFiles) + (m_dropped - m_runStart.dropped) + (planned - sent);
+    m_runStart = {std::max(m_planned, m_sent), m_sent, m_failedFiles, m_dropped};
+    m_planned = m_runStart.planned;
+    if (missing > 0)
+        log(QStringLiteral("%1 of %2 %3 did not reach the site")
+                .arg(missing)
+                .arg(planned)
+                .arg(planned == 1 ? QStringLiteral("file") : QStringLiteral("files")));
 }
 
 void SiteTransfer::requestStop()
@@ -226,9 +322,10 @@ void SiteTransfer::skipUpload(SiteState &site, const QString &host, int files)
     m_sent += files;
     if (site.announced >= files) {
         site.announced -= files;
+        logFile(QString(), host, files);
         return;
     }
-    log(notSending(files, host, site.reason));
+    logFile(notSending(files, host, site.reason), host, files);
     site.announced = 0;
 }
 
@@ -285,6 +382,16 @@ bool SiteTransfer::connectSite(const QString &host, const QString &login, int po
         // another login on that host would store into the wrong account.
         if (m_ftp->isConnected() && m_ftp->host() == host && m_ftp->port() == port && m_ftp->login() == login)
             return true;
+        // The files on their way go first, and the log is whole before a
+        // connect keeps the run waiting or asks about a key.
+        settleCopy();
+        const QString connecting = QStringLiteral("Connecting to %1 ...").arg(host);
+        if (status)
+            status(connecting);
+        const auto connected = qScopeGuard([this] {
+            if (status)
+                status(QString());
+        });
         if (m_ftp->isConnected()) {
             log(QStringLiteral("Exiting site ") + m_ftp->host());
             m_ftp->disconnect();
@@ -315,6 +422,8 @@ void SiteTransfer::connectAsking(const QString &host, const QString &login, int 
         } catch (const HostKeyFailure &failure) {
             // A key the user refused is not asked about again in this run.
             const bool askable = !failure.changed && m_knownHosts && trustNewHost && answers < 3;
+            if (askable && status && !m_refusedKeys.contains(failure.fingerprint))
+                status(QStringLiteral("Waiting for your answer: trust the key of %1?").arg(host));
             if (!askable || m_refusedKeys.contains(failure.fingerprint) || !trustNewHost(failure)) {
                 if (askable)
                     m_refusedKeys << failure.fingerprint;
@@ -327,12 +436,16 @@ void SiteTransfer::connectAsking(const QString &host, const QString &login, int 
                     .arg(failure.port)
                     .arg(failure.kind, failure.fingerprint));
         } catch (const KeyPassphraseFailure &failure) {
+            if (askPassphrase && answers < 3 && status)
+                status(QStringLiteral("Waiting for your answer: the passphrase of %1").arg(failure.keyFile));
             const std::optional<QString> passphrase =
                 askPassphrase && answers < 3 ? askPassphrase(failure) : std::optional<QString>();
             if (!passphrase)
                 throw;
             m_ftp->setKeyPassphrase(failure.keyFile, *passphrase);
         }
+        if (status)
+            status(QStringLiteral("Connecting to %1 ...").arg(host));
     }
 }
 
@@ -382,20 +495,18 @@ bool SiteTransfer::changeSiteDir(bool ftp, const QString &directory)
     return true;
 }
 
-bool SiteTransfer::beginFile(const QString &destinationName)
+bool SiteTransfer::beginFile()
 {
     if (m_stopRequested)
         return false;
     ++m_sent;
-    if (progress)
-        progress(m_sent, std::max(m_planned, m_sent), destinationName);
     return true;
 }
 
 void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &destinationDir,
                             const QString &destinationName)
 {
-    if (!beginFile(destinationName))
+    if (!beginFile())
         return;
     // A name that would break the log line into two is never written there.
     if (holdsControl(source) || holdsControl(destinationName)) {
@@ -404,11 +515,20 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
         return;
     }
     if (ftp) {
-        if (m_checkPage && pageUnchanged(source, destinationName)) {
-            log(QStringLiteral("Unchanged on site: ") + destinationName);
+        std::optional<UploadRecord::Entry> digest;
+        if (m_checkPage) {
+            digest = m_pageBytes ? UploadRecord::digestOf(*m_pageBytes) : UploadRecord::digestOf(source);
+            if (digest && pageUnchanged(*digest, destinationName)) {
+                logFile(QStringLiteral("Unchanged on site: ") + destinationName, destinationName);
+                return;
+            }
+        }
+        m_ourTemporaries.insert(m_siteKey + u'\n' + CurlFtpClient::temporaryName(destinationName));
+        if (m_pool) {
+            submitStore(source, destinationName, digest);
             return;
         }
-        log(QStringLiteral("Transferring file ") + source);
+        logFile(QStringLiteral("Transferring file ") + source, destinationName);
         if (!m_ftp) {
             filesFailed(1);
             logFtpError(QStringLiteral("this build of Wren cannot reach FTP sites"));
@@ -421,12 +541,14 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
             logFtpError(failure.message());
             return;
         }
-        if (m_checkPage)
-            remember(source, destinationName);
+        if (digest) {
+            if (const QString failure = remember(m_siteKey, m_siteDir, destinationName, *digest); !failure.isEmpty())
+                logFailure(failure);
+        }
         return;
     }
 
-    log(QStringLiteral("Copying file ") + source);
+    logFile(QStringLiteral("Copying file ") + source, destinationName);
     settleCopy(); // the file may be one that a copy still on its way writes
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
@@ -441,6 +563,39 @@ void SiteTransfer::SendFile(bool ftp, const QString &source, const QString &dest
         return;
     }
     copyToDirectory(source, bytes, destinationDir, destinationName);
+}
+
+void SiteTransfer::submitStore(const QString &source, const QString &name,
+                               const std::optional<UploadRecord::Entry> &digest)
+{
+    // A bounded number of files, and of bytes, waits for a connection.
+    const qint64 size = m_pageBytes ? m_pageBytes->size() : 0;
+    while (true) {
+        const quint64 since = m_pool->changes();
+        writeLines(false);
+        if (m_pool->storesInHand() < kStoresInHand && m_pool->bytesInHand() + size <= kBytesInHand)
+            break;
+        m_pool->waitForChange(since);
+    }
+    SessionPool::Store store;
+    store.directory = m_pool->knownDirectory();
+    store.remoteName = name;
+    store.localPath = source;
+    if (m_pageBytes) {
+        store.bytes = *m_pageBytes;
+        store.fromMemory = true;
+    }
+    QueuedLine line{source, QueuedLine::Kind::Store};
+    line.store = m_pool->submit(std::move(store));
+    line.name = name;
+    if (digest) {
+        line.record = true;
+        line.site = m_siteKey;
+        line.directory = m_siteDir;
+        line.digest = *digest;
+    }
+    m_lines.push_back(std::move(line));
+    writeLines(false);
 }
 
 void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &bytes, const QString &destinationDir,
@@ -463,7 +618,7 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
         if (m_copy->inHand() >= 32 || m_copy->bytesInHand() + bytes.size() > 64 * 1024 * 1024)
             settleCopy();
         m_copy->add(destination, bytes);
-        m_lines.push_back({source, true});
+        m_lines.push_back({source, QueuedLine::Kind::Copy});
         return;
     }
     const BackgroundCopy::Outcome outcome = BackgroundCopy::copy(destination, bytes);
@@ -483,9 +638,8 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
     const bool ftp = upload.siteActive;
     const int files = 1 + (sendPending ? static_cast<int>(pending.files.size() + pending.images.size()) : 0);
     if (ftp) {
-        // A server may keep the run waiting, or ask about its key: the log is
-        // whole before that.
-        settleCopy();
+        m_siteKey = siteKeyOf(upload);
+        m_siteDir = upload.directory;
         SiteState &site = m_sites[siteKey(upload)];
         site.begun += files;
         if (site.givenUp) {
@@ -494,7 +648,8 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
         }
         if (!connectSite(upload.ftp, upload.login, upload.port, upload.password)) {
             filesFailed(files);
-            log(QStringLiteral("Could not connect to site ") + upload.ftp);
+            m_sent += files;
+            logFile(QStringLiteral("Could not connect to site ") + upload.ftp, upload.ftp, files);
             afterFailedConnect(site, upload.ftp);
             return;
         }
@@ -502,7 +657,8 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
     // A local site without a directory would copy into the file-system root.
     if ((!ftp && upload.directory.isEmpty()) || !changeSiteDir(ftp, upload.directory)) {
         filesFailed(files);
-        log(QStringLiteral("Error changing directory!"));
+        m_sent += files;
+        logFile(QStringLiteral("Error changing directory!"), upload.directory, files);
         return;
     }
     const QString destination = withDelimiter(upload.directory);
@@ -522,27 +678,28 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
     }
     const QString source = QDir(m_stagingDir).filePath(pageName);
     if (ftp || !page) {
+        // The connections take the page from memory, so that a page of the
+        // same name made for the next upload cannot change it on its way.
         m_checkPage = ftp && m_record;
-        m_siteKey = siteKeyOf(upload);
-        m_siteDir = upload.directory;
+        m_pageBytes = m_pool ? page : nullptr;
         SendFile(ftp, source, destination, pageName);
         m_checkPage = false;
+        m_pageBytes = nullptr;
         return;
     }
     // A local site gets the page straight from memory: the log reads as for a copy.
-    if (!beginFile(pageName))
+    if (!beginFile())
         return;
-    log(QStringLiteral("Copying file ") + source);
+    logFile(QStringLiteral("Copying file ") + source, pageName);
     copyToDirectory(source, *page, destination, pageName);
 }
 
-bool SiteTransfer::pageUnchanged(const QString &source, const QString &name)
+bool SiteTransfer::pageUnchanged(const UploadRecord::Entry &local, const QString &name)
 {
     if (m_sendAll || !m_ftp)
         return false;
-    const std::optional<UploadRecord::Entry> local = UploadRecord::digestOf(source);
     const std::optional<UploadRecord::Entry> sent = m_record->find(m_siteKey, m_siteDir, name);
-    if (!local || !sent || local->sha256 != sent->sha256 || local->size != sent->size)
+    if (!sent || local.sha256 != sent->sha256 || local.size != sent->size)
         return false;
     // The site itself is asked once a run for each directory, so a file
     // deleted or changed there by hand goes again.
@@ -553,9 +710,38 @@ bool SiteTransfer::pageUnchanged(const QString &source, const QString &name)
         } catch (const FtpFailure &) {
             m_listings.insert(key, std::nullopt);
         }
+        removeLeftovers(m_listings[key]);
     }
     const std::optional<QHash<QString, qint64>> &listing = m_listings[key];
-    return listing && listing->value(name, -1) == local->size;
+    return listing && listing->value(name, -1) == local.size;
+}
+
+void SiteTransfer::removeLeftovers(std::optional<QHash<QString, qint64>> &listing)
+{
+    if (!listing)
+        return;
+    // Temporary files of stores that never ended: a run stopped, timed out
+    // or killed. Those of this run's own stores, on their way over other
+    // connections, stay.
+    const QString suffix = QStringLiteral(".wren-part");
+    QStringList leftovers;
+    for (auto it = listing->cbegin(); it != listing->cend(); ++it) {
+        const QString &name = it.key();
+        if (name.size() > suffix.size() + 1 && name.startsWith(u'.') && name.endsWith(suffix) &&
+            !m_ourTemporaries.contains(m_siteKey + u'\n' + name))
+            leftovers << name;
+    }
+    leftovers.sort();
+    for (const QString &name : std::as_const(leftovers)) {
+        try {
+            m_ftp->removeFile(name);
+            listing->remove(name);
+            log(QStringLiteral("Deleted %1, left on the site by an earlier run").arg(name));
+        } catch (const FtpFailure &failure) {
+            log(QStringLiteral("Could not delete %1, left on the site by an earlier run: %2")
+                    .arg(name, failure.message()));
+        }
+    }
 }
 
 bool SiteTransfer::siteHolds(const UploadRow &upload, const QString &pageName, const QByteArray &bytes)
@@ -579,7 +765,10 @@ bool SiteTransfer::siteHolds(const UploadRow &upload, const QString &pageName, c
         if (listing == m_listings.cend() || !listing.value() || listing.value()->value(pageName, -1) != bytes.size())
             return false;
     }
-    return beginFile(pageName);
+    if (!beginFile())
+        return false;
+    logFile(QString(), pageName); // counted, without a line
+    return true;
 }
 
 QStringList SiteTransfer::namesOnSite(const UploadRow &upload) const
@@ -591,19 +780,18 @@ QStringList SiteTransfer::namesOnSite(const UploadRow &upload) const
     return m_record ? m_record->names(siteKeyOf(upload), upload.directory) : QStringList();
 }
 
-void SiteTransfer::remember(const QString &source, const QString &name)
+QString SiteTransfer::remember(const QString &site, const QString &directory, const QString &name,
+                               const UploadRecord::Entry &sent)
 {
-    const std::optional<UploadRecord::Entry> local = UploadRecord::digestOf(source);
-    if (!local)
-        return;
-    try {
-        m_record->record(m_siteKey, m_siteDir, name, *local);
-    } catch (const WrenError &error) {
-        logFailure(error.message());
-    }
-    auto found = m_listings.find(m_siteKey + u'\n' + m_siteDir);
+    auto found = m_listings.find(site + u'\n' + directory);
     if (found != m_listings.end() && found.value())
-        found.value()->insert(name, local->size);
+        found.value()->insert(name, sent.size);
+    try {
+        m_record->record(site, directory, name, sent);
+    } catch (const WrenError &error) {
+        return error.message();
+    }
+    return QString();
 }
 
 void SiteTransfer::EndSession(bool logLine)

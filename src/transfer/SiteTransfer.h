@@ -1,6 +1,7 @@
 #pragma once
 
 #include "publish/PublishTypes.h"
+#include "transfer/UploadRecord.h"
 
 #include <QSet>
 #include <QString>
@@ -17,7 +18,7 @@ class FtpClient;
 class HostKeyFailure;
 class KeyPassphraseFailure;
 class KnownHosts;
-class UploadRecord;
+class SessionPool;
 
 // The files and images that entries refer to, sent with the next publish.
 struct PendingLists {
@@ -34,6 +35,12 @@ struct PendingLists {
 // server through the FTP session, or a local directory by copying. Every step
 // writes one log line; a failure is logged and counted, never thrown, and the
 // caller goes on with the next file or upload.
+//
+// Given a SessionPool as its FTP client, files go to an FTP site over the
+// pool's connections while the caller goes on: the run's steps (connect,
+// directories, listings) over the first connection, the stores over any. The
+// log reads as with one session: each file's lines come together, in the order
+// the files were given, held back behind a file still on its way.
 //
 // Local copies never change the process's working directory: the directory is
 // checked and the copy goes to an absolute path. A copy replaces its target
@@ -57,10 +64,15 @@ public:
     void SendFile(bool ftp, const QString &source, const QString &destinationDir, const QString &destinationName);
     // The whole transfer of one upload: connect, enter Directory, the pending
     // files and images when asked, then the page from the staging directory.
-    // A local site takes the page's bytes from page when given, and the page
-    // then need not be in the staging directory.
+    // A local site, and an FTP site over a SessionPool, take the page's bytes
+    // from page when given, and the page then need not be in the staging
+    // directory; the log names it there all the same.
     void SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending, const PendingLists &pending,
                     const QByteArray *page = nullptr);
+    // Whether SendUpload takes an FTP site's page from the bytes given, so
+    // that it need not be written into the staging directory first: so over
+    // a SessionPool, whose connections send while the next pages are made.
+    bool sendsPagesFromMemory() const { return m_pool != nullptr; }
     // Whether the upload's site holds this page with these bytes already, as
     // sending it would find: a local folder's file of the same bytes (after
     // any copy still on its way to it), or for an FTP site the bytes the
@@ -96,9 +108,14 @@ public:
     // Files the run is about to send to the upload's site, added up over the
     // run: for progress, and for the files a site that failed will not get.
     void planFiles(const UploadRow &upload, int count);
-    // Called before each file goes: the files begun so far, the files planned
-    // (never fewer than begun) and the file's name.
+    // Called as each file goes: its number in the run, the files planned
+    // (never fewer) and the file's name. Files that go over a pool's
+    // connections are counted as their lines are written, so the number
+    // counts the files done.
     std::function<void(int sent, int planned, const QString &name)> progress;
+    // Called with what the run waits for while no file goes: a connect
+    // ("Connecting to HOST ..."), an answer to a question.
+    std::function<void(const QString &text)> status;
     // The record of what reached each site. With it, a page whose bytes the
     // record holds and whose size the site's listing shows is not sent again
     // ("Unchanged on site: " and its name); sendAll ignores the record for
@@ -141,6 +158,10 @@ public:
         m_copiesInBackground = on;
     }
 
+    // When files did not reach the site (failed, given up, stopped or never
+    // made): "N of M files did not reach the site", counted since the last
+    // call, so once a run. Waits for the files on their way first.
+    void logFilesNotReached();
     // How many files did not reach their site, and how many other steps
     // logged a failure, since the transfer was made. A file counts once
     // however many lines tell of its failure.
@@ -201,13 +222,38 @@ private:
     {
         return QStringLiteral("Error copying file ") + source + QStringLiteral(" - ") + reason;
     }
-    // Writes the lines queued, up to the first copy still on its way, or,
-    // when wait is set, all of them, waiting for the copies.
+    // Lines held back behind a file on its way: a text, the place of a
+    // copy's closing line (text is then the copy's source), or a store
+    // handed to the pool (text is its source).
+    struct QueuedLine {
+        enum class Kind { Text, Copy, Store };
+        QueuedLine(QString line, Kind what = Kind::Text) : text(std::move(line)), kind(what) {}
+        QString text;
+        Kind kind = Kind::Text;
+        quint64 store = 0;
+        bool announced = false; // "Transferring file " written
+        int files = 0;          // files it stands for, counted for progress when written
+        QString name;
+        bool record = false; // a page the record covers: its site, directory and digest
+        QString site, directory;
+        UploadRecord::Entry digest;
+    };
+    // Writes the lines queued, up to the first file still on its way, or,
+    // when wait is set, all of them, waiting for the files.
     void writeLines(bool wait);
+    void writeEntry(const QueuedLine &entry);
+    // Writes a store's lines as far as it has come; false while it is on its way.
+    bool writeStore(QueuedLine &front, bool wait);
+    // Hands a store to the pool, in turn with the lines before it.
+    void submitStore(const QString &source, const QString &name, const std::optional<UploadRecord::Entry> &digest);
     // Waits for every copy on its way and writes the lines queued.
     void settleCopy();
-    // Counts a file about to go and reports progress; false once stopped.
-    bool beginFile(const QString &destinationName);
+    // Counts a file about to go; false once stopped.
+    bool beginFile();
+    // Writes a file's first line (none when it is empty) and counts the
+    // files for progress when it is written.
+    void logFile(const QString &line, const QString &name, int files = 1);
+    void countFiles(int files, const QString &name);
     // Connects and logs in, asking about a key not known yet and for a key
     // file's passphrase, and tries again after each answer that helps.
     // Throws FtpFailure.
@@ -224,8 +270,21 @@ private:
     QString m_stagingDir;
     LogSink m_log;
     FtpClient *m_ftp;
-    bool pageUnchanged(const QString &source, const QString &name);
-    void remember(const QString &source, const QString &name);
+    bool pageUnchanged(const UploadRecord::Entry &local, const QString &name);
+    // Deletes the temporary files in a directory's listing that no store of
+    // this run made, and takes them off the listing.
+    void removeLeftovers(std::optional<QHash<QString, qint64>> &listing);
+    // Records a file that arrived; the line of a failure to record it, or nothing.
+    QString remember(const QString &site, const QString &directory, const QString &name,
+                     const UploadRecord::Entry &sent);
+    SessionPool *m_pool;
+    const QByteArray *m_pageBytes = nullptr; // the page being sent, for a pool
+    QSet<QString> m_ourTemporaries;          // per site: temporary names this run stored
+    int m_dropped = 0;                       // stores handed over and dropped by a stop
+    int m_filesShown = 0;                    // files whose lines have been written, for progress
+    struct Counts {
+        int planned = 0, sent = 0, failedFiles = 0, dropped = 0;
+    } m_runStart; // where the last "did not reach the site" count left off
 
     KnownHosts *m_knownHosts = nullptr;
     UploadRecord *m_record = nullptr;
@@ -243,12 +302,6 @@ private:
     QSet<QString> m_copiesOnTheirWay; // local files written since the copies last settled
     bool m_copiesInBackground = false;
     std::unique_ptr<BackgroundCopy> m_copy;
-    // Lines held back behind a copy on its way: a text, or the place of a
-    // copy's closing line (text is then the copy's source).
-    struct QueuedLine {
-        QString text;
-        bool isCopy = false;
-    };
     std::deque<QueuedLine> m_lines;
     int m_planned = 0;
     int m_sent = 0;

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -180,6 +181,8 @@ TEST_F(OptionsDialogTest, OkRefusesDaysThatAreNoWholeNumber)
 TEST_F(OptionsDialogTest, FirewallSettingsAreWrittenAsShown)
 {
     TdlgOptions &d = open();
+    EXPECT_EQ(d.edConnections->value(), 4) << "four connections per site unless set";
+    d.edConnections->setValue(2);
     d.chkSocks->setChecked(true);
     d.cmbVersion->setCurrentIndex(2);
     d.edHost->setText(QStringLiteral("127.0.0.1"));
@@ -197,6 +200,7 @@ TEST_F(OptionsDialogTest, FirewallSettingsAreWrittenAsShown)
     EXPECT_EQ(settings.authentication(), QStringLiteral("User ID/Password"));
     EXPECT_EQ(settings.proxyUser(), QStringLiteral("me"));
     EXPECT_EQ(settings.proxyPassword(), QStringLiteral("secret"));
+    EXPECT_EQ(settings.connectionsPerSite(), 2);
 }
 
 TEST_F(OptionsDialogTest, TheDialogHasASensibleFixedSizeAndShowsEveryMonthName)

@@ -4,7 +4,8 @@
 usage: ftp_server.py PORT ROOT PASV_FROM PASV_TO [MODE]
 MODE: "full" answers every STOR with 452, "quota" answers 552 after a file's
 data, "delay=MS" waits before every reply (a slow line), "hold=S" holds back
-the reply after a file's data.
+the reply after a file's data, "limit=N" turns away (421) a connection from
+an address that has N already; several modes go together, separated by ",".
 Accounts: alice/apass with home ROOT/alice and bob/bpass with home ROOT/bob,
 both with write access. Every command received is logged on standard output
 ("<- COMMAND").
@@ -16,25 +17,25 @@ import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer
+from pyftpdlib.servers import ThreadedFTPServer
 
 
-MODE = sys.argv[5] if len(sys.argv) > 5 else ""
+MODES = dict(m.partition("=")[::2] for m in (sys.argv[5] if len(sys.argv) > 5 else "").split(",") if m)
 
 
 class Handler(FTPHandler):
     def respond(self, resp, logfun=logging.debug):
-        if MODE.startswith("delay="):
-            time.sleep(int(MODE[6:]) / 1000.0)
+        if "delay" in MODES:
+            time.sleep(int(MODES["delay"]) / 1000.0)
         if resp.startswith("226"):
-            if MODE == "quota":
+            if "quota" in MODES:
                 resp = "552 Requested file action aborted (quota)."
-            elif MODE.startswith("hold="):
-                time.sleep(float(MODE[5:]))
+            elif "hold" in MODES:
+                time.sleep(float(MODES["hold"]))
         super().respond(resp, logfun)
 
     def ftp_STOR(self, file, mode="w"):
-        if MODE == "full":
+        if "full" in MODES:
             self.respond("452 Insufficient storage space.")
             return
         return super().ftp_STOR(file, mode)
@@ -52,7 +53,10 @@ def main():
     handler.passive_ports = range(low, high + 1)
     handler.permit_foreign_addresses = False
     logging.basicConfig(level=logging.DEBUG, stream=sys.stdout, format="%(message)s")
-    server = FTPServer(("127.0.0.1", port), handler)
+    # A thread per connection, so that a slow reply holds back its own session only.
+    server = ThreadedFTPServer(("127.0.0.1", port), handler)
+    if "limit" in MODES:
+        server.max_cons_per_ip = int(MODES["limit"])
     server.serve_forever()
 
 

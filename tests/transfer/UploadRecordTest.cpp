@@ -1,5 +1,6 @@
 // Sending only what changed: wren-publish against vsftpd (LIST listings),
-// pyftpdlib (MLSD) and OpenSSH (SFTP), with the record in Transfer.DAT.
+// pyftpdlib (MLSD) and OpenSSH (SFTP), with the record in Transfer.DAT; and
+// several connections to one site.
 
 #include "TestServers.h"
 #include "TestSupport.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QThread>
 #include <QFile>
 #include <QHash>
@@ -20,6 +22,15 @@ namespace {
 struct Run {
     int status;
     QStringList lines;
+    // The lines with the run's own staging directory taken out.
+    QStringList masked() const
+    {
+        static const QRegularExpression staging(QStringLiteral("/[^ ]*/wrentmp-[^/]*/"));
+        QStringList out = lines;
+        for (QString &line : out)
+            line.replace(staging, QStringLiteral("STAGING/"));
+        return out;
+    }
     QStringList sent() const
     {
         QStringList names;
@@ -83,10 +94,20 @@ void sendOnlyWhatChanged(SiteData &site, const QString &remoteDir)
     const QHash<QString, QByteArray> before = snapshot(remoteDir);
     EXPECT_EQ(QStringList(before.keys()).filter(QStringLiteral(".wren-part")), QStringList());
 
+    // A temporary file an earlier run left goes once the directory is listed; other dot files stay.
+    QFile left(remoteDir + QStringLiteral("/.gone.html.wren-part")), other(remoteDir + QStringLiteral("/.htaccess"));
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly));
+    left.close();
+    other.close();
     const Run second = site.publish();
     EXPECT_EQ(second.status, 0);
     EXPECT_EQ(second.sent(), QStringList()) << second.lines.join(u'\n').toStdString();
     EXPECT_EQ(second.lines.filter(QStringLiteral("Unchanged on site: ")).size(), first.sent().size());
+    EXPECT_EQ(second.lines.filter(QStringLiteral("Deleted ")),
+              QStringList{QStringLiteral("Deleted .gone.html.wren-part, left on the site by an earlier run")});
+    EXPECT_FALSE(left.exists());
+    EXPECT_TRUE(other.exists());
+    ASSERT_TRUE(other.remove());
 
     ASSERT_TRUE(
         site.sql(QStringLiteral("Journal.DAT"),
@@ -135,6 +156,35 @@ void sendOnlyWhatChanged(SiteData &site, const QString &remoteDir)
     EXPECT_EQ(all.sent().size(), first.sent().size());
 }
 
+Run archivesOver(SiteData &site, int connections, bool sendAll = false)
+{
+    QStringList args{QStringLiteral("--archives"), QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"),
+                     QStringLiteral("--connections"), QString::number(connections)};
+    if (sendAll)
+        args << QStringLiteral("--send-all");
+    return site.publish(args);
+}
+
+// The files of one run go over several connections, and the log reads as
+// over one: the same lines in the same order.
+void severalConnections(SiteData &site, const std::function<int()> &logins)
+{
+    const int before = logins();
+    const Run four = archivesOver(site, 4);
+    const int fourLogins = logins() - before;
+    ASSERT_EQ(four.status, 0) << four.lines.join(u'\n').toStdString();
+    const Run one = archivesOver(site, 1, true);
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(logins() - before - fourLogins, 1);
+    EXPECT_GE(fourLogins, 2) << "the files went over more than one connection";
+    EXPECT_LE(fourLogins, 4);
+    EXPECT_GT(one.sent().size(), 5);
+    QStringList fourLines = four.masked();
+    fourLines.removeIf(
+        [](const QString &line) { return line.startsWith(QStringLiteral("Trusting the new host key")); });
+    EXPECT_EQ(fourLines, one.masked());
+}
+
 } // namespace
 
 TEST(UploadRecord, AnFtpSiteListedWithList)
@@ -145,7 +195,7 @@ TEST(UploadRecord, AnFtpSiteListedWithList)
     ASSERT_TRUE(site.make(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("anonymous"), QStringLiteral("x"),
                           QStringLiteral("/www")));
     sendOnlyWhatChanged(site, server.root() + QStringLiteral("/www"));
-    EXPECT_TRUE(server.commands().contains(QStringLiteral("LIST")));
+    EXPECT_TRUE(server.commands().contains(QStringLiteral("LIST -a"))) << "the long form with the dot files";
 }
 
 // Publish Entries keeping every archive page current: a run with nothing
@@ -309,4 +359,58 @@ TEST(UploadRecord, ListingsOfBothForms)
                                     "drwxr-xr-x    2 ftp      ftp          4096 Dec 09 04:19 img\r\n");
     EXPECT_EQ(sizes,
               (QHash<QString, qint64>{{"index.html", 12}, {"a name with blanks.html", 7}, {"arc 2026.html", 12345}}));
+}
+
+TEST(SeveralConnections, FtpFtpsAndSftpLogAsOneConnectionDoes)
+{
+    {
+        SCOPED_TRACE("ftp");
+        Vsftpd server;
+        ASSERT_TRUE(server.start());
+        SiteData site;
+        ASSERT_TRUE(site.make(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("anonymous"),
+                              QStringLiteral("x"), QStringLiteral("/www")));
+        severalConnections(site, [&] { return static_cast<int>(server.commands().count("USER anonymous")); });
+    }
+    {
+        SCOPED_TRACE("ftps");
+        Vsftpd server;
+        ASSERT_TRUE(server.start(0, Vsftpd::Tls::Explicit));
+        SiteData site;
+        ASSERT_TRUE(site.make(QStringLiteral("ftpes://127.0.0.1"), server.port(), QStringLiteral("anonymous"),
+                              QStringLiteral("x"), QStringLiteral("/www")));
+        severalConnections(site, [&] { return static_cast<int>(server.commands().count("USER anonymous")); });
+    }
+    {
+        SCOPED_TRACE("sftp");
+        Sshd server;
+        ASSERT_TRUE(server.start());
+        SiteData site;
+        ASSERT_TRUE(site.make(QStringLiteral("sftp://127.0.0.1"), server.port(), QStringLiteral("wrentest"),
+                              QStringLiteral("secret"), server.home() + QStringLiteral("/www")));
+        severalConnections(site,
+                           [&] { return static_cast<int>(server.output().count("Accepted password for wrentest")); });
+    }
+}
+
+// A server that allows fewer connections from one address gets that many,
+// with one line, and every file.
+TEST(SeveralConnections, AServerThatTakesFewerGetsFewer)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start(QStringLiteral("limit=2,delay=20"))); // slow enough for files to wait
+    SiteData site;
+    ASSERT_TRUE(site.make(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("alice"), QStringLiteral("apass"),
+                          QStringLiteral("/www")));
+    auto four = archivesOver(site, 4);
+    EXPECT_EQ(four.status, 0) << four.lines.join(u'\n').toStdString();
+    const QStringList fewer = four.lines.filter(QStringLiteral("took no further connection"));
+    ASSERT_EQ(fewer.size(), 1) << four.lines.join(u'\n').toStdString();
+    EXPECT_TRUE(fewer.first().startsWith(QStringLiteral("127.0.0.1 took no further connection (421 ")))
+        << fewer.first().toStdString();
+    EXPECT_TRUE(fewer.first().endsWith(QStringLiteral("): the files go over 2 connections")));
+    EXPECT_EQ(server.commands().count(QStringLiteral("USER alice")), 2);
+    four.lines.removeAll(fewer.first());
+    const auto one = archivesOver(site, 1, true);
+    EXPECT_EQ(four.masked(), one.masked());
 }

@@ -1,6 +1,7 @@
 // wren-publish: publishes a journal without a window, for cron jobs and scripts.
 //
 //   wren-publish [--data-dir DIR] [--journal ID] [--archives FROM TO] [--timeout SECONDS] [--trace-ftp]
+//                [--connections N]
 //   wren-publish --help | --version
 //                [--accept-new-host] [--send-all]
 //
@@ -20,6 +21,7 @@
 #include "transfer/CurlFtpClient.h"
 #include "transfer/Firewall.h"
 #include "transfer/KnownHosts.h"
+#include "transfer/SessionPool.h"
 #include "transfer/SiteTransfer.h"
 #include "transfer/UploadRecord.h"
 
@@ -30,6 +32,7 @@
 #include <QTextStream>
 
 #include <cstdlib>
+#include <mutex>
 
 namespace {
 
@@ -74,6 +77,7 @@ struct Arguments {
     std::optional<int> journal;
     std::optional<std::pair<QDate, QDate>> archives;
     int timeoutSeconds = 120;
+    std::optional<int> connections; // per site; the settings file's when not given
     bool traceFtp = false;
     QString backupRoot; // --backup: write a backup there instead of publishing
     bool acceptNewHost = false;
@@ -98,7 +102,14 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
                       QStringLiteral("Seconds allowed for connecting to an FTP site and for a transfer that makes no "
                                      "progress (default 120)."),
                       QStringLiteral("SECONDS")});
-    parser.addOption({QStringLiteral("trace-ftp"), QStringLiteral("Print every FTP command sent on standard error.")});
+    parser.addOption({QStringLiteral("connections"),
+                      QStringLiteral("How many connections may go to one site at once, 1 to %1 (default: the "
+                                     "Options setting, 4 unless changed).")
+                          .arg(Settings::kMaxConnectionsPerSite),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("trace-ftp"),
+                      QStringLiteral("Print every FTP command sent on standard error (after the connection's number "
+                                     "when there are several).")});
     parser.addOption({QStringLiteral("backup"),
                       QStringLiteral("Write a backup of the table files and the settings file into DIR/YYYY-MM-DD "
                                      "(the newest 14 are kept) instead of publishing."),
@@ -143,6 +154,15 @@ std::optional<Arguments> parseArguments(const QCoreApplication &app)
             complain(QStringLiteral("--timeout needs a number of seconds"));
             return std::nullopt;
         }
+    }
+    if (parser.isSet(QStringLiteral("connections"))) {
+        bool ok = false;
+        const int connections = parser.value(QStringLiteral("connections")).toInt(&ok);
+        if (!ok || connections < 1 || connections > Settings::kMaxConnectionsPerSite) {
+            complain(QStringLiteral("--connections needs a number from 1 to %1").arg(Settings::kMaxConnectionsPerSite));
+            return std::nullopt;
+        }
+        args.connections = connections;
     }
     args.traceFtp = parser.isSet(QStringLiteral("trace-ftp"));
     if (parser.isSet(QStringLiteral("backup")))
@@ -216,13 +236,23 @@ int publish(const Arguments &args)
 
     for (const QString &line : privateFiles.secure())
         log(line);
-    CurlFtpClient ftp;
-    ftp.setFirewall(LoadFirewall(settings));
-    ftp.setTimeouts(args.timeoutSeconds, args.timeoutSeconds);
-    if (args.traceFtp)
-        ftp.setTrace([](const QString &line) { err() << "> " << line << Qt::endl; });
     KnownHosts knownHosts(QDir(args.dataDir).filePath(QStringLiteral("Wren.hosts")));
-    ftp.setKnownHosts(&knownHosts);
+    const FirewallSettings firewall = LoadFirewall(settings);
+    // Each connection runs on a thread of its own; the trace takes their lines one at a time.
+    static std::mutex traceLock;
+    SessionPool ftp([&](CurlFtpClient &session, int number) {
+        session.setFirewall(firewall);
+        session.setTimeouts(args.timeoutSeconds, args.timeoutSeconds);
+        session.setKnownHosts(&knownHosts);
+        if (args.traceFtp) {
+            const QString prompt = number == 1 ? QStringLiteral("> ") : QStringLiteral("%1> ").arg(number);
+            session.setTrace([prompt](const QString &line) {
+                const std::lock_guard<std::mutex> hold(traceLock);
+                err() << prompt << line << Qt::endl;
+            });
+        }
+    });
+    ftp.setConnections(args.connections.value_or(settings.connectionsPerSite()));
     SiteTransfer transfer(staging.path(), log, &ftp);
     transfer.setKnownHosts(&knownHosts);
     transfer.setCopiesInBackground(true);
