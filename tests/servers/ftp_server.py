@@ -7,7 +7,7 @@ data, "delay=MS" waits before every reply (a slow line), "hold=S" holds back
 the reply after a file's data, "limit=N" turns away (421) a connection from
 an address that has N already; several modes go together, separated by ",".
 Accounts: alice/apass with home ROOT/alice and bob/bpass with home ROOT/bob,
-both with write access. Every command received is logged on standard output
+both with write access. Every command received is logged in ROOT/commands.log
 ("<- COMMAND").
 """
 import logging
@@ -52,7 +52,8 @@ def main():
     handler.authorizer = authorizer
     handler.passive_ports = range(low, high + 1)
     handler.permit_foreign_addresses = False
-    logging.basicConfig(level=logging.DEBUG, stream=sys.stdout, format="%(message)s")
+    # Into a file: a pipe that nobody drains would stall every session once full.
+    logging.basicConfig(level=logging.DEBUG, filename=os.path.join(root, "commands.log"), format="%(message)s")
     # A thread per connection, so that a slow reply holds back its own session only.
     server = ThreadedFTPServer(("127.0.0.1", port), handler)
     if "limit" in MODES:

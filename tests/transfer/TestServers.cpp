@@ -385,7 +385,10 @@ bool Sshd::start()
 QStringList PyFtpd::commands()
 {
     QStringList found;
-    for (const QByteArray &line : output().split('\n')) {
+    QFile log(m_dir.filePath(QStringLiteral("commands.log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return found;
+    for (const QByteArray &line : log.readAll().split('\n')) {
         const qsizetype at = line.indexOf("] <- ");
         if (at >= 0)
             found << QString::fromLatin1(line.mid(at + 5)).trimmed();
