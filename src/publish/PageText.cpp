@@ -110,7 +110,53 @@ QByteArray ReplaceExtTag(const QByteArray &text, const QByteArray &extension)
 
 QByteArray EscapeXml(const QByteArray &text)
 {
-    const QString chars = ByteText::isUtf8(text) ? ByteText::decode(text) : ByteText::decodeWindows1252(text);
+    // Valid UTF-8 is escaped as bytes: every byte that needs an entity or is
+    // left out is ASCII, and no byte of a longer sequence is ASCII, so the
+    // other bytes go as they are; of the longer ones only U+FFFE and U+FFFF
+    // (EF BF BE, EF BF BF) are left out. A feed of every period escapes
+    // every entry of the journal, so this is written for speed.
+    if (ByteText::isUtf8(text)) {
+        const char *s = text.constData();
+        const qsizetype n = text.size();
+        QByteArray out(n * 6, Qt::Uninitialized); // "&quot;" is the longest
+        char *o = out.data();
+        auto put = [&o](const char *entity, size_t size) {
+            std::memcpy(o, entity, size);
+            o += size;
+        };
+        for (qsizetype i = 0; i < n; ++i) {
+            const auto c = static_cast<unsigned char>(s[i]);
+            switch (c) {
+            case '&':
+                put("&amp;", 5);
+                break;
+            case '<':
+                put("&lt;", 4);
+                break;
+            case '>':
+                put("&gt;", 4);
+                break;
+            case '"':
+                put("&quot;", 6);
+                break;
+            case '\'':
+                put("&apos;", 6);
+                break;
+            default:
+                if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+                    break; // left out
+                if (c == 0xEF && i + 2 < n && static_cast<unsigned char>(s[i + 1]) == 0xBF &&
+                    (static_cast<unsigned char>(s[i + 2]) & 0xFE) == 0xBE) {
+                    i += 2;
+                    break;
+                }
+                *o++ = static_cast<char>(c);
+            }
+        }
+        out.truncate(o - out.constData());
+        return out;
+    }
+    const QString chars = ByteText::decodeWindows1252(text);
     QString out;
     out.reserve(chars.size() + chars.size() / 8);
     for (const QChar c : chars) {

@@ -164,3 +164,14 @@ TEST(PageTextTest, AFeedTitleIsTheStartOfTheTextAsAReaderSeesIt)
     EXPECT_EQ(fromText(QByteArray(80, 'x')), QString(60, u'x') + QChar(0x2026)) << "one long word is cut inside";
     EXPECT_EQ(fromText("caf\xe9"), QStringLiteral("caf\u00e9")) << "Windows-1252, as the editor shows it";
 }
+
+TEST(PageTextTest, FeedTextIsEscapedForXmlWhateverItsBytes)
+{
+    // Entities, controls XML refuses left out (also U+FFFE and U+FFFF), the
+    // rest of UTF-8 as it is.
+    EXPECT_EQ(
+        PageText::EscapeXml("<b>R&amp;D</b> \"a\" 'b'\x01\x1f\tcaf\xc3\xa9\r\n\xef\xbf\xbe\xef\xbf\xbf\xef\xbf\xbd&"),
+        QByteArray("&lt;b&gt;R&amp;amp;D&lt;/b&gt; &quot;a&quot; &apos;b&apos;\tcaf\xc3\xa9\r\n\xef\xbf\xbd&amp;"));
+    EXPECT_EQ(PageText::EscapeXml("caf\xe9 & \x80\x01"), QByteArray("caf\xc3\xa9 &amp; \xe2\x82\xac"))
+        << "not UTF-8: read as Windows-1252";
+}
