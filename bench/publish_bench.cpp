@@ -1,7 +1,8 @@
 // Times wren-publish as whole processes on generated journals, each archive run
 // over the whole range into an emptied site, and a plain publish (on the first
 // also with an auto-archiving upload, its archive pages kept current or not,
-// the site current already):
+// the site current already, and again with an archiving feed upload beside it
+// as New Journal makes one):
 //
 //   journal-7305          one entry a day 2006..2025, weekly archives, about
 //                         1 KB of HTML each, one local-directory upload
@@ -24,6 +25,7 @@
 //   publish_bench WREN_PUBLISH [WORK_DIR]
 #include "data/DataVersion.h"
 #include "engine/Database.h"
+#include "publish/Designs.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -364,10 +366,12 @@ void buildHugoSite(const QString &dataDir, const QString &hugoDir)
 
 // A copy of a journal's data directory whose upload archives automatically,
 // with the archive pages kept current at every publish or not, and its site
-// made current by one publish.
-QString autoArchivingCopy(const QString &publisher, const QString &dir, bool keepCurrent)
+// made current by one publish. With a feed, the copy also has the upload New
+// Journal makes for it: the starter feed template, archiving too, so that
+// every period has a feed beside its page.
+QString autoArchivingCopy(const QString &publisher, const QString &dir, bool keepCurrent, bool feed)
 {
-    const QString copy = dir + (keepCurrent ? "-kept-current" : "-recent-only");
+    const QString copy = dir + (keepCurrent ? "-kept-current" : "-recent-only") + (feed ? "-feed" : "");
     QDir(copy).removeRecursively();
     QDir().mkpath(copy + "/site");
     for (const QString &name : QDir(dir).entryList({"*.DAT"}, QDir::Files))
@@ -383,6 +387,22 @@ QString autoArchivingCopy(const QString &publisher, const QString &dir, bool kee
         u.prepare("UPDATE Upload SET AutoArc=1, LastArc=NULL, Directory=?");
         u.addBindValue(copy + "/site");
         db.run(u);
+        if (feed) {
+            Designs::Names names;
+            names.title = "journal";
+            names.author = "Ann";
+            names.siteUrl = "https://example.org/journal/";
+            QSqlQuery t(db.connection());
+            t.prepare("INSERT INTO Templates (Name, Template) VALUES ('feed', ?)");
+            t.addBindValue(Designs::feedTemplate(names));
+            db.run(t);
+            QSqlQuery f(db.connection());
+            f.prepare("INSERT INTO Upload (Journal, Site, Template, ArcTemplate, LogFile, ArcFile, Directory, Active, "
+                      "ArcExt, AutoArc, ImageDir) SELECT Journal, Site, ?, ArcTemplate, 'feed.xml', 'feeds.html', "
+                      "Directory, 1, 'xml', 1, '' FROM Upload LIMIT 1");
+            f.addBindValue(t.lastInsertId());
+            db.run(f);
+        }
     }
     runOnce(publisher, {"--data-dir", copy});
     return copy;
@@ -390,18 +410,22 @@ QString autoArchivingCopy(const QString &publisher, const QString &dir, bool kee
 
 // What keeping every archive page current adds to Publish Entries when the
 // pages are current already: every page made and compared with the site's,
-// against the rule of the recent periods only (the last entry's period).
+// against the rule of the recent periods only (the last entry's period);
+// then the same for a journal with the feed, whose period feeds are made too.
 void timeKeptArchives(const QString &publisher, const QString &dir)
 {
-    const QString kept = autoArchivingCopy(publisher, dir, true);
-    const QString recent = autoArchivingCopy(publisher, dir, false);
-    const int pages = archivePagesOn(kept + "/site") + 1;
-    std::vector<Contender> runs{
-        {"publish, archive pages kept current", publisher, {"--data-dir", kept}, QString(), pages, {}},
-        {"publish, recent archive pages only", publisher, {"--data-dir", recent}, QString(), 1, {}}};
-    interleave(runs);
-    std::printf("  keeping %d archive pages current adds %.3f s to a publish\n", pages - 1,
-                runs[0].median() - runs[1].median());
+    for (const bool feed : {false, true}) {
+        const QString kept = autoArchivingCopy(publisher, dir, true, feed);
+        const QString recent = autoArchivingCopy(publisher, dir, false, feed);
+        const int pages = archivePagesOn(kept + "/site") + 1;
+        const std::string with = feed ? ", with the feed" : "";
+        std::vector<Contender> runs{
+            {"publish, archive pages kept current" + with, publisher, {"--data-dir", kept}, QString(), pages, {}},
+            {"publish, recent archive pages only" + with, publisher, {"--data-dir", recent}, QString(), 1, {}}};
+        interleave(runs);
+        std::printf("  keeping %d archive pages%s current adds %.3f s to a publish\n", pages - 1,
+                    feed ? " and their feeds" : "", runs[0].median() - runs[1].median());
+    }
 }
 
 } // namespace
