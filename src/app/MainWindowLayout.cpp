@@ -28,6 +28,7 @@ void MainWindowLayout::setupLayout(QMainWindow &window)
     actMainTB->setObjectName(QStringLiteral("actMainTB"));
     actMainTB->setIconSize(QSize(20, 20));
     actMainTB->setMovable(false);
+    actMainTB->toggleViewAction()->setText(QStringLiteral("&Main Toolbar"));
 
     // Left pane: the journal strip, the calendar and the entries of the day.
     auto *left = new QWidget;
@@ -65,6 +66,7 @@ void MainWindowLayout::setupLayout(QMainWindow &window)
     actEditTB = new QToolBar(QStringLiteral("Edit Toolbar"));
     actEditTB->setObjectName(QStringLiteral("actEditTB"));
     actEditTB->setIconSize(QSize(20, 20));
+    actEditTB->toggleViewAction()->setText(QStringLiteral("&Edit Toolbar"));
     dbTitle = new QLineEdit;
     dbTitle->setObjectName(QStringLiteral("dbTitle"));
     dbTitle->setPlaceholderText(QStringLiteral("Title"));
@@ -109,25 +111,25 @@ void MainWindowLayout::setupLayout(QMainWindow &window)
 void MainWindowLayout::setupMenus(QMainWindow &window, const MainActions &actions)
 {
     const MainActions &a = actions;
-    QMenu *file = window.menuBar()->addMenu(QStringLiteral("File"));
+    QMenu *file = window.menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile = file;
     file->addAction(a["actRestore"]);
     file->addSeparator();
     file->addAction(a["actExit"]);
-    QMenu *edit = window.menuBar()->addMenu(QStringLiteral("Edit"));
-    for (const char *name :
-         {"actUndo", "actRedo", "-", "actFind", "actSelAll", "actItalics", "actBold", "-", "actLiveSpell"})
+    QMenu *edit = window.menuBar()->addMenu(QStringLiteral("&Edit"));
+    for (const char *name : {"actUndo", "actRedo", "actUndoDelete", "-", "actFind", "actSelAll", "actItalics",
+                             "actBold", "-", "actLiveSpell"})
         *name == '-' ? (void)edit->addSeparator() : edit->addAction(a[QLatin1String(name)]);
-    QMenu *journal = window.menuBar()->addMenu(QStringLiteral("Journal"));
+    QMenu *journal = window.menuBar()->addMenu(QStringLiteral("&Journal"));
     for (const char *name : {"actNew", "actPreview", "actSave", "actDel"})
         journal->addAction(a[QLatin1String(name)]);
     journal->addSeparator();
     journal->addAction(a["actNewJournal"]);
-    QMenu *tools = window.menuBar()->addMenu(QStringLiteral("Tools"));
+    QMenu *tools = window.menuBar()->addMenu(QStringLiteral("&Tools"));
     for (const char *name : {"actJournals", "actOptions", "actPublish", "actSendAll", "actArchive", "actPurge",
                              "actBrowse", "-", "actSpell", "actThes", "actSpellOpt"})
         *name == '-' ? (void)tools->addSeparator() : tools->addAction(a[QLatin1String(name)]);
-    QMenu *help = window.menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu *help = window.menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(a["actReadMe"]);
     help->addAction(a["actAbout"]);
 
@@ -145,12 +147,12 @@ void MainWindowLayout::setupTray(QMainWindow &window, const MainActions &actions
     m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/wren.svg")), &window);
     m_tray->setToolTip(QStringLiteral("Wren - journal publishing"));
     mnuTray = new QMenu(&window);
-    mnuTrayShow = mnuTray->addAction(QStringLiteral("Show Wren"));
+    mnuTrayShow = mnuTray->addAction(QStringLiteral("&Show Wren"));
     QFont bold = mnuTrayShow->font();
     bold.setBold(true);
     mnuTrayShow->setFont(bold);
-    mnuTrayHide = mnuTray->addAction(QStringLiteral("Hide Wren"));
-    mnuTrayClose = mnuTray->addAction(QStringLiteral("Minimize on Close"));
+    mnuTrayHide = mnuTray->addAction(QStringLiteral("&Hide Wren"));
+    mnuTrayClose = mnuTray->addAction(QStringLiteral("&Minimize on Close"));
     mnuTrayClose->setCheckable(true);
     // Where no tray shows, the option must still be reachable.
     mnuFile->insertAction(actions["actExit"], mnuTrayClose);

@@ -64,8 +64,8 @@ TdlgOptions::TdlgOptions(Settings &settings, QWidget *parent) : QDialog(parent),
 QWidget *TdlgOptions::generalTab()
 {
     auto *tab = new QWidget;
-    chkLogin = new QCheckBox(QStringLiteral("Use Windows Login"));
-    chkLogin->setToolTip(QStringLiteral("Use the Windows user name as the author of each entry"));
+    chkLogin = new QCheckBox(QStringLiteral("Use the system login name"));
+    chkLogin->setToolTip(QStringLiteral("Use the system login name as the author of each entry"));
     chkTag = new QCheckBox(QStringLiteral("Auto-insert <p> tag"));
     chkTag->setToolTip(QStringLiteral("Automatically convert carriage returns (ENTER) to HTML paragraph tags?"));
     chkRandom = new QCheckBox(QStringLiteral("Random Cookies"));

@@ -1,6 +1,5 @@
 #include "TfrmMain.h"
 
-#include "base/DataDirectory.h"
 #include "base/PrivateFiles.h"
 #include "base/Prompt.h"
 #include "app/PreviewPane.h"
@@ -8,8 +7,11 @@
 #include "app/TdlgAbout.h"
 #include "app/TdlgCustomize.h"
 #include "app/TdlgOptions.h"
+#include "app/WindowCommands.h"
 #include "data/DataVersion.h"
+#include "data/Statements.h"
 #include "base/WrenError.h"
+#include "editing/EntryCommands.h"
 #include "editing/EntryView.h"
 #include "editing/EntryList.h"
 #include "editing/EntryRecovery.h"
@@ -35,14 +37,15 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QDateEdit>
-#include <QDesktopServices>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -54,12 +57,6 @@ static void initResources()
 {
     Q_INIT_RESOURCE(resources);
 }
-
-namespace {
-
-// Commands whose work arrives with later parts of the program.
-
-} // namespace
 
 TfrmMain::TfrmMain(const MainWindowPaths &paths, QWidget *parent)
     : QMainWindow(parent), m_paths(paths), m_settings(paths.settingsFile), m_actions(this), m_db(QStringLiteral("Wren"))
@@ -97,6 +94,10 @@ QMenu *TfrmMain::createPopupMenu()
 void TfrmMain::buildLayout()
 {
     setupLayout(*this);
+    m_noJournal = new QLabel(QStringLiteral("No journal yet: Journal, New Journal ... makes one"));
+    m_noJournal->setObjectName(QStringLiteral("lblNoJournal"));
+    m_noJournal->hide();
+    statusBar()->addWidget(m_noJournal, 1);
     m_publish = new PublishControl(*this, m_actions, logSink());
     m_previewPane = new PreviewPane(webBrowser, splBrowser, logSink(), this);
     for (QToolBar *bar : {actMainTB, actEditTB}) {
@@ -140,20 +141,29 @@ void TfrmMain::buildMenus()
                                                          {"actExit", &TfrmMain::actExitExecute},
                                                          {"actJournals", &TfrmMain::actJournalsExecute},
                                                          {"actPreview", &TfrmMain::BrowseEntry},
-                                                         {"actEntry", &TfrmMain::actEntryExecute},
-                                                         {"actFind", &TfrmMain::actFindExecute},
-                                                         {"actSpell", &TfrmMain::actSpellExecute},
-                                                         {"actThes", &TfrmMain::actThesExecute},
-                                                         {"actSpellOpt", &TfrmMain::actSpellOptExecute},
                                                          {"actPurge", &TfrmMain::actPurgeExecute},
                                                          {"actRestore", &TfrmMain::actRestoreExecute},
                                                          {"actNewJournal", &TfrmMain::actNewJournalExecute},
                                                          {"actFileMan", &TfrmMain::actFileManExecute},
-                                                         {"actURL", &TfrmMain::actLinkExecute},
-                                                         {"actImg", &TfrmMain::actImgExecute},
-                                                         {"actFile", &TfrmMain::actFileExecute}};
+                                                         {"actUndoDelete", &TfrmMain::actUndoDeleteExecute}};
     for (const auto &[name, handler] : commands)
         connect(a[QLatin1String(name)], &QAction::triggered, this, [this, handler = handler] { (this->*handler)(); });
+    // The commands of the editor's helpers, each behind the error boundary.
+    const std::pair<const char *, void (MarkupCommands::*)()> markup[] = {{"actURL", &MarkupCommands::link},
+                                                                          {"actImg", &MarkupCommands::image},
+                                                                          {"actFile", &MarkupCommands::file},
+                                                                          {"actEntry", &MarkupCommands::entry},
+                                                                          {"actFind", &MarkupCommands::find}};
+    for (const auto &[name, command] : markup)
+        connect(a[QLatin1String(name)], &QAction::triggered, this,
+                [this, command = command] { guard([&] { (m_markup->*command)(); }); });
+    const std::pair<const char *, void (EditorSpelling::*)()> spelling[] = {
+        {"actSpell", &EditorSpelling::spellCheck},
+        {"actThes", &EditorSpelling::thesaurus},
+        {"actSpellOpt", &EditorSpelling::configure}};
+    for (const auto &[name, command] : spelling)
+        connect(a[QLatin1String(name)], &QAction::triggered, this,
+                [this, command = command] { guard([&] { (m_spelling->*command)(); }); });
     connect(a["actLiveSpell"], &QAction::toggled, this, [this](bool live) {
         if (m_spelling)
             m_spelling->setLive(live);
@@ -174,7 +184,14 @@ void TfrmMain::buildMenus()
             replaceSelection((inMarkdown ? markdown : html)(selectedText()));
         });
     }
-    connect(a["actUndo"], &QAction::triggered, dbEntry, &QPlainTextEdit::undo);
+    // Ctrl+Z in the list of entries brings the last deleted entry back; elsewhere it undoes typing.
+    connect(a["actUndo"], &QAction::triggered, this, [this] {
+        if (dbGrid->hasFocus())
+            actUndoDeleteExecute();
+        else
+            dbEntry->undo();
+    });
+    a["actUndoDelete"]->setEnabled(false);
     connect(a["actRedo"], &QAction::triggered, dbEntry, &QPlainTextEdit::redo);
     connect(a["actCut"], &QAction::triggered, dbEntry, &QPlainTextEdit::cut);
     connect(a["actCopy"], &QAction::triggered, dbEntry, &QPlainTextEdit::copy);
@@ -264,6 +281,10 @@ bool TfrmMain::FormCreate()
         m_entries->setDay(today);
         journalChanged();
         m_entries->requery();
+        if (const int lost = m_db.firstRow(Statements::entriesWithoutJournal())->value(0).toInt(); lost > 0)
+            log(QStringLiteral("%1 entries belong to no journal: Tools, Journal Management ..., Journals, \"Take in "
+                               "%1 Entries ...\" moves them into the journal shown there")
+                    .arg(lost));
         m_firewall = LoadFirewall(m_settings);
         m_publish->setFirewall(m_firewall);
         m_publish->setDataDir(m_paths.dataDir);
@@ -273,6 +294,22 @@ bool TfrmMain::FormCreate()
     }
     m_actions["actSave"]->setEnabled(false);
 
+    m_entryCommands = new EntryCommands(*m_entries, m_db, m_paths.dataDir,
+                                        {this, [this](int id) { return showJournal(id); },
+                                         [this](const QDate &day) {
+                                             m_entries->setDay(day);
+                                             calDate->setSelectedDate(day);
+                                             m_entries->requery();
+                                         },
+                                         [this](int id) {
+                                             for (int row = 0; row < m_tblNames->recordCount(); ++row)
+                                                 if (m_tblNames->valueAt(row, QStringLiteral("ID")).toInt() == id)
+                                                     return m_tblNames->valueAt(row, QStringLiteral("Name")).toString();
+                                             return QString();
+                                         },
+                                         [this](const QString &line) { statusBar()->showMessage(line); }, logSink()},
+                                        this);
+    connect(m_entryCommands, &EntryCommands::undoDeleteChanged, m_actions["actUndoDelete"], &QAction::setEnabled);
     m_view =
         new EntryView(*m_entries, dbGrid, dbTitle, dbEntry,
                       {[this](const std::function<void()> &step) { guard(step); },
@@ -316,7 +353,7 @@ bool TfrmMain::FormCreate()
     m_started = true;
     m_view->show();
     markEntryDays();
-    offerRecovery();
+    guard([&] { m_entryCommands->offerRecovery(); });
     dbEntry->setFocus(); // the user can start typing at once
     return true;
 }
@@ -372,6 +409,7 @@ void TfrmMain::journalChanged()
     applyEntryFormat();
     dbName->setText(journal.name);
     dbName->setEnabled(journal.id != 0);
+    showJournalState(journal.id != 0);
     if (m_started)
         m_entries->requery();
 }
@@ -387,14 +425,33 @@ void TfrmMain::applyEntryFormat()
         m_spelling->marks().setMarkdown(format == EntryFormat::Markdown);
 }
 
-void TfrmMain::promptUnsavedChanges()
+void TfrmMain::showJournalState(bool hasJournal)
 {
-    if (!m_entries->hasPendingChange())
-        return;
-    if (Prompt::ask(this, QStringLiteral("You have unsaved Changes! Save?")))
-        m_entries->store();
-    else
-        m_entries->discard();
+    for (const QString &name : m_actions.names()) {
+        const bool insert = m_actions.category(name) == QLatin1String("Insert") && name != QLatin1String("actFileMan");
+        if (insert || name == QLatin1String("actNew") || name == QLatin1String("actBold") ||
+            name == QLatin1String("actItalics"))
+            m_actions[name]->setEnabled(hasJournal);
+    }
+    if (!hasJournal)
+        m_actions["actSave"]->setEnabled(false);
+    dbTitle->setReadOnly(!hasJournal);
+    dbEntry->setReadOnly(!hasJournal);
+    m_noJournal->setVisible(!hasJournal);
+}
+
+bool TfrmMain::showJournal(int id)
+{
+    storeJournalName();
+    if (!m_tblNames->locate(id))
+        return false;
+    journalChanged();
+    return true;
+}
+
+bool TfrmMain::promptUnsavedChanges()
+{
+    return !m_entryCommands || m_entryCommands->settle();
 }
 
 void TfrmMain::storeJournalName()
@@ -406,7 +463,10 @@ void TfrmMain::storeJournalName()
 void TfrmMain::calDateClick(const QDate &day)
 {
     guard([&] {
-        promptUnsavedChanges();
+        if (!promptUnsavedChanges()) {
+            calDate->setSelectedDate(m_entries->day()); // the day stays, with its text
+            return;
+        }
         m_entries->setDay(day);
         if (calDate->selectedDate() != day)
             calDate->setSelectedDate(day);
@@ -421,7 +481,8 @@ void TfrmMain::navNamePrior()
         if (m_tblNames->recNo() <= 0)
             return;
         storeJournalName();
-        promptUnsavedChanges();
+        if (!promptUnsavedChanges())
+            return;
         m_tblNames->prior();
         journalChanged();
     });
@@ -433,7 +494,8 @@ void TfrmMain::navNameNext()
         if (m_tblNames->recNo() + 1 >= m_tblNames->recordCount())
             return;
         storeJournalName();
-        promptUnsavedChanges();
+        if (!promptUnsavedChanges())
+            return;
         m_tblNames->next();
         journalChanged();
     });
@@ -442,9 +504,10 @@ void TfrmMain::navNameNext()
 void TfrmMain::actNewExecute()
 {
     guard([&] {
-        promptUnsavedChanges();
-        m_entries->newEntry(QTime::currentTime());
-        dbTitle->setFocus();
+        const int before = m_entries->count();
+        m_entryCommands->newEntry();
+        if (m_entries->count() > before)
+            dbTitle->setFocus();
     });
 }
 
@@ -455,10 +518,12 @@ void TfrmMain::actSaveExecute()
 
 void TfrmMain::actDelExecute()
 {
-    guard([&] {
-        promptUnsavedChanges();
-        m_entries->deleteCurrent();
-    });
+    guard([&] { m_entryCommands->deleteEntry(); });
+}
+
+void TfrmMain::actUndoDeleteExecute()
+{
+    guard([&] { m_entryCommands->undoDelete(); });
 }
 
 void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer &)> &work)
@@ -475,8 +540,8 @@ void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer
 void TfrmMain::actPublishExecute()
 {
     guard([&] {
-        promptUnsavedChanges();
-        runPublishing([](PublishRun &run, SiteTransfer &) { run.PublishEntry(); });
+        if (promptUnsavedChanges())
+            runPublishing([](PublishRun &run, SiteTransfer &) { run.PublishEntry(); });
     });
 }
 
@@ -490,22 +555,38 @@ void TfrmMain::actSendAllExecute()
 void TfrmMain::actArchiveExecute()
 {
     guard([&] {
-        runPublishing([this](PublishRun &run, SiteTransfer &transfer) {
-            const auto range = run.archiveRange();
-            if (!range) {
-                Prompt::inform(this, PublishRun::noDateRangeMessage());
-                return;
-            }
-            m_dlgArchive->dtFrom->setDate(range->first);
-            m_dlgArchive->dtTo->setDate(range->second);
-            if (m_dlgArchive->exec() != QDialog::Accepted) {
-                transfer.EndSession(true);
-                return;
-            }
-            // No busy cursor: the window stays usable while the run works.
-            run.PublishArchive(m_dlgArchive->dtFrom->date(), m_dlgArchive->dtTo->date());
-        });
+        // The range is asked before the run starts: its progress and Stop
+        // show only once there is a run to follow.
+        const auto range = archiveRange();
+        if (!range) {
+            Prompt::inform(this, PublishRun::noDateRangeMessage());
+            return;
+        }
+        m_dlgArchive->dtFrom->setDate(range->first);
+        m_dlgArchive->dtTo->setDate(range->second);
+        if (m_dlgArchive->exec() != QDialog::Accepted)
+            return;
+        const QDate from = m_dlgArchive->dtFrom->date();
+        const QDate to = m_dlgArchive->dtTo->date();
+        // No busy cursor: the window stays usable while the run works.
+        runPublishing([from, to](PublishRun &run, SiteTransfer &) { run.PublishArchive(from, to); });
     });
+}
+
+std::optional<std::pair<QDate, QDate>> TfrmMain::archiveRange()
+{
+    SiteTransfer quiet(m_staging.path(), [](const QString &) {});
+    PendingLists none;
+    PublishContext ctx{m_db,
+                       m_settings,
+                       m_dlgOptions->options(),
+                       Clock::system(),
+                       NameTables::current(),
+                       m_staging.path(),
+                       m_entries->journal(),
+                       quiet,
+                       none};
+    return PublishRun(ctx).archiveRange();
 }
 
 void TfrmMain::actOptionsExecute()
@@ -522,27 +603,12 @@ void TfrmMain::actOptionsExecute()
 
 void TfrmMain::actBrowseExecute()
 {
-    guard([&] {
-        const QString site = m_entries->journal().webSite;
-        if (site.isEmpty() || site.compare(QLatin1String("http://"), Qt::CaseInsensitive) == 0) {
-            Prompt::inform(this, QStringLiteral("Web site not defined for current journal!"), QStringLiteral("Error"));
-            return;
-        }
-        QDesktopServices::openUrl(QUrl(site, QUrl::TolerantMode));
-    });
+    guard([&] { WindowCommands::browseSite(this, m_entries->journal().webSite); });
 }
 
 void TfrmMain::actReadMeExecute()
 {
-    guard([&] {
-        const QString readMe = DataDirectory::readMePath(m_paths.dataDir, QCoreApplication::applicationFilePath());
-        if (readMe.isEmpty()) {
-            Prompt::inform(this, QStringLiteral("Wren.Txt file does not exist in the Wren directory"),
-                           QStringLiteral("Error"));
-            return;
-        }
-        QDesktopServices::openUrl(QUrl::fromLocalFile(readMe));
-    });
+    guard([&] { WindowCommands::readMe(this, m_paths.dataDir); });
 }
 
 void TfrmMain::actAboutExecute()
@@ -613,8 +679,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         guard([&] {
             settled = false;
             storeJournalName();
-            promptUnsavedChanges();
-            settled = true;
+            settled = promptUnsavedChanges(); // Cancel keeps the window, and the text, open
         });
     }
     if (!settled) {
@@ -667,27 +732,6 @@ void TfrmMain::endSession()
     close();
 }
 
-void TfrmMain::offerRecovery()
-{
-    const std::optional<RecoveredEntry> found = EntryRecovery::read(m_paths.dataDir);
-    if (!found)
-        return;
-    const QString question =
-        QStringLiteral("Wren closed before the entry of %1 was saved.\r\nPut the unsaved text back?")
-            .arg(QLocale::system().toString(found->day, QLocale::LongFormat));
-    if (!Prompt::ask(this, question)) {
-        EntryRecovery::remove(m_paths.dataDir);
-        return;
-    }
-    guard([&] {
-        if (found->journal != journalId() && m_tblNames->locate(found->journal))
-            journalChanged();
-        calDate->setSelectedDate(found->day);
-        m_entries->putBack(found->day, found->id, found->title, found->entry);
-        m_view->reload();
-    });
-}
-
 QString TfrmMain::selectedText() const
 {
     return m_markup->selectedText();
@@ -696,21 +740,6 @@ QString TfrmMain::selectedText() const
 void TfrmMain::replaceSelection(const QString &text)
 {
     guard([&] { m_markup->replaceSelection(text); });
-}
-
-void TfrmMain::actLinkExecute()
-{
-    guard([&] { m_markup->link(); });
-}
-
-void TfrmMain::actImgExecute()
-{
-    guard([&] { m_markup->image(); });
-}
-
-void TfrmMain::actFileExecute()
-{
-    guard([&] { m_markup->file(); });
 }
 
 void TfrmMain::actFileManExecute()
@@ -723,7 +752,8 @@ void TfrmMain::actFileManExecute()
 void TfrmMain::actNewJournalExecute()
 {
     guard([&] {
-        promptUnsavedChanges();
+        if (!promptUnsavedChanges())
+            return;
         storeJournalName();
         const std::optional<JournalCreated> made = m_journalCommands->newJournal(m_entries->journal().author);
         if (!made)
@@ -740,8 +770,9 @@ void TfrmMain::actNewJournalExecute()
 void TfrmMain::actRestoreExecute()
 {
     guard([&] {
-        if (!m_journalCommands->restore([this] { promptUnsavedChanges(); }))
+        if (!m_journalCommands->restore([this] { return promptUnsavedChanges(); }))
             return;
+        m_entries->forgetDeleted(); // its ID may belong to a restored entry
         m_tblNames->refresh();
         journalChanged();
     });
@@ -749,25 +780,15 @@ void TfrmMain::actRestoreExecute()
 
 void TfrmMain::actPurgeExecute()
 {
-    guard([&] {
-        if (m_dlgPurge->exec() != QDialog::Accepted)
-            return;
-        const QString statement = PurgeStatement(m_dlgPurge->request(), journalId(), QDate::currentDate());
-        if (statement.isEmpty())
-            return;
-        // A pending change is settled first: storing it later could bring a
-        // purged entry back, and dropping it unasked would lose what was typed.
-        promptUnsavedChanges();
-        m_db.run(statement);
-        m_entries->requery();
-    });
+    guard([&] { m_entryCommands->purge(*m_dlgPurge); });
 }
 
 void TfrmMain::actJournalsExecute()
 {
     guard([&] {
         storeJournalName();
-        promptUnsavedChanges();
+        if (!promptUnsavedChanges())
+            return;
         m_dlgJournal->exec();
         // Whatever happened there, show the journal as it now stands.
         const QVariant id = m_tblNames->value(QStringLiteral("ID"));
@@ -789,16 +810,6 @@ void TfrmMain::BrowseEntry()
     });
 }
 
-void TfrmMain::actEntryExecute()
-{
-    guard([&] { m_markup->entry(); });
-}
-
-void TfrmMain::actFindExecute()
-{
-    guard([&] { m_markup->find(); });
-}
-
 QList<QAction *> TfrmMain::clipboardActions() const
 {
     return {m_actions["actCut"], m_actions["actCopy"], m_actions["actPaste"]};
@@ -807,19 +818,4 @@ QList<QAction *> TfrmMain::clipboardActions() const
 QMenu *TfrmMain::spellingMenu(int start, int length)
 {
     return m_spelling->menuFor(start, length, clipboardActions());
-}
-
-void TfrmMain::actSpellExecute()
-{
-    guard([&] { m_spelling->spellCheck(); });
-}
-
-void TfrmMain::actThesExecute()
-{
-    guard([&] { m_spelling->thesaurus(); });
-}
-
-void TfrmMain::actSpellOptExecute()
-{
-    guard([&] { m_spelling->configure(); });
 }

@@ -20,11 +20,15 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
+class EntryCommands;
 class EntryList;
 class EntryView;
 class HtmlSyntaxHighlighter;
 class PublishRun;
+class QLabel;
 class QMenu;
 class RecoveryWriter;
 class SpellChecker;
@@ -63,27 +67,25 @@ public:
     bool FormCreate();
 
     // The unsaved-changes prompt: asks to store a pending change of the entry.
-    void promptUnsavedChanges();
+    // False when the user put it off (Cancel, Escape): the command stops there.
+    bool promptUnsavedChanges();
 
     // Commands.
     void actNewExecute();
     void actSaveExecute();
     void actDelExecute();
+    // Edit, Undo Delete (Ctrl+Z in the list of entries): the last deleted entry back.
+    void actUndoDeleteExecute();
     void actPublishExecute();
     void actJournalsExecute();
     // Preview Entry: the editor's text as a browser shows it.
     void BrowseEntry();
-    void actEntryExecute();
-    void actSpellExecute();
-    void actThesExecute();
-    void actSpellOptExecute();
     EditorSpelling &spelling() { return *m_spelling; }
     SpellChecker &spellChecker() { return m_spelling->checker(); }
     HtmlSyntaxHighlighter &spellMarks() { return m_spelling->marks(); }
     TdlgSpellOptions &spellOptions() { return m_spelling->optionsDialog(); }
     // The menu a right click on a marked word shows.
     QMenu *spellingMenu(int start, int length);
-    void actFindExecute();
     // The address the last preview showed (tests).
     const QUrl &previewUrl() const { return m_previewPane->url(); }
     void actPurgeExecute();
@@ -96,9 +98,6 @@ public:
     // File, Restore from Backup: lists the backups and puts the chosen one back.
     void actRestoreExecute();
     void actFileManExecute();
-    void actLinkExecute();
-    void actImgExecute();
-    void actFileExecute();
     // The editor's selection, and putting a text in its place (as typing would).
     QString selectedText() const;
     void replaceSelection(const QString &text);
@@ -173,7 +172,13 @@ private:
     // The bold entry days of the month on view, behind the error boundary.
     void markEntryDays();
     void scheduleRecovery();
-    void offerRecovery();
+    // With no journal nothing can hold an entry: the commands that start one
+    // are off and the status bar says how to make a journal.
+    void showJournalState(bool hasJournal);
+    // The first and last day the archives of the journal on view can cover.
+    std::optional<std::pair<QDate, QDate>> archiveRange();
+    // Makes the journal of that ID current; false when there is none.
+    bool showJournal(int id);
     void storeJournalName();
     // Cut, Copy and Paste, which the spelling menu offers too.
     QList<QAction *> clipboardActions() const;
@@ -198,6 +203,8 @@ private:
     TdlgFileMan *m_dlgFileMan = nullptr;
     TdlgPurge *m_dlgPurge = nullptr;
     JournalCommands *m_journalCommands = nullptr; // backups and new journals
+    EntryCommands *m_entryCommands = nullptr;     // the prompt, new, delete and undo, purge, recovery
+    QLabel *m_noJournal = nullptr;                // the status bar's word while there is no journal
     bool m_freshStart = false;
     MarkupCommands *m_markup = nullptr;  // links, images, files and entry links from their dialogs
     PublishControl *m_publish = nullptr; // the runs, the site session, their progress

@@ -88,15 +88,20 @@ QString settingsFilePath(const QString &executablePath)
     return QDir(path(executablePath)).filePath(settingsFileName(executablePath));
 }
 
-QString readMePath(const QString &dataDir, const QString &executablePath)
+QStringList readMeCandidates(const QString &dataDir, const QString &executablePath)
 {
     const QString name = QStringLiteral("Wren.txt");
-    const QString inData = QDir(dataDir).filePath(name);
-    if (QFileInfo::exists(inData))
-        return inData;
-    const QString installed = QDir::cleanPath(QFileInfo(executablePath).absolutePath() + u'/' +
-                                              QStringLiteral(WREN_DOC_FROM_BIN) + u'/' + name);
-    return QFileInfo::exists(installed) ? installed : QString();
+    return {QDir(dataDir).filePath(name), QDir::cleanPath(QFileInfo(executablePath).absolutePath() + u'/' +
+                                                          QStringLiteral(WREN_DOC_FROM_BIN) + u'/' + name)};
+}
+
+QString readMePath(const QString &dataDir, const QString &executablePath)
+{
+    for (const QString &path : readMeCandidates(dataDir, executablePath)) {
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return QString();
 }
 
 } // namespace DataDirectory

@@ -53,5 +53,7 @@ QString settingsFilePath(const QString &executablePath);
 // the installed documentation folder beside the executable's (share/doc/wren
 // for bin/); empty when neither exists.
 QString readMePath(const QString &dataDir, const QString &executablePath);
+// The two places readMePath() looks, in its order.
+QStringList readMeCandidates(const QString &dataDir, const QString &executablePath);
 
 } // namespace DataDirectory

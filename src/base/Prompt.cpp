@@ -15,7 +15,8 @@ int g_shown = 0;
 
 QMessageBox::StandardButton show(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
                                  QMessageBox::StandardButtons buttons,
-                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton)
+                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+                                 QMessageBox::StandardButton escape = QMessageBox::NoButton)
 {
     g_lastText = text;
     ++g_shown;
@@ -27,7 +28,11 @@ QMessageBox::StandardButton show(QWidget *parent, QMessageBox::Icon icon, const 
     QMessageBox box(icon, title, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    if (escape != QMessageBox::NoButton)
+        box.setEscapeButton(escape);
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    // The close box of a box without an escape button answers with no button at all.
+    return answer == QMessageBox::NoButton ? escape : answer;
 }
 } // namespace
 
@@ -36,9 +41,24 @@ void inform(QWidget *parent, const QString &text, const QString &title)
     show(parent, QMessageBox::Information, title, text, QMessageBox::Ok);
 }
 
-bool ask(QWidget *parent, const QString &text, const QString &title)
+bool ask(QWidget *parent, const QString &text, const QString &title, QMessageBox::StandardButton escapeAnswer)
 {
-    return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::NoButton, escapeAnswer) ==
+           QMessageBox::Yes;
+}
+
+Answer askOrCancel(QWidget *parent, const QString &text, const QString &title)
+{
+    switch (show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                 QMessageBox::NoButton, QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
 }
 
 bool askDefaultNo(QWidget *parent, const QString &text, const QString &title)

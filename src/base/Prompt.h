@@ -13,8 +13,10 @@ namespace Prompt {
 
 // Shows an information box titled "Wren" with OK.
 void inform(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
-// Asks a question titled "Wren" with Yes and No; returns true for Yes.
-bool ask(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
+// Asks a question titled "Wren" with Yes and No; returns true for Yes. Escape
+// and the close box answer escapeAnswer (No unless told otherwise).
+bool ask(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"),
+         QMessageBox::StandardButton escapeAnswer = QMessageBox::No);
 // As ask, with a warning sign and No as the default button: for a question
 // whose Yes takes a risk, so that Enter does not take it.
 bool askDefaultNo(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
@@ -22,6 +24,11 @@ bool askDefaultNo(QWidget *parent, const QString &text, const QString &title = Q
 // Asks for a secret (a passphrase) in a field that shows no letters; nothing
 // when the user cancels.
 std::optional<QString> askSecret(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
+
+// A question that may also be put off: Yes, No and Cancel, where Escape and the
+// close box mean Cancel.
+enum class Answer { Yes, No, Cancel };
+Answer askOrCancel(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));
 
 // Asks for confirmation titled "Wren" with OK and Cancel; returns true for OK.
 bool confirm(QWidget *parent, const QString &text, const QString &title = QStringLiteral("Wren"));

@@ -167,13 +167,30 @@ QString deleteJournalUploads(int journalId)
     return QStringLiteral("DELETE from Upload where Journal=") + num(journalId);
 }
 
+QString journalCount()
+{
+    return QStringLiteral("SELECT COUNT(*) FROM Names");
+}
+
+QString entriesWithoutJournal()
+{
+    return QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name NOT IN (SELECT ID FROM Names)");
+}
+
+QString adoptEntriesWithoutJournal(int journalId)
+{
+    return QStringLiteral("UPDATE Journal SET Name=") + num(journalId) +
+           QStringLiteral(" WHERE Name NOT IN (SELECT ID FROM Names)");
+}
+
 QString entriesOfDayFilter(int journalId, const QDate &day)
 {
     return QStringLiteral("Name=") + num(journalId) + QStringLiteral(" AND eDate=") + dateLiteral(day);
 }
 
 namespace {
-const char *const kFindFirstLines = "SELECT a.ID,b.Name,a.Author,a.eDate,a.eTime,a.Entry\nFROM Journal a, Names b\n";
+const char *const kFindFirstLines =
+    "SELECT a.ID,b.Name,a.Author,a.eDate,a.eTime,a.Entry,a.Title\nFROM Journal a, Names b\n";
 const char *const kFindLastLine = "\nORDER BY b.Name,a.eDate,a.eTime";
 } // namespace
 

@@ -64,6 +64,11 @@ QString purgeEntriesAfter(int journalId, const QDate &after);
 // Deleting a journal: first a journal's entries, then its uploads.
 QString deleteJournalEntries(int journalId);
 QString deleteJournalUploads(int journalId);
+// The number of journals.
+QString journalCount();
+// The number of entries whose journal does not exist, and moving them into a journal.
+QString entriesWithoutJournal();
+QString adoptEntriesWithoutJournal(int journalId);
 // The filter of the entry link dialog.
 QString entriesOfDayFilter(int journalId, const QDate &day);
 // Find, four lines. Without a search, the plain form that lists every entry; with one, the

@@ -57,11 +57,16 @@ bool EntryGridModel::setData(const QModelIndex &index, const QVariant &value, in
 {
     if (role != Qt::EditRole || index.column() != 1)
         return false;
-    QTime time = QTime::fromString(value.toString().trimmed(), QStringLiteral("H:mm:ss"));
+    const QString typed = value.toString().trimmed();
+    QTime time = QTime::fromString(typed, QStringLiteral("H:mm:ss"));
     if (!time.isValid())
-        time = QTime::fromString(value.toString().trimmed(), QStringLiteral("H:mm"));
-    if (!time.isValid())
+        time = QTime::fromString(typed, QStringLiteral("H:mm"));
+    if (!time.isValid()) {
+        Q_EMIT refused(QStringLiteral("\"%1\" is no time of day: type the hours (0 to 23), minutes and seconds, for "
+                                      "example 09:30:00. The entry keeps its time.")
+                           .arg(typed));
         return false;
+    }
     if (index.row() < m_entries.count())
         m_entries.select(index.row());
     m_entries.rows().setValue(QStringLiteral("eTime"), time.toString(QStringLiteral("HH:mm:ss")));

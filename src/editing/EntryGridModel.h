@@ -6,7 +6,8 @@ class EntryList;
 
 // The grid of the main window over the entry list: one row per entry of the
 // day, columns "Date" (read-only) and "Time" (editable as HH:MM:SS), both
-// right-aligned. A new entry not stored yet shows as the last row.
+// right-aligned. A new entry not stored yet shows as the last row. A time
+// that is no time of day is refused with refused().
 class EntryGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -21,6 +22,10 @@ public:
 
     // Shows the rows of the entry list again.
     void reload();
+
+Q_SIGNALS:
+    // A time the user typed was not taken; the message says why.
+    void refused(const QString &message);
 
 private:
     EntryList &m_entries;

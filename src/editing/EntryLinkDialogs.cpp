@@ -2,6 +2,7 @@
 
 #include "base/DialogPlacement.h"
 #include "data/Statements.h"
+#include "editing/CalendarMarks.h"
 #include "editor/HtmlSyntaxHighlighter.h"
 
 #include <QCalendarWidget>
@@ -18,6 +19,8 @@
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -49,7 +52,8 @@ QString storedToEditor(QString text)
 
 } // namespace
 
-TdlgEntries::TdlgEntries(Database &db, QWidget *parent) : QDialog(parent), tblJot(db, QStringLiteral("Journal"))
+TdlgEntries::TdlgEntries(Database &db, QWidget *parent)
+    : QDialog(parent), tblJot(db, QStringLiteral("Journal")), m_db(db)
 {
     setObjectName(QStringLiteral("dlgEntries"));
     setWindowTitle(QStringLiteral("Link to Entry"));
@@ -67,6 +71,16 @@ TdlgEntries::TdlgEntries(Database &db, QWidget *parent) : QDialog(parent), tblJo
         if (calDate->selectedDate() != m_day)
             showDay(m_journal, calDate->selectedDate());
     });
+    // Another month on view (its menu, the year box): the same day of that month.
+    connect(calDate, &QCalendarWidget::currentPageChanged, this, [this](int year, int month) {
+        CalendarMarks::markEntryDays(calDate, m_db, m_journal);
+        if (m_day.year() == year && m_day.month() == month)
+            return;
+        const QDate first(year, month, 1);
+        showDay(m_journal, QDate(year, month, std::min(m_day.day(), first.daysInMonth())));
+    });
+    // Return in the calendar chooses the day and is OK, as everywhere else in the dialog.
+    connect(calDate, &QCalendarWidget::activated, this, &QDialog::accept);
     connect(dbGrid, &QTableWidget::currentCellChanged, this, [this](int row) { showRow(row); });
     auto *left = new QVBoxLayout;
     left->addWidget(calDate);
@@ -89,9 +103,12 @@ TdlgEntries::TdlgEntries(Database &db, QWidget *parent) : QDialog(parent), tblJo
 
 void TdlgEntries::showDay(int journalId, const QDate &day)
 {
+    const bool marks = journalId != m_journal || !m_day.isValid();
     m_journal = journalId;
     m_day = day;
     calDate->setSelectedDate(day);
+    if (marks)
+        CalendarMarks::markEntryDays(calDate, m_db, m_journal);
     tblJot.setFilter(Statements::entriesOfDayFilter(journalId, day));
     tblJot.refresh();
     dbGrid->setRowCount(tblJot.recordCount());
@@ -118,7 +135,8 @@ std::optional<LinkTarget> TdlgEntries::selected() const
     if (row >= tblJot.recordCount())
         return std::nullopt;
     return LinkTarget{tblJot.valueAt(row, QStringLiteral("ID")).toLongLong(),
-                      QDate::fromString(tblJot.valueAt(row, QStringLiteral("eDate")).toString(), Qt::ISODate)};
+                      QDate::fromString(tblJot.valueAt(row, QStringLiteral("eDate")).toString(), Qt::ISODate),
+                      tblJot.valueAt(row, QStringLiteral("Title")).toString()};
 }
 
 TfrmFind::TfrmFind(QWidget *parent) : QDialog(parent)
@@ -160,8 +178,8 @@ TfrmList::TfrmList(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmList"));
     setWindowTitle(QStringLiteral("Entry List"));
-    dbList =
-        listOf({QStringLiteral("Journal"), QStringLiteral("Author"), QStringLiteral("Date"), QStringLiteral("Time")});
+    dbList = listOf({QStringLiteral("Journal"), QStringLiteral("Title"), QStringLiteral("Author"),
+                     QStringLiteral("Date"), QStringLiteral("Time")});
     dbEntry = entryPane();
     marker = new HtmlSyntaxHighlighter(dbEntry->document());
     btnLink = new QPushButton(QStringLiteral("&Link"));
@@ -196,10 +214,12 @@ void TfrmList::showResults(Database &db, const QString &statement, const QString
     while (query.next()) {
         const int row = dbList->rowCount();
         dbList->insertRow(row);
-        for (int column = 0; column < 4; ++column)
-            dbList->setItem(row, column, new QTableWidgetItem(query.value(column + 1).toString()));
+        // ID, journal, author, day, time, text, title
+        const int shown[] = {1, 6, 2, 3, 4};
+        for (int column = 0; column < 5; ++column)
+            dbList->setItem(row, column, new QTableWidgetItem(query.value(shown[column]).toString()));
         m_hits.push_back({query.value(0).toLongLong(), QDate::fromString(query.value(3).toString(), Qt::ISODate),
-                          query.value(5).toString()});
+                          query.value(5).toString(), query.value(6).toString()});
     }
     if (!m_hits.empty())
         dbList->selectRow(0);
@@ -222,5 +242,5 @@ std::optional<LinkTarget> TfrmList::selected() const
     if (m_hits.empty())
         return std::nullopt;
     const int row = dbList->currentRow() >= 0 ? dbList->currentRow() : 0;
-    return LinkTarget{m_hits[row].id, m_hits[row].day};
+    return LinkTarget{m_hits[row].id, m_hits[row].day, m_hits[row].title};
 }

@@ -20,9 +20,12 @@ class HtmlSyntaxHighlighter;
 struct LinkTarget {
     qlonglong id = 0;
     QDate day;
+    QString title;
 };
 
-// Link to Entry: the entries of the current journal on a day picked in a calendar.
+// Link to Entry: the entries of the current journal on a day picked in a
+// calendar, which shows the days with entries in bold. Moving to another
+// month lists that month's day; Enter anywhere is OK.
 class TdlgEntries : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +43,7 @@ public:
 
 private:
     void showRow(int row);
+    Database &m_db;
     int m_journal = 0;
     QDate m_day;
 };
@@ -58,8 +62,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 };
 
-// Entry List: the hits of a Find, with the text of the selected one and the
-// search text marked in it.
+// Entry List: the hits of a Find (journal, title, author, date and time),
+// with the text of the selected one and the search text marked in it.
 class TfrmList : public QDialog {
     Q_OBJECT
 public:
@@ -80,6 +84,7 @@ private:
         qlonglong id;
         QDate day;
         QString entry;
+        QString title;
     };
     void showRow(int row);
     std::vector<Hit> m_hits;

@@ -1,5 +1,6 @@
 #include "EntryList.h"
 
+#include "base/WrenError.h"
 #include "data/Statements.h"
 
 #include <pwd.h>
@@ -101,11 +102,24 @@ QString EntryList::text() const
     return m_jot.value(QStringLiteral("Entry")).toString();
 }
 
+QString EntryList::noJournalMessage()
+{
+    return QStringLiteral("There is no journal yet: Journal, New Journal ... makes one.");
+}
+
+void EntryList::checkJournal() const
+{
+    if (m_journal.id == 0)
+        throw WrenError(noJournalMessage());
+}
+
 void EntryList::setTitle(const QString &title)
 {
     const bool starts = m_jot.isEmpty() && m_jot.state() != TableHandle::State::Insert;
-    if (starts)
+    if (starts) {
+        checkJournal();
         m_jot.insert(); // typing on a day without entries starts one
+    }
     m_jot.setValue(QStringLiteral("Title"), title);
     if (starts)
         Q_EMIT rowsChanged(); // the grid shows the new entry's row at once
@@ -115,8 +129,10 @@ void EntryList::setText(const QString &text)
 {
     m_textPending = false;
     const bool starts = m_jot.isEmpty() && m_jot.state() != TableHandle::State::Insert;
-    if (starts)
+    if (starts) {
+        checkJournal();
         m_jot.insert();
+    }
     m_jot.setValue(QStringLiteral("Entry"), text);
     if (starts)
         Q_EMIT rowsChanged();
@@ -132,6 +148,7 @@ void EntryList::textEdited()
 
 void EntryList::newEntry(const QTime &now)
 {
+    checkJournal();
     m_jot.insert();
     m_jot.setValue(QStringLiteral("eDate"), m_day.toString(Qt::ISODate));
     m_jot.setValue(QStringLiteral("eTime"), now.toString(QStringLiteral("HH:mm:ss")));
@@ -167,24 +184,67 @@ void EntryList::deleteCurrent()
     if (m_jot.isEmpty())
         return;
     m_textPending = false;
+    if (m_jot.state() == TableHandle::State::Insert) {
+        discard(); // a new entry never stored: nothing to keep
+        return;
+    }
+    const QSqlRecord stored = m_jot.storedRecord();
     m_jot.remove();
+    m_lastDeleted = stored;
     Q_EMIT rowsChanged();
     Q_EMIT currentChanged();
 }
 
-void EntryList::putBack(const QDate &day, qlonglong id, const QString &title, const QString &text)
+void EntryList::undoDelete()
+{
+    if (!m_lastDeleted)
+        return;
+    m_jot.putBack(*m_lastDeleted);
+    m_lastDeleted.reset();
+}
+
+void EntryList::dropIfBackToStored(const QString &shownTitle, const QString &shownText)
+{
+    if (m_jot.state() != TableHandle::State::Edit)
+        return;
+    const QSqlRecord pending = m_jot.currentRecord();
+    const QSqlRecord stored = m_jot.storedRecord();
+    for (int i = 0; i < pending.count(); ++i) {
+        const QString field = pending.fieldName(i);
+        QVariant now = pending.value(i);
+        if (field == QLatin1String("Title"))
+            now = shownTitle;
+        else if (field == QLatin1String("Entry"))
+            now = shownText;
+        if (now.toString() != stored.value(field).toString())
+            return;
+    }
+    discard();
+    setSaveEnabled(false); // what shows is what is stored: nothing to save
+}
+
+void EntryList::putBack(const QDate &day, qlonglong id, const QString &title, const QString &text, const QTime &begun)
 {
     setDay(day);
     requery();
-    bool located = false;
-    for (int row = 0; row < count() && id != 0 && !located; ++row) {
-        if (m_jot.valueAt(row, QStringLiteral("ID")).toLongLong() == id) {
-            select(row);
-            located = true;
-        }
+    if (id == 0 || !locate(id)) {
+        checkJournal();
+        m_jot.insert(); // the row is gone, or never was: a new entry of that day
+        if (begun.isValid())
+            m_jot.setValue(QStringLiteral("eTime"), begun.toString(QStringLiteral("HH:mm:ss")));
     }
-    if (!located)
-        m_jot.insert(); // the row is gone: a new entry of that day
     setTitle(title);
     setText(text);
+    Q_EMIT currentChanged();
+}
+
+bool EntryList::locate(qlonglong id)
+{
+    for (int row = 0; row < count(); ++row) {
+        if (m_jot.valueAt(row, QStringLiteral("ID")).toLongLong() == id) {
+            select(row);
+            return true;
+        }
+    }
+    return false;
 }

@@ -8,6 +8,7 @@
 #include <QTime>
 
 #include <functional>
+#include <optional>
 
 // The entries of the current journal on the selected day, as the main window
 // lists and edits them: the live result of the entry query with the rules of
@@ -39,6 +40,8 @@ public:
 
     // Moves to the entry in row i, storing a pending change of the one left.
     void select(int row);
+    // Moves to the listed entry of that ID; false when it is not listed.
+    bool locate(qlonglong id);
     // The current entry's title and text, and replacing them (which starts editing).
     QString title() const;
     QString text() const;
@@ -56,12 +59,26 @@ public:
     void store();
     // Drops the pending change.
     void discard();
-    // Deletes the current entry; nothing when the list is empty.
+    // Deletes the current entry; nothing when the list is empty. The entry is
+    // kept until undoDelete() or the next delete.
     void deleteCurrent();
+    // The last entry deleted, as it was stored (every field, its ID too).
+    const std::optional<QSqlRecord> &lastDeleted() const { return m_lastDeleted; }
+    // Stores the last deleted entry again with its ID, date, time, title and
+    // text, and forgets it. The caller shows its journal and day.
+    void undoDelete();
+    // Forgets the deleted entry (the table files were replaced).
+    void forgetDeleted() { m_lastDeleted.reset(); }
+    // When the title box and the editor hold the stored title and text again
+    // (undone back to them), and nothing else changed, the entry is no longer
+    // editing. Both come as they would be stored.
+    void dropIfBackToStored(const QString &shownTitle, const QString &shownText);
     // Puts back text that was never stored: on its day, into its entry, or
-    // into a new entry of that day when the entry is gone. The journal must
-    // be set first; the entry is then editing, as if it had been typed.
-    void putBack(const QDate &day, qlonglong id, const QString &title, const QString &text);
+    // into a new entry of that day when the entry is gone (begun at the time
+    // given, when valid). The journal must be set first; the entry is then
+    // editing, as if it had been typed.
+    void putBack(const QDate &day, qlonglong id, const QString &title, const QString &text,
+                 const QTime &begun = QTime());
 
     // The author a new entry gets: the logged-on user's name when asked for and
     // known, else the journal's author; at most 30 characters.
@@ -76,9 +93,15 @@ Q_SIGNALS:
     // A pending change was stored or dropped.
     void settled();
 
+public:
+    // The text of the refusal to start an entry while there is no journal.
+    static QString noJournalMessage();
+
 private:
     void setSaveEnabled(bool on);
     void applyInsertDefaults();
+    // Throws WrenError when no journal is on view: an entry would belong to none.
+    void checkJournal() const;
 
     Database &m_db;
     TableHandle m_jot;
@@ -88,4 +111,5 @@ private:
     bool m_saveEnabled = false;
     std::function<QString()> m_textSource;
     bool m_textPending = false; // the source holds a text the row has not taken yet
+    std::optional<QSqlRecord> m_lastDeleted;
 };

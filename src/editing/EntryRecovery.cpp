@@ -21,6 +21,8 @@ void write(const QString &dataDir, const RecoveredEntry &entry)
     o.insert(QStringLiteral("id"), entry.id);
     o.insert(QStringLiteral("journal"), entry.journal);
     o.insert(QStringLiteral("day"), entry.day.toString(Qt::ISODate));
+    if (entry.begun.isValid())
+        o.insert(QStringLiteral("time"), entry.begun.toString(Qt::ISODate));
     o.insert(QStringLiteral("title"), entry.title);
     o.insert(QStringLiteral("entry"), entry.entry);
     // JSON holds only valid text: bytes that are not UTF-8 go along as base64.
@@ -45,6 +47,7 @@ std::optional<RecoveredEntry> read(const QString &dataDir)
     e.id = o.value(QStringLiteral("id")).toInteger();
     e.journal = o.value(QStringLiteral("journal")).toInt();
     e.day = QDate::fromString(o.value(QStringLiteral("day")).toString(), Qt::ISODate);
+    e.begun = QTime::fromString(o.value(QStringLiteral("time")).toString(), Qt::ISODate);
     e.title = o.value(QStringLiteral("title")).toString();
     e.entry = o.value(QStringLiteral("entry")).toString();
     if (o.contains(QStringLiteral("titleBytes")))

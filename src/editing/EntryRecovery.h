@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QTime>
 #include <QString>
 
 #include <optional>
@@ -15,6 +16,7 @@ struct RecoveredEntry {
     QDate day;
     QString title;
     QString entry;
+    QTime begun; // for an entry never stored, the time it was begun at
 };
 
 namespace EntryRecovery {

@@ -1,5 +1,6 @@
 #include "EntryView.h"
 
+#include "base/Prompt.h"
 #include "editing/EditorText.h"
 #include "editing/EntryGridModel.h"
 #include "editing/EntryList.h"
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableView>
+#include <QTextDocument>
 
 EntryView::EntryView(EntryList &entries, QTableView *grid, QLineEdit *title, QPlainTextEdit *editor, Hooks hooks,
                      QObject *parent)
@@ -28,6 +30,8 @@ EntryView::EntryView(EntryList &entries, QTableView *grid, QLineEdit *title, QPl
     connect(m_title, &QLineEdit::textEdited, this, [this](const QString &text) {
         m_hooks.guard([&] { m_entries.setTitle(EditorText::toStored(text, m_titleLegacy, false)); });
         m_hooks.edited();
+        if (!m_editor->document()->isModified())
+            dropIfBackToStored();
     });
     // The editor keeps the text while it is typed; the entry takes it when stored.
     m_entries.setTextSource([this] { return EditorText::toStored(m_editor->toPlainText(), m_entryLegacy); });
@@ -40,6 +44,27 @@ EntryView::EntryView(EntryList &entries, QTableView *grid, QLineEdit *title, QPl
         m_hooks.edited();
     });
     connect(&m_entries, &EntryList::settled, this, [this] { m_editor->document()->setModified(false); });
+    // Undone back to the stored text: nothing is unsaved any more. Looked at
+    // once the undo step is done, when the editor holds the text it put back.
+    connect(
+        m_editor->document(), &QTextDocument::modificationChanged, this,
+        [this](bool modified) {
+            if (!m_showing && !modified && !m_editor->document()->isModified())
+                dropIfBackToStored();
+        },
+        Qt::QueuedConnection);
+    // Told once the cell's editor has closed: a box while it commits would commit it again.
+    connect(
+        m_model, &EntryGridModel::refused, this,
+        [this](const QString &message) { Prompt::inform(m_grid->window(), message); }, Qt::QueuedConnection);
+}
+
+void EntryView::dropIfBackToStored()
+{
+    m_hooks.guard([&] {
+        m_entries.dropIfBackToStored(EditorText::toStored(m_title->text(), m_titleLegacy, false),
+                                     EditorText::toStored(m_editor->toPlainText(), m_entryLegacy));
+    });
 }
 
 void EntryView::reload()
@@ -63,9 +88,16 @@ void EntryView::show()
         m_hooks.notice(
             QStringLiteral("This entry is not stored as UTF-8: it is shown as Windows-1252 and saved that way"));
     }
-    if (m_editor->toPlainText() != entry.shown)
+    // The document counts as unmodified while it shows the stored text, so that
+    // undoing back to that text ends the edit. A text put back unsaved is no
+    // stored text.
+    const bool pending = m_entries.hasPendingChange();
+    if (m_editor->toPlainText() != entry.shown) {
         m_editor->setPlainText(entry.shown);
-    m_editor->document()->setModified(false); // what is shown is what is stored
+        m_editor->document()->setModified(pending);
+    } else if (!pending) {
+        m_editor->document()->setModified(false);
+    }
     const int row =
         m_entries.rows().state() == TableHandle::State::Insert ? m_entries.count() : m_entries.rows().recNo();
     if (row >= 0 && row < m_model->rowCount())

@@ -37,6 +37,7 @@ public:
     void reload();
 
 private:
+    void dropIfBackToStored();
     // The current entry, -2 for one not stored yet.
     qlonglong currentKey() const;
 

@@ -4,6 +4,9 @@
 #include "base/WrenError.h"
 #include "publish/ArchivePeriod.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+
 namespace Markup {
 
 QString Paragraph(const QString &s)
@@ -36,11 +39,49 @@ QString Italics(const QString &s)
     return QStringLiteral("<i>") + s + QStringLiteral("</i>");
 }
 
+bool LacksScheme(const QString &url)
+{
+    const QString u = url.trimmed();
+    if (u.isEmpty() || u.startsWith(u'#') || u.startsWith(u'/') || u.startsWith(u'.') || u.startsWith(u'?') ||
+        u.startsWith(u'\\'))
+        return false;
+    // The host part: up to the first "/", "?" or "#", with an optional port.
+    static const QRegularExpression kHost(
+        QStringLiteral("^([A-Za-z0-9-]+(?:\\.[A-Za-z0-9-]+)*)(?::\\d{1,5})?(?:[/?#]|$)"));
+    const QRegularExpressionMatch host = kHost.match(u);
+    if (!host.hasMatch()) {
+        return false; // "mailto:x", "https://x", "user@host": a scheme or no host at all
+    }
+    const QString name = host.captured(1).toLower();
+    if (name == QLatin1String("localhost") || name.startsWith(QLatin1String("www.")))
+        return true;
+    static const QRegularExpression kIPv4(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
+    if (kIPv4.match(name).hasMatch())
+        return true;
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return false; // "notes", "pages/x.htm": a file beside the page
+    // The last label names a country or kind of site, not a kind of file.
+    const QString last = name.mid(dot + 1);
+    static const QStringList kFileKinds{
+        QStringLiteral("htm"), QStringLiteral("html"), QStringLiteral("shtml"), QStringLiteral("xhtml"),
+        QStringLiteral("php"), QStringLiteral("asp"),  QStringLiteral("aspx"),  QStringLiteral("jsp"),
+        QStringLiteral("cgi"), QStringLiteral("txt"),  QStringLiteral("xml"),   QStringLiteral("json"),
+        QStringLiteral("css"), QStringLiteral("js"),   QStringLiteral("jpg"),   QStringLiteral("jpeg"),
+        QStringLiteral("png"), QStringLiteral("gif"),  QStringLiteral("svg"),   QStringLiteral("webp"),
+        QStringLiteral("pdf"), QStringLiteral("zip"),  QStringLiteral("gz"),    QStringLiteral("mp3"),
+        QStringLiteral("mp4"), QStringLiteral("ogg"),  QStringLiteral("rss"),   QStringLiteral("atom"),
+        QStringLiteral("exe"), QStringLiteral("doc"),  QStringLiteral("docx"),  QStringLiteral("odt")};
+    static const QRegularExpression kLetters(QStringLiteral("^[a-z]{2,}$"));
+    return kLetters.match(last).hasMatch() && !kFileKinds.contains(last);
+}
+
 QString Hyperlink(const QString &s, const QString &url, bool prependHttp, bool newWindow)
 {
-    const QString target = (prependHttp ? QStringLiteral("http://") : QString()) + url;
+    const QString target = (prependHttp && LacksScheme(url) ? QStringLiteral("http://") : QString()) + url;
+    const QString text = s.isEmpty() ? url.toHtmlEscaped() : s;
     return QStringLiteral("<a href=\"") + target +
-           (newWindow ? QStringLiteral("\" target=_blank>") : QStringLiteral("\">")) + s + QStringLiteral("</a>");
+           (newWindow ? QStringLiteral("\" target=_blank>") : QStringLiteral("\">")) + text + QStringLiteral("</a>");
 }
 
 QString Image(const QString &s, const QString &path, bool actualSize, const QString &width, const QString &height)
@@ -53,14 +94,17 @@ QString Image(const QString &s, const QString &path, bool actualSize, const QStr
 
 QString FileLink(const QString &s, const QString &path)
 {
-    return QStringLiteral("<a href=\"") + FileNamePart(path) + QStringLiteral("\">") + s + QStringLiteral("</a>");
+    const QString name = FileNamePart(path);
+    const QString text = s.isEmpty() ? name.toHtmlEscaped() : s;
+    return QStringLiteral("<a href=\"") + name + QStringLiteral("\">") + text + QStringLiteral("</a>");
 }
 
-QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QString &arcType)
+QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QString &arcType, const QString &shown)
 {
     const QString target =
         ArchivePeriod::ArchiveName(day, arcType) + QStringLiteral(".<$WrenExt>#WrenID") + QString::number(id);
-    return QStringLiteral("<a href=\"") + target + QStringLiteral("\">") + s + QStringLiteral("</a>");
+    return QStringLiteral("<a href=\"") + target + QStringLiteral("\">") + (s.isEmpty() ? shown : s) +
+           QStringLiteral("</a>");
 }
 
 QString FileNamePart(const QString &path)
@@ -119,8 +163,20 @@ QString Hyperlink(const QString &s, const QString &url, bool prependHttp, bool n
 {
     if (newWindow)
         return Markup::Hyperlink(s, url, prependHttp, true);
-    const QString target = (prependHttp ? QStringLiteral("http://") : QString()) + url;
-    return u'[' + s + QStringLiteral("](") + Destination(target) + u')';
+    const QString target = (prependHttp && Markup::LacksScheme(url) ? QStringLiteral("http://") : QString()) + url;
+    return u'[' + (s.isEmpty() ? Text(url) : s) + QStringLiteral("](") + Destination(target) + u')';
+}
+
+QString Text(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (QStringView(u"\\`*_[]<>#!|").contains(c))
+            out += u'\\';
+        out += c;
+    }
+    return out;
 }
 
 QString Image(const QString &s, const QString &path, bool actualSize, const QString &width, const QString &height)
@@ -135,12 +191,13 @@ QString Image(const QString &s, const QString &path, bool actualSize, const QStr
 
 QString FileLink(const QString &s, const QString &path)
 {
-    return u'[' + s + QStringLiteral("](") + Destination(Markup::FileNamePart(path)) + u')';
+    const QString name = Markup::FileNamePart(path);
+    return u'[' + (s.isEmpty() ? Text(name) : s) + QStringLiteral("](") + Destination(name) + u')';
 }
 
-QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QString &arcType)
+QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QString &arcType, const QString &shown)
 {
-    return u'[' + s + QStringLiteral("](") + ArchivePeriod::ArchiveName(day, arcType) +
+    return u'[' + (s.isEmpty() ? shown : s) + QStringLiteral("](") + ArchivePeriod::ArchiveName(day, arcType) +
            QStringLiteral(".<$WrenExt>#WrenID") + QString::number(id) + u')';
 }
 
@@ -155,7 +212,8 @@ QString PurgeStatement(const PurgeRequest &request, int journalId, const QDate &
         bool ok = false;
         const int days = request.days.trimmed().toInt(&ok);
         if (!ok)
-            throw WrenError(QStringLiteral("'%1' is not a valid integer value").arg(request.days));
+            throw WrenError(QStringLiteral("\"%1\" is not a number of days: type a whole number, for example 30")
+                                .arg(request.days.trimmed()));
         // A negative count would reach past today and take today's entries too.
         if (days < 0)
             throw WrenError(

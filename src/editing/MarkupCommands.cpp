@@ -1,9 +1,11 @@
 #include "MarkupCommands.h"
 
+#include "base/Prompt.h"
 #include "data/Statements.h"
 #include "editing/EntryLinkDialogs.h"
 #include "editing/Markup.h"
 #include "editing/TdlgLink.h"
+#include "publish/FormatDate.h"
 #include "publish/PublishTypes.h"
 #include "transfer/SiteTransfer.h"
 
@@ -33,12 +35,6 @@ void MarkupCommands::replaceSelection(const QString &text)
     QTextCursor cursor = m_editor->textCursor();
     cursor.insertText(text); // one step to undo, and the entry starts editing
     m_editor->setTextCursor(cursor);
-}
-
-QString MarkupCommands::entryLink(qlonglong id, const QDate &day) const
-{
-    const auto compose = m_format == EntryFormat::Markdown ? MarkdownMarkup::EntryLink : Markup::EntryLink;
-    return compose(selectedText(), id, day, m_journal().arcType);
 }
 
 void MarkupCommands::link()
@@ -81,19 +77,43 @@ void MarkupCommands::entry()
     if (m_dlgEntries->exec() != QDialog::Accepted)
         return;
     if (const auto target = m_dlgEntries->selected())
-        replaceSelection(entryLink(target->id, target->day));
+        linkTo(*target);
+}
+
+void MarkupCommands::linkTo(const LinkTarget &target)
+{
+    const JournalSettings &journal = m_journal();
+    // Nothing selected: the entry's title shows, else its date as the journal writes dates.
+    const QString shown =
+        !target.title.isEmpty()
+            ? target.title
+            : FormatDate(journal.dtFormat.isEmpty() ? QStringLiteral("ddddd") : journal.dtFormat, target.day);
+    if (m_format == EntryFormat::Markdown)
+        replaceSelection(MarkdownMarkup::EntryLink(selectedText(), target.id, target.day, journal.arcType,
+                                                   MarkdownMarkup::Text(shown)));
+    else
+        replaceSelection(Markup::EntryLink(selectedText(), target.id, target.day, journal.arcType, shown));
 }
 
 void MarkupCommands::find()
 {
-    if (m_frmFind->exec() != QDialog::Accepted)
-        return;
-    const std::optional<int> journal =
-        m_frmFind->rbAll->isChecked() ? std::nullopt : std::optional<int>(m_journal().id);
-    const QString text = m_frmFind->edFind->text();
-    m_frmList->showResults(m_db, Statements::findEntries(journal, text, m_frmFind->chkCase->isChecked()), text);
+    // Until something is found, or the user gives up: a search that finds
+    // nothing says so and offers the search text again.
+    for (;;) {
+        if (m_frmFind->exec() != QDialog::Accepted)
+            return;
+        const std::optional<int> journal =
+            m_frmFind->rbAll->isChecked() ? std::nullopt : std::optional<int>(m_journal().id);
+        const QString text = m_frmFind->edFind->text();
+        m_frmList->showResults(m_db, Statements::findEntries(journal, text, m_frmFind->chkCase->isChecked()), text);
+        if (m_frmList->count() > 0)
+            break;
+        Prompt::inform(m_frmFind->parentWidget(),
+                       journal ? QStringLiteral("No entries hold \"%1\" in %2.").arg(text, m_journal().name)
+                               : QStringLiteral("No entries hold \"%1\".").arg(text));
+    }
     if (m_frmList->exec() != QDialog::Accepted)
         return;
     if (const auto target = m_frmList->selected())
-        replaceSelection(entryLink(target->id, target->day));
+        linkTo(*target);
 }

@@ -15,6 +15,7 @@ class TdlgEntries;
 class TdlgLink;
 class TfrmFind;
 class TfrmList;
+struct LinkTarget;
 struct JournalSettings;
 struct PendingLists;
 
@@ -51,8 +52,8 @@ public:
     TfrmList &listWindow() { return *m_frmList; }
 
 private:
-    // The link to an entry, in the journal's form, around the selection.
-    QString entryLink(qlonglong id, const QDate &day) const;
+    // Puts a link to the entry, in the journal's form, in place of the selection.
+    void linkTo(const LinkTarget &target);
 
     QPlainTextEdit *m_editor;
     Database &m_db;

@@ -40,6 +40,8 @@ void RecoveryWriter::write()
     entry.id = rows.state() == TableHandle::State::Insert ? 0 : rows.value(QStringLiteral("ID")).toLongLong();
     entry.journal = m_entries.journal().id;
     entry.day = m_entries.day();
+    if (entry.id == 0)
+        entry.begun = QTime::fromString(rows.value(QStringLiteral("eTime")).toString(), Qt::ISODate);
     entry.title = m_entries.title();
     entry.entry = m_entries.text();
     try {

@@ -99,6 +99,9 @@ void TdlgLink::setSizeEnabled(bool on)
 
 void TdlgLink::prepare(Form form)
 {
+    m_names[static_cast<int>(m_form)] = edName->text();
+    m_form = form;
+    edName->setText(m_names[static_cast<int>(form)]);
     for (QWidget *w : std::initializer_list<QWidget *>{rbAuto, rbSize, chkHttp, chkNew, lblX, lblY, edX, edY})
         w->hide();
     switch (form) {

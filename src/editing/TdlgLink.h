@@ -9,7 +9,9 @@ class QRadioButton;
 class QToolButton;
 
 // The link dialog shared by HyperLink, Image and File Link. Made once and
-// kept: the name, the new-window box and the size stay for the next use.
+// kept: the new-window box and the size stay for the next use, and each form
+// shows the name last typed into it (an image never starts with the last
+// hyperlink's address).
 class TdlgLink : public QDialog {
     Q_OBJECT
 public:
@@ -31,4 +33,7 @@ public:
 
 private:
     void setSizeEnabled(bool on);
+
+    Form m_form = Form::File;
+    QString m_names[3]; // the name last typed into each form
 };

@@ -1,6 +1,8 @@
 #include "TdlgPurge.h"
 
 #include "base/DialogPlacement.h"
+#include "base/Prompt.h"
+#include "base/WrenError.h"
 
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -22,12 +24,16 @@ TdlgPurge::TdlgPurge(QWidget *parent) : QDialog(parent)
     QFont bold = Label1->font();
     bold.setBold(true);
     Label1->setFont(bold);
+    lblJournal = new QLabel;
+    lblJournal->setObjectName(QStringLiteral("lblJournal"));
+    lblJournal->setText(QStringLiteral("Journal:"));
 
     auto *RadioGroup1 = new QGroupBox(QStringLiteral("Purge ..."));
-    rbAll = new QRadioButton(QStringLiteral("All entries in Journal"));
-    rbDays = new QRadioButton(QStringLiteral("Entries older than"));
-    rbDate = new QRadioButton(QStringLiteral("Entries after"));
+    rbAll = new QRadioButton(QStringLiteral("A&ll entries in Journal"));
+    rbDays = new QRadioButton(QStringLiteral("Entries &older than"));
+    rbDate = new QRadioButton(QStringLiteral("Entries a&fter"));
     edDays = new QLineEdit;
+    edDays->setObjectName(QStringLiteral("edDays"));
     edDays->setMaximumWidth(70);
     calDate = new QDateEdit(QDate::currentDate());
     calDate->setCalendarPopup(true);
@@ -50,10 +56,29 @@ TdlgPurge::TdlgPurge(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
+    layout->addWidget(lblJournal);
     layout->addWidget(RadioGroup1);
     layout->addWidget(buttons);
     DialogPlacement::fixSize(this, QSize(380, layout->totalHeightForWidth(380)));
     DialogPlacement::centreOnScreen(this);
+}
+
+void TdlgPurge::setJournalName(const QString &name)
+{
+    lblJournal->setText(QStringLiteral("Journal: <b>%1</b>").arg(name.toHtmlEscaped()));
+}
+
+void TdlgPurge::accept()
+{
+    try {
+        PurgeStatement(request(), 0, QDate::currentDate());
+    } catch (const WrenError &error) {
+        Prompt::inform(this, error.message());
+        edDays->setFocus();
+        edDays->selectAll();
+        return;
+    }
+    QDialog::accept();
 }
 
 PurgeRequest TdlgPurge::request() const

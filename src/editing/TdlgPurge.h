@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QDateEdit;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -17,7 +18,13 @@ public:
 
     // The choice as the controls show it.
     PurgeRequest request() const;
+    // Names the journal the entries go from.
+    void setJournalName(const QString &name);
+    // OK closes only with a day count that is a whole number; otherwise the
+    // message says why and the count is to be typed again.
+    void accept() override;
 
+    QLabel *lblJournal;
     QRadioButton *rbAll, *rbDays, *rbDate;
     QLineEdit *edDays;
     QDateEdit *calDate;

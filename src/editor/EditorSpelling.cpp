@@ -106,11 +106,11 @@ QMenu *EditorSpelling::menuFor(int start, int length, const QList<QAction *> &cl
     if (suggestions.isEmpty())
         menu->addAction(QStringLiteral("(no suggestions)"))->setEnabled(false);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Ignore"), this, [this, text] {
+    menu->addAction(QStringLiteral("&Ignore"), this, [this, text] {
         m_spell->ignore(text);
         m_marks->rehighlight();
     });
-    menu->addAction(QStringLiteral("Add to dictionary"), this, [this, text] {
+    menu->addAction(QStringLiteral("&Add to dictionary"), this, [this, text] {
         try {
             m_spell->addToPersonal(text);
         } catch (const WrenError &error) {
@@ -149,6 +149,8 @@ void EditorSpelling::spellCheck()
     }
     dialog.exec();
     rehighlightIfLive();
+    if (dialog.complete())
+        Prompt::inform(m_dialogParent, QStringLiteral("The spell check is complete."));
 }
 
 void EditorSpelling::thesaurus()

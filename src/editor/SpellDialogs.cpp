@@ -15,9 +15,12 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 TdlgSpell::TdlgSpell(QPlainTextEdit *editor, SpellChecker &checker, QWidget *parent, bool markdown)
     : QDialog(parent), m_editor(editor), m_checker(checker), m_markdown(markdown)
@@ -80,6 +83,7 @@ bool TdlgSpell::findNext()
             }
             m_editor->setTextCursor(cursor);
             m_editor->ensureCursorVisible();
+            keepWordInSight();
             m_word = word;
             m_from = at;
             lblWord->setText(word);
@@ -95,9 +99,38 @@ bool TdlgSpell::findNext()
     lblWord->clear();
     lstSuggest->clear();
     edChange->clear();
+    m_complete = true;
     if (isVisible())
         accept();
     return false;
+}
+
+void TdlgSpell::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    keepWordInSight();
+}
+
+void TdlgSpell::keepWordInSight()
+{
+    if (!isVisible())
+        return;
+    QTextCursor start = m_editor->textCursor();
+    QTextCursor end = start;
+    start.setPosition(start.selectionStart());
+    end.setPosition(end.selectionEnd());
+    const QRect local = m_editor->cursorRect(start).united(m_editor->cursorRect(end));
+    const QRect word(m_editor->viewport()->mapToGlobal(local.topLeft()), local.size());
+    const QRect frame = frameGeometry();
+    const int gap = 12;
+    if (!frame.intersects(word.adjusted(-gap, -gap, gap, gap)))
+        return;
+    const QRect room = screen() ? screen()->availableGeometry() : QRect(frame.topLeft(), frame.size() * 3);
+    int top = word.bottom() + gap;
+    if (top + frame.height() > room.bottom())
+        top = word.top() - gap - frame.height();
+    const int left = std::clamp(frame.left(), room.left(), std::max(room.left(), room.right() - frame.width()));
+    move(left + (pos().x() - frame.left()), std::max(room.top(), top) + (pos().y() - frame.top()));
 }
 
 void TdlgSpell::change()

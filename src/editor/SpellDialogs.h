@@ -23,6 +23,8 @@ public:
     TdlgSpell(QPlainTextEdit *editor, SpellChecker &checker, QWidget *parent = nullptr, bool markdown = false);
     // Moves to the next misspelt word; false (and the dialog closes) at the end.
     bool findNext();
+    // Whether the walk reached the end of the text (rather than Close).
+    bool complete() const { return m_complete; }
     void change();
     void changeAll();
     void ignoreOnce();
@@ -34,10 +36,17 @@ public:
     QListWidget *lstSuggest;
     QPushButton *btnChange, *btnChangeAll, *btnIgnore, *btnIgnoreAll, *btnAdd, *btnClose;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // Moves the dialog off the word it asks about, below it or else above it.
+    void keepWordInSight();
+
     QPlainTextEdit *m_editor;
     SpellChecker &m_checker;
     bool m_markdown;
+    bool m_complete = false;
     QString m_word;
     QHash<QString, QString> m_changeAll; // "Change All": word and replacement
     int m_from = 0;

@@ -52,6 +52,19 @@ void checkCalendarValue(const QString &tableName, const QString &fieldName, cons
     }
 }
 
+// The placeholder and the value that store v: a text holding bytes that are
+// not UTF-8 goes in as those bytes, still a text.
+void addValue(const QVariant &v, QStringList &marks, QVariantList &values)
+{
+    if (v.typeId() == QMetaType::QString && ByteText::hasEscapes(v.toString())) {
+        marks << QStringLiteral("CAST(? AS TEXT)");
+        values << QVariant(ByteText::encode(v.toString()));
+    } else {
+        marks << QStringLiteral("?");
+        values << v;
+    }
+}
+
 } // namespace
 
 TableHandle::TableHandle(Database &database, QString tableName) : m_db(database), m_table(std::move(tableName)) {}
@@ -252,6 +265,11 @@ QSqlRecord TableHandle::currentRecord() const
     return m_rows[m_current];
 }
 
+QSqlRecord TableHandle::storedRecord() const
+{
+    return m_current >= 0 && m_current < recordCount() ? m_rows[m_current] : QSqlRecord();
+}
+
 QVariant TableHandle::valueAt(int row, const QString &field) const
 {
     if (row < 0 || row >= recordCount())
@@ -326,15 +344,7 @@ void TableHandle::post()
             continue;
         checkCalendarValue(m_table, name, m_buffer.value(i));
         names << name;
-        // A text holding bytes that are not UTF-8 goes in as those bytes, still a text.
-        const QVariant v = m_buffer.value(i);
-        if (v.typeId() == QMetaType::QString && ByteText::hasEscapes(v.toString())) {
-            marks << QStringLiteral("CAST(? AS TEXT)");
-            values << QVariant(ByteText::encode(v.toString()));
-        } else {
-            marks << QStringLiteral("?");
-            values << v;
-        }
+        addValue(m_buffer.value(i), marks, values);
     }
     qlonglong id = -1;
     if (m_state == State::Insert) {
@@ -401,6 +411,23 @@ void TableHandle::runStore(QSqlQuery &query)
                                                      : QStringLiteral("Row %1 of %2").arg(currentId()).arg(m_table);
         throw WrenError(QStringLiteral("%1 was not stored: %2").arg(row, reason));
     }
+}
+
+void TableHandle::putBack(const QSqlRecord &row)
+{
+    checkBrowseMode();
+    QStringList names;
+    QStringList marks;
+    QVariantList values;
+    for (int i = 0; i < row.count(); ++i) {
+        names << row.fieldName(i);
+        addValue(row.value(i), marks, values);
+    }
+    QSqlQuery query(m_db.connection());
+    query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table, names.join(u','), marks.join(u',')));
+    for (const QVariant &v : std::as_const(values))
+        query.addBindValue(v);
+    m_db.run(query);
 }
 
 void TableHandle::remove()

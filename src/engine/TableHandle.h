@@ -64,7 +64,10 @@ public:
     QVariant value(const QString &field) const;
     // The current row with every field (the row being edited, when editing).
     QSqlRecord currentRecord() const;
-    // A field of the stored row at index row (0-based), whatever the current row.
+    // The current row as stored, before any edit of it; empty when there is none.
+    QSqlRecord storedRecord() const;
+    // A field of the row at index row (0-based), whatever the current row; the
+    // edited value for the current row while it is being edited.
     QVariant valueAt(int row, const QString &field) const;
     // Sets a field of the current row, starting an edit when browsing.
     void setValue(const QString &field, const QVariant &value);
@@ -75,6 +78,9 @@ public:
     void post();
     void cancel();
     void remove(); // deletes the current row from the table
+    // Stores a row removed before, its ID and every field as they were; the
+    // handle shows it after its next refresh. A row of that ID must not exist.
+    void putBack(const QSqlRecord &row);
 
     std::function<void()> afterInsert;
     std::function<void()> afterEdit;

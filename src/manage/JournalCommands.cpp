@@ -3,7 +3,9 @@
 #include "base/Prompt.h"
 #include "base/Settings.h"
 #include "base/WrenError.h"
+#include "data/Statements.h"
 #include "engine/Backup.h"
+#include "engine/Database.h"
 #include "manage/TdlgNewJournal.h"
 #include "manage/TdlgRestore.h"
 
@@ -29,6 +31,11 @@ void JournalCommands::backupIfDue()
     const QDate today = QDate::currentDate();
     if (!Backup::due(root, today))
         return;
+    // Until a journal (or an entry) exists there is nothing of the user's to keep.
+    const auto journals = m_db.firstRow(Statements::journalCount());
+    const auto lost = m_db.firstRow(Statements::entriesWithoutJournal());
+    if (journals && journals->value(0).toInt() == 0 && lost && lost->value(0).toInt() == 0)
+        return;
     try {
         m_log(QStringLiteral("Backup written to ") + Backup::write(m_dataDir, m_settingsFile, root, today));
     } catch (const WrenError &error) {
@@ -36,7 +43,7 @@ void JournalCommands::backupIfDue()
     }
 }
 
-bool JournalCommands::restore(const std::function<void()> &settle)
+bool JournalCommands::restore(const std::function<bool()> &settle)
 {
     const QString root = Backup::defaultRoot(m_dataDir);
     TdlgRestore dialog(Backup::list(root), m_parent);
@@ -48,7 +55,8 @@ bool JournalCommands::restore(const std::function<void()> &settle)
                                        .arg(chosen.name)
                                        .arg(chosen.entries)))
         return false;
-    settle();
+    if (!settle())
+        return false;
     const QString before = Backup::restore(chosen.path, m_dataDir, m_settingsFile, root, QDate::currentDate());
     m_log(QStringLiteral("Restored the backup %1; the files replaced are in %2").arg(chosen.name, before));
     return true;

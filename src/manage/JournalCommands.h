@@ -21,12 +21,14 @@ public:
     JournalCommands(Database &db, QString dataDir, QString settingsFile, std::function<void(const QString &)> log,
                     QWidget *parent);
 
-    // The start-up backup, when none was taken today; a failure is logged
-    // and the next start tries again.
+    // The start-up backup, when none was taken today and the data directory
+    // holds a journal or an entry; a failure is logged and the next start
+    // tries again.
     void backupIfDue();
     // Lists the backups and puts the chosen one back after the user confirms;
-    // settle runs just before the files are replaced. True when they were.
-    bool restore(const std::function<void()> &settle);
+    // settle runs just before the files are replaced, and false from it stops
+    // the restore. True when they were replaced.
+    bool restore(const std::function<bool()> &settle);
     // The assistant, then the rows it answers for; nothing when cancelled.
     // The name the journal got is in the dialog's answers.
     std::optional<JournalCreated> newJournal(const QString &author);

@@ -38,27 +38,34 @@ QString designName(const QString &key)
 
 } // namespace
 
-QString problem(const JournalAnswers &a)
+QString problem(const JournalAnswers &a, Field *field)
 {
+    auto blame = [field](Field which, const char *text) {
+        if (field)
+            *field = which;
+        return QString::fromUtf8(text);
+    };
     if (a.name.trimmed().isEmpty())
-        return QStringLiteral("Please give the journal a name.");
+        return blame(Field::Name, "Please give the journal a name.");
     if (designName(a.design).isEmpty())
-        return QStringLiteral("Please choose a look for the journal.");
+        return blame(Field::Design, "Please choose a look for the journal.");
     if (a.remote) {
         if (a.host.trimmed().isEmpty())
-            return QStringLiteral("Please give the host name of the site.");
+            return blame(Field::Host, "Please give the host name of the site.");
         // A scheme of its own, a login and password, a path: said, never dropped.
-        if (const SiteAddress address = SiteAddress::parse(a.host, a.port); !address.problem.isEmpty())
+        if (const SiteAddress address = SiteAddress::parse(a.host, a.port); !address.problem.isEmpty()) {
+            blame(Field::Host, "");
             return address.problem + u'.';
+        }
         if (a.port < 1 || a.port > 65535)
-            return QStringLiteral("The port must be a number from 1 to 65535.");
-        return {};
+            return blame(Field::Port, "The port must be a number from 1 to 65535.");
+        return blame(Field::None, "");
     }
     if (a.folder.trimmed().isEmpty())
-        return QStringLiteral("Please choose the folder to publish into.");
+        return blame(Field::Folder, "Please choose the folder to publish into.");
     if (QDir::isRelativePath(a.folder))
-        return QStringLiteral("Please choose the folder with its full path.");
-    return {};
+        return blame(Field::Folder, "Please choose the folder with its full path.");
+    return blame(Field::None, "");
 }
 
 SiteKind siteKind(const JournalAnswers &a)

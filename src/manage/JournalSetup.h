@@ -39,8 +39,12 @@ struct JournalCreated {
 // edits them afterwards.
 namespace JournalSetup {
 
-// What stops the answers from making a journal, in words; empty when nothing.
-QString problem(const JournalAnswers &answers);
+// The answer a problem is about, for the dialog to take the user there.
+enum class Field { None, Name, Design, Host, Port, Folder };
+
+// What stops the answers from making a journal, in words, and the answer it is
+// about when field is given; empty (and Field::None) when nothing.
+QString problem(const JournalAnswers &answers, Field *field = nullptr);
 
 // The site's host as stored: the scheme of its kind ("sftp://", "ftps://",
 // "ftpes://"), none for plain FTP. A scheme typed into the host names the kind.

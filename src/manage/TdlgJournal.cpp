@@ -187,13 +187,23 @@ QWidget *TdlgJournal::sitesPage()
     auto *hostRow = new QHBoxLayout;
     hostRow->addWidget(DBEdit1, 1);
     hostRow->addWidget(cmbProtocol);
-    auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Site Name"), dbSiteName);
-    form->addRow(QStringLiteral("FTP Site"), hostRow);
-    form->addRow(QStringLiteral("Port"), DBEdit2);
-    form->addRow(QStringLiteral("Login"), DBEdit3);
-    form->addRow(QStringLiteral("Password"), DBEdit4);
-    form->addRow(QStringLiteral("FTP Site"), dbFTP);
+    // A folder on this computer has no host, port or login: it shows the
+    // folders its uploads copy into instead.
+    lblFolder = new QLabel;
+    lblFolder->setObjectName(QStringLiteral("lblFolder"));
+    lblFolder->setWordWrap(true);
+    lblFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    dbFTP->setText(QStringLiteral("an FTP or SFTP server (unchecked: a folder on this computer)"));
+    siteForm = new QFormLayout;
+    siteForm->addRow(QStringLiteral("Site Name"), dbSiteName);
+    siteForm->addRow(QStringLiteral("Host"), hostRow);
+    siteForm->addRow(QStringLiteral("Port"), DBEdit2);
+    siteForm->addRow(QStringLiteral("Login"), DBEdit3);
+    siteForm->addRow(QStringLiteral("Password"), DBEdit4);
+    siteForm->addRow(QStringLiteral("FTP Site"), dbFTP);
+    siteForm->addRow(QStringLiteral("Folder"), lblFolder);
+    connect(dbFTP, &QCheckBox::toggled, this, &TdlgJournal::showSiteKind);
+    auto *form = siteForm;
     navSites =
         new RecordNavigator({"Previous Site", "Next Site", "Add Site", "Delete Site", "Edit Site", "Save Changes"});
     connect(navSites, &RecordNavigator::clicked, this, &TdlgJournal::siteAction);
@@ -273,7 +283,8 @@ QWidget *TdlgJournal::journalsPage()
     edArcDtFmt = lineEdit("Date format for archive table of contents links");
     chkArcRev = checkBox("Whether to display archive links in reverse order or not");
     edURL = lineEdit("Site URL for browsing the journal from Wren");
-    edAuthor = lineEdit("The name to be displayed as author if Use Windows Login is not set under General Options");
+    edAuthor =
+        lineEdit("The name to be displayed as author if Use the system login name is not set under General Options");
     cmbEntryFormat = dropDown("How the entries of this journal are written: HTML, or Markdown that publishing turns "
                               "into HTML");
     cmbEntryFormat->addItems({QStringLiteral("HTML"), QStringLiteral("Markdown")});
@@ -299,12 +310,20 @@ QWidget *TdlgJournal::journalsPage()
     navNames = new RecordNavigator(
         {"Previous Journal", "Next Journal", "Add Journal", "Delete Journal", "Edit Journal", "Save Journal"});
     connect(navNames, &RecordNavigator::clicked, this, &TdlgJournal::journalAction);
+    btnAdopt = new QPushButton(QStringLiteral("Take in Entries ..."));
+    btnAdopt->setObjectName(QStringLiteral("btnAdopt"));
+    btnAdopt->setToolTip(QStringLiteral("Move the entries that belong to no journal into this journal"));
+    btnAdopt->hide();
+    connect(btnAdopt, &QPushButton::clicked, this, &TdlgJournal::adoptEntries);
     auto *top = new QHBoxLayout;
     top->addLayout(form, 1);
     top->addWidget(lblFmt);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(navNames, 1);
+    bottom->addWidget(btnAdopt);
     auto *layout = new QVBoxLayout(page);
     layout->addLayout(top, 1);
-    layout->addWidget(navNames);
+    layout->addLayout(bottom);
     m_names->text(edName, QStringLiteral("Name"));
     m_names->check(chkRev, QStringLiteral("Reverse"));
     m_names->text(edDtFmt, QStringLiteral("DtFormat"));
@@ -436,6 +455,7 @@ void TdlgJournal::showAll()
     for (FieldBinder *b : {m_sites.get(), m_templates.get(), m_names.get(), m_uploads.get()})
         b->show();
     showEntryFormat();
+    showSiteKind();
 }
 
 void TdlgJournal::setSettings(Settings &settings)
@@ -501,9 +521,62 @@ void TdlgJournal::cmbEntryFormatChange(int index)
     showEntryFormat();
 }
 
+void TdlgJournal::showSiteKind()
+{
+    // Rows: name, host, port, login, password, kind, folder.
+    const bool remote = dbFTP->isChecked() || tblSites.isEmpty();
+    for (int row = 1; row <= 4; ++row)
+        siteForm->setRowVisible(row, remote);
+    siteForm->setRowVisible(6, !remote);
+    if (remote)
+        return;
+    QStringList folders;
+    const QVariant site = tblSites.value(QStringLiteral("ID"));
+    for (int row = 0; row < tblUploads.recordCount(); ++row) {
+        const QString dir = tblUploads.valueAt(row, QStringLiteral("Directory")).toString();
+        if (!site.isNull() && tblUploads.valueAt(row, QStringLiteral("Site")).toInt() == site.toInt() &&
+            !dir.isEmpty() && !folders.contains(dir))
+            folders << dir;
+    }
+    lblFolder->setText(folders.isEmpty() ? QStringLiteral("(each upload of the Sites page names its folder as its "
+                                                          "Full Path)")
+                                         : folders.join(u'\n'));
+}
+
+void TdlgJournal::showLostEntries()
+{
+    guard([&] {
+        const auto row = m_db.firstRow(Statements::entriesWithoutJournal());
+        m_lostEntries = row ? row->value(0).toInt() : 0;
+    });
+    btnAdopt->setText(QStringLiteral("Take in %1 Entries ...").arg(m_lostEntries));
+    btnAdopt->setVisible(m_lostEntries > 0);
+}
+
+void TdlgJournal::adoptEntries()
+{
+    guard([&] {
+        if (pending(tblNames))
+            tblNames.post(); // the journal must be stored to take entries
+        if (tblNames.isEmpty() || m_lostEntries == 0)
+            return;
+        const QString name = tblNames.value(QStringLiteral("Name")).toString();
+        if (!Prompt::confirm(
+                this,
+                QStringLiteral("Move the %1 entries that belong to no journal into %2?").arg(m_lostEntries).arg(name)))
+            return;
+        const int moved = m_db.run(Statements::adoptEntriesWithoutJournal(tblNames.value(QStringLiteral("ID")).toInt()))
+                              .numRowsAffected();
+        Prompt::inform(this, QStringLiteral("%1 entries moved into %2.").arg(moved).arg(name));
+    });
+    showLostEntries();
+    showAll();
+}
+
 void TdlgJournal::showEvent(QShowEvent *event)
 {
     // The main window may have renamed a journal meanwhile.
+    showLostEntries();
     showAll();
     QDialog::showEvent(event);
 }

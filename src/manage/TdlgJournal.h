@@ -11,6 +11,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -62,6 +64,8 @@ public:
     RecordNavigator *navSites, *navTemplate, *navNames;
     QLineEdit *dbSiteName, *DBEdit1, *DBEdit2, *DBEdit3, *DBEdit4;
     QCheckBox *dbFTP;
+    QFormLayout *siteForm;
+    QLabel *lblFolder;      // a local folder site: the folders its uploads copy into
     QComboBox *cmbProtocol; // the scheme of the host: FTP, FTP with TLS, SFTP
     QLineEdit *dbTmpName, *edRemote;
     QPushButton *btnTemp, *btnDesign;
@@ -76,6 +80,7 @@ public:
     QLineEdit *edJFile, *edAFile, *dbArcExt, *edDir, *edImgDir;
     QCheckBox *chkActive, *dbAutoArc;
     QPushButton *btnAdd, *btnEdt, *btnSav, *btnDel;
+    QPushButton *btnAdopt; // shown while entries belong to no journal
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -92,6 +97,12 @@ private:
     // Fills every page, the look-up lists and the upload list from the tables.
     void showAll();
     void deleteJournal();
+    // Shows host, port and login for an FTP site, the folders for a local one.
+    void showSiteKind();
+    // Counts the entries whose journal does not exist, and offers to take them in.
+    void showLostEntries();
+    // Moves those entries into the journal shown on the Journals page.
+    void adoptEntries();
     void chooseTemplateFile();
 
     Database &m_db;
@@ -104,4 +115,5 @@ private:
     std::map<qlonglong, EntryFormat> m_formats;
     void showEntryFormat();
     void storeEntryFormat(qlonglong id);
+    int m_lostEntries = 0;
 };

@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -126,6 +127,8 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     edFirst->setToolTip(QStringLiteral("Stored as the journal's first entry, so that there is a page to publish; "
                                        "leave it empty for none"));
     edFirst->setMaximumHeight(60);
+    edFirst->setTabChangesFocus(true);
+    edFirst->installEventFilter(this);
     auto *first = new QGroupBox(QStringLiteral("First entry"));
     auto *firstLayout = new QVBoxLayout(first);
     firstLayout->addWidget(edFirst);
@@ -250,10 +253,34 @@ JournalAnswers TdlgNewJournal::answers() const
 
 void TdlgNewJournal::accept()
 {
-    const QString trouble = JournalSetup::problem(answers());
+    JournalSetup::Field field = JournalSetup::Field::None;
+    const QString trouble = JournalSetup::problem(answers(), &field);
     if (!trouble.isEmpty()) {
         Prompt::inform(this, trouble);
+        // The answer the message is about takes the focus, ready to be typed.
+        const std::pair<JournalSetup::Field, QWidget *> fields[] = {{JournalSetup::Field::Name, edName},
+                                                                    {JournalSetup::Field::Design, lstDesign},
+                                                                    {JournalSetup::Field::Host, edHost},
+                                                                    {JournalSetup::Field::Port, edPort},
+                                                                    {JournalSetup::Field::Folder, edFolder}};
+        for (const auto &[which, widget] : fields) {
+            if (which == field)
+                widget->setFocus(Qt::OtherFocusReason);
+        }
         return;
     }
     QDialog::accept();
+}
+
+bool TdlgNewJournal::eventFilter(QObject *watched, QEvent *event)
+{
+    // Tab leaves the first entry's box like any other; Ctrl+Tab types a tab into it.
+    if (watched == edFirst && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            edFirst->insertPlainText(QStringLiteral("\t"));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -27,6 +27,8 @@ public:
     void reset(const QString &author = QString());
     JournalAnswers answers() const;
 
+    // Create: closes when the answers make a journal; otherwise says what is
+    // wrong and puts the focus on that answer.
     void accept() override;
 
     QLineEdit *edName, *edAuthor;
@@ -45,6 +47,9 @@ public:
     QListWidget *lstDesign;
     QPlainTextEdit *edFirst;
     QPushButton *btnCreate, *btnCancel;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void follow();

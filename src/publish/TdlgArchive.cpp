@@ -19,6 +19,8 @@ TdlgArchive::TdlgArchive(QWidget *parent) : QDialog(parent)
         d->setCalendarPopup(true);
         d->setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
     }
+    // Wide enough for the whole caption in the window's title bar.
+    Bevel1->setMinimumWidth(260);
     auto *form = new QFormLayout(Bevel1);
     form->addRow(QStringLiteral("From"), dtFrom);
     form->addRow(QStringLiteral("To"), dtTo);

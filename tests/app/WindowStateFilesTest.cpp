@@ -30,8 +30,12 @@ TEST_F(DataDirTest, ToolbarLayoutSurvivesARoundTripAndDropsUnknownCommands)
 TEST_F(DataDirTest, RecoveryFileRoundTripAndDamage)
 {
     EXPECT_FALSE(EntryRecovery::read(dir()));
-    RecoveredEntry entry{42, 3, QDate(2026, 2, 28), QStringLiteral("Ünïcode title"),
-                         QStringLiteral("line one\r\nline \"two\" <b>x</b>")};
+    RecoveredEntry entry{42,
+                         3,
+                         QDate(2026, 2, 28),
+                         QStringLiteral("Ünïcode title"),
+                         QStringLiteral("line one\r\nline \"two\" <b>x</b>"),
+                         QTime(7, 45, 3)};
     EntryRecovery::write(dir(), entry);
     const auto back = EntryRecovery::read(dir());
     ASSERT_TRUE(back);
@@ -40,6 +44,7 @@ TEST_F(DataDirTest, RecoveryFileRoundTripAndDamage)
     EXPECT_EQ(back->day, entry.day);
     EXPECT_EQ(back->title, entry.title);
     EXPECT_EQ(back->entry, entry.entry);
+    EXPECT_EQ(back->begun, entry.begun);
 
     writeFile(QStringLiteral("Recovery.json"), "{\"id\": 1, \"entry\": \"half");
     EXPECT_FALSE(EntryRecovery::read(dir())) << "a damaged file offers nothing";

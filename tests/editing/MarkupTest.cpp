@@ -22,12 +22,22 @@ TEST(MarkupTest, SimpleCommandsWithAndWithoutASelection)
     EXPECT_EQ(Italics("two\nlines"), "<i>two\nlines</i>");
 }
 
-TEST(MarkupTest, HyperlinksTakeThePrefixAndTargetAsAsked)
+TEST(MarkupTest, HyperlinksTakeThePrefixOnlyWhereTheAddressLacksAScheme)
 {
-    EXPECT_EQ(Hyperlink("", "pages/x.htm", true, false), "<a href=\"http://pages/x.htm\"></a>");
-    EXPECT_EQ(Hyperlink("here", "http://a.org", true, false), "<a href=\"http://http://a.org\">here</a>")
-        << "the prefix goes on whatever the address starts with";
+    for (const char *host : {"example.org", "example.org/trail", "www.example", "WWW.Example.org/x?y=1",
+                             "localhost:8080/x", "10.0.0.1/notes", "ftp.example.co.uk", "example.org:81"})
+        EXPECT_TRUE(LacksScheme(host)) << host;
+    for (const char *kept : {"https://example.org/trail", "http://a.org", "ftp://h/x", "mailto:ellen@example.org",
+                             "file:///tmp/x.html", "#top", "/notes/", "../x.htm", "./x", "pages/x.htm", "notes.html",
+                             "pic.jpeg", "notes", "?page=2", "ellen@example.org", ""})
+        EXPECT_FALSE(LacksScheme(kept)) << kept;
+
+    EXPECT_EQ(Hyperlink("here", "https://a.org/", true, false), "<a href=\"https://a.org/\">here</a>");
+    EXPECT_EQ(Hyperlink("here", "a.org/", true, false), "<a href=\"http://a.org/\">here</a>");
+    EXPECT_EQ(Hyperlink("here", "a.org/", false, false), "<a href=\"a.org/\">here</a>") << "unchecked: never";
     EXPECT_EQ(Hyperlink("here", "https://a.org/", false, true), "<a href=\"https://a.org/\" target=_blank>here</a>");
+    // Nothing selected: the address as typed shows, so the link can be seen.
+    EXPECT_EQ(Hyperlink("", "a.org/?x=1&y=2", true, false), "<a href=\"http://a.org/?x=1&y=2\">a.org/?x=1&amp;y=2</a>");
 }
 
 TEST(MarkupTest, ImagesAndFileLinksUseTheBareFileName)
@@ -44,7 +54,7 @@ TEST(MarkupTest, ImagesAndFileLinksUseTheBareFileName)
         << "the selection stays in front of the image";
 
     EXPECT_EQ(FileLink("", ""), "<a href=\"\"></a>");
-    EXPECT_EQ(FileLink("", "/tmp/notes.zip"), "<a href=\"notes.zip\"></a>");
+    EXPECT_EQ(FileLink("", "/tmp/notes.zip"), "<a href=\"notes.zip\">notes.zip</a>") << "the name shows";
     EXPECT_EQ(FileLink("the notes", "/tmp/notes.zip"), "<a href=\"notes.zip\">the notes</a>");
 }
 
@@ -111,6 +121,10 @@ TEST(MarkupTest, EntryLinksPointIntoTheArchivePageOfTheirPeriod)
         << "only \"Weekly\" exactly is weekly";
     EXPECT_EQ(EntryLink("then", 8, QDate(2002, 7, 21), "Weekly"), "<a href=\"arc20020721.<$WrenExt>#WrenID8\">then</a>")
         << "a Sunday starts its own week";
+    EXPECT_EQ(EntryLink("", 8, QDate(2002, 7, 21), "Weekly", "First frost"),
+              "<a href=\"arc20020721.<$WrenExt>#WrenID8\">First frost</a>");
+    EXPECT_EQ(EntryLink("then", 8, QDate(2002, 7, 21), "Weekly", "First frost"),
+              "<a href=\"arc20020721.<$WrenExt>#WrenID8\">then</a>");
 }
 
 TEST(MarkupTest, MarkdownFormsOfTheCommands)

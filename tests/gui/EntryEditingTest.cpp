@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -48,6 +49,24 @@ protected:
         window->dbEntry->moveCursor(QTextCursor::End);
         QTest::keyClicks(window->dbEntry, text);
     }
+    // Presses a key in the next message box as the user would, and keeps its text.
+    void pressInNextBox(Qt::Key key)
+    {
+        QTimer::singleShot(0, window.get(), [this, key] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            boxText = box->text();
+            QTest::keyClick(box, key);
+        });
+    }
+    QString row(qlonglong id) const
+    {
+        return scalar(QStringLiteral("SELECT Name||'|'||eDate||'|'||eTime||'|'||Title||'|'||Entry||'|'||Author FROM "
+                                     "Journal WHERE ID=%1")
+                          .arg(id))
+            .toString();
+    }
+    QString boxText;
 };
 
 } // namespace
@@ -173,7 +192,10 @@ TEST_F(EntryEditingTest, TheAuthorRuleFollowsTheLoginOption)
 TEST_F(EntryEditingTest, TimeCellEditsTheEntryTime)
 {
     QAbstractItemModel *grid = window->dbGrid->model();
-    EXPECT_FALSE(grid->setData(grid->index(0, 1), QStringLiteral("25:99")));
+    Prompt::setNextAnswer(QMessageBox::Ok);
+    EXPECT_FALSE(grid->setData(grid->index(0, 1), QStringLiteral("25:61:00")));
+    EXPECT_TRUE(QTest::qWaitFor([] { return Prompt::pendingAnswers() == 0; })) << "said, not silently put back";
+    EXPECT_TRUE(Prompt::lastText().startsWith(QStringLiteral("\"25:61:00\" is no time of day")));
     EXPECT_FALSE(grid->flags(grid->index(0, 0)).testFlag(Qt::ItemIsEditable));
     ASSERT_TRUE(grid->setData(grid->index(0, 1), QStringLiteral("6:05")));
     EXPECT_TRUE(action("actSave")->isEnabled());
@@ -193,6 +215,10 @@ TEST_F(EntryEditingTest, TextTypedBeforeACrashIsOfferedBack)
     Prompt::setNextAnswer(QMessageBox::Yes);
     ASSERT_TRUE(start());
     EXPECT_EQ(Prompt::pendingAnswers(), 0);
+    // The offer names the journal, the day and the entry's title.
+    EXPECT_TRUE(Prompt::lastText().contains(QStringLiteral("Field Notes"))) << Prompt::lastText().toStdString();
+    EXPECT_TRUE(Prompt::lastText().contains(QLocale::system().toString(kToday, QLocale::LongFormat)));
+    EXPECT_TRUE(Prompt::lastText().contains(u'"' + window->entries().title() + u'"'));
     EXPECT_EQ(window->selectedDay(), kToday);
     EXPECT_EQ(currentId(), id);
     EXPECT_TRUE(window->entries().hasPendingChange());
@@ -253,6 +279,21 @@ TEST_F(EntryEditingTest, RecoveredTextOfADeletedEntryBecomesANewEntry)
     action("actSave")->trigger();
     EXPECT_EQ(entriesOn(kToday), 2);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Entry LIKE '%lost row%'")).toInt(), 1);
+}
+
+TEST_F(EntryEditingTest, ARecoveredNewEntryKeepsTheTimeItWasBegun)
+{
+    window->calDateClick(kEmptyDay);
+    type(QStringLiteral("begun before the crash"));
+    window->entries().rows().setValue(QStringLiteral("eTime"), QStringLiteral("06:30:00")); // begun long ago
+    window->hide();
+    drop();
+    Prompt::setNextAnswer(QMessageBox::Yes);
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(Prompt::lastText().contains(QStringLiteral("a new entry")));
+    action("actSave")->trigger();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT eTime FROM Journal WHERE Entry='begun before the crash'")).toString(),
+              QStringLiteral("06:30:00"));
 }
 
 TEST_F(EntryEditingTest, DecliningTheRecoveryForgetsIt)
@@ -390,4 +431,81 @@ TEST_F(EntryEditingTest, ListsWhoseColumnsFitShowNoHorizontalScrollBar)
     QApplication::processEvents();
     EXPECT_FALSE(window->dbGrid->horizontalScrollBar()->isVisible());
     EXPECT_LE(window->dbGrid->horizontalHeader()->length(), window->dbGrid->viewport()->width());
+}
+
+TEST_F(EntryEditingTest, EscapeOnTheUnsavedChangesPromptKeepsTheTextAndTheWindow)
+{
+    const qlonglong id = currentId();
+    const QString before = storedText(id);
+    window->dbEntry->setFocus();
+    type(QStringLiteral(" not to be lost"));
+    window->hide(); // the recovery file is written at once
+    window->show();
+    ASSERT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
+
+    // Escape on the question when closing: the window stays, the text stays.
+    pressInNextBox(Qt::Key_Escape);
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(boxText, QStringLiteral("You have unsaved Changes! Save?"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->entries().hasPendingChange());
+    EXPECT_TRUE(window->dbEntry->toPlainText().endsWith(QStringLiteral(" not to be lost")));
+    EXPECT_EQ(storedText(id), before);
+    EXPECT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
+
+    // Nor does the day change, or New Entry happen.
+    pressInNextBox(Qt::Key_Escape);
+    window->calDateClick(kToday.addDays(-1));
+    EXPECT_EQ(window->selectedDay(), kToday);
+    EXPECT_EQ(window->calDate->selectedDate(), kToday);
+    pressInNextBox(Qt::Key_Escape);
+    action("actNew")->trigger();
+    EXPECT_EQ(entriesOn(kToday), 2);
+    EXPECT_TRUE(window->dbEntry->toPlainText().endsWith(QStringLiteral(" not to be lost")));
+
+    // No drops the text and the file, and the window closes.
+    pressInNextBox(Qt::Key_N);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(storedText(id), before);
+    EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path())));
+}
+
+TEST_F(EntryEditingTest, ADeletedEntryComesBackWithCtrlZInTheList)
+{
+    const qlonglong id = currentId();
+    const QString stored = row(id);
+    ASSERT_FALSE(stored.isEmpty());
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->dbGrid->setFocus();
+    QTest::keyClick(window->dbGrid, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(row(id).isEmpty()) << "deleted at once, without a question";
+    EXPECT_EQ(window->entries().count(), 1);
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Entry deleted: Undo Delete brings it back"));
+    EXPECT_TRUE(action("actUndoDelete")->isEnabled());
+
+    // Looking at another day first: the entry comes back on its own day.
+    window->calDateClick(kEmptyDay);
+    window->dbGrid->setFocus();
+    QTest::keyClick(window->dbGrid, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(row(id), stored) << "its number, date, time, title and text";
+    EXPECT_EQ(window->selectedDay(), kToday);
+    EXPECT_EQ(currentId(), id);
+    EXPECT_EQ(window->entries().count(), 2);
+    EXPECT_FALSE(action("actUndoDelete")->isEnabled()) << "once";
+}
+
+TEST_F(EntryEditingTest, UndoingBackToTheStoredTextLeavesNothingUnsaved)
+{
+    window->dbEntry->setFocus();
+    type(QStringLiteral("xy"));
+    ASSERT_TRUE(action("actSave")->isEnabled());
+    QTest::keyClick(window->dbEntry, Qt::Key_Z, Qt::ControlModifier);
+    if (window->entries().hasPendingChange()) // typing may come back in one or two steps
+        QTest::keyClick(window->dbEntry, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !window->entries().hasPendingChange(); }));
+    EXPECT_FALSE(action("actSave")->isEnabled());
+    const int shown = Prompt::shownCount();
+    window->calDateClick(kToday.addDays(-1));
+    EXPECT_EQ(Prompt::shownCount(), shown) << "nothing to ask about";
 }

@@ -3,11 +3,13 @@
 #include "WindowFixture.h"
 #include "editing/EntryLinkDialogs.h"
 #include "editing/EntryList.h"
+#include "publish/FormatDate.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +17,9 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolButton>
+
+#include <functional>
 
 namespace {
 
@@ -37,18 +42,17 @@ protected:
         window->navNameNext(); // the "Aside" journal, monthly
         ASSERT_EQ(window->journalId(), 2);
     }
-    // Runs Find with the text and options, returns the listed entry texts.
+    // Runs Find with the text and options, returns the listed entry texts. A
+    // search without hits keeps its message in noHits and ends with Cancel.
     QStringList find(const QString &text, bool caseSensitive, bool all = false, bool link = false)
     {
         TfrmFind &f = window->findWindow();
+        TfrmList &l = window->listWindow();
         QStringList listed;
-        QTimer::singleShot(0, window.get(), [&] {
-            f.edFind->setText(text);
-            f.chkCase->setChecked(caseSensitive);
-            (all ? f.rbAll : f.rbCurr)->setChecked(true);
-            f.accept();
-            QTimer::singleShot(0, window.get(), [&] {
-                TfrmList &l = window->listWindow();
+        noHits.clear();
+        std::function<void()> answer = [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal == &l) {
                 for (int row = 0; row < l.count(); ++row) {
                     l.dbList->selectRow(row);
                     listed << l.dbEntry->toPlainText();
@@ -56,11 +60,25 @@ protected:
                 if (l.count() > 0)
                     l.dbList->selectRow(0);
                 link ? l.accept() : l.reject();
-            });
+            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                noHits = box->text();
+                QTimer::singleShot(0, window.get(), answer);
+                QTest::keyClick(box, Qt::Key_Return);
+            } else if (modal == &f) {
+                f.reject(); // offered again after no hits
+            }
+        };
+        QTimer::singleShot(0, window.get(), [&] {
+            f.edFind->setText(text);
+            f.chkCase->setChecked(caseSensitive);
+            (all ? f.rbAll : f.rbCurr)->setChecked(true);
+            f.accept();
+            QTimer::singleShot(0, window.get(), answer);
         });
         action("actFind")->trigger();
         return listed;
     }
+    QString noHits;
 };
 
 } // namespace
@@ -73,7 +91,13 @@ TEST_F(EntryLinkTest, FindListsByCaseAndWildcards)
     EXPECT_EQ(find("", false).size(), 3) << "every entry with text";
     EXPECT_EQ(find("1%s", false), QStringList({"ABC 100% sure"})) << "% acts as a wildcard";
     EXPECT_EQ(find("boatmen", false, false), QStringList());
+    EXPECT_EQ(noHits, QStringLiteral("No entries hold \"boatmen\" in Aside."));
     EXPECT_EQ(find("boatmen", false, true).size(), 1) << "all journals";
+    EXPECT_TRUE(noHits.isEmpty());
+    // The list names each hit's title.
+    const QTableWidget *list = window->listWindow().dbList;
+    ASSERT_EQ(list->horizontalHeaderItem(1)->text(), QStringLiteral("Title"));
+    EXPECT_EQ(list->item(0, 1)->text(), scalar("SELECT Title FROM Journal WHERE Entry LIKE '%boatmen%'").toString());
 }
 
 TEST_F(EntryLinkTest, TheResultsPaneMarksTheTextInAnyCase)
@@ -94,9 +118,12 @@ TEST_F(EntryLinkTest, LinksUseTheCurrentJournalsArchiveType)
     window->dbEntry->setPlainText(QString());
     find("boatmen", false, true, true);
     const QString text = window->dbEntry->toPlainText();
-    // The demo entry lies in another journal; this journal is monthly.
+    // The demo entry lies in another journal; this journal is monthly. With
+    // nothing selected the entry's title is the link's text.
     EXPECT_TRUE(text.startsWith(QStringLiteral("<a href=\"arc20261201.<$WrenExt>#WrenID"))) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QStringLiteral("\"></a>")));
+    const QString title = scalar("SELECT Title FROM Journal WHERE Entry LIKE '%boatmen%'").toString();
+    ASSERT_FALSE(title.isEmpty());
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\">") + title + QStringLiteral("</a>"))) << text.toStdString();
 
     // Entry Link: a day without entries inserts nothing; a day with one wraps the selection.
     TdlgEntries &dlg = window->entriesDialog();
@@ -149,16 +176,30 @@ TEST_F(EntryLinkTest, EnterInTheResultsNeverLinksAndFindStartsInTheSearchText)
 TEST_F(EntryLinkTest, TheLinkDialogsCalendarFollowsTheKeys)
 {
     TdlgEntries &dlg = window->entriesDialog();
+    window->dbEntry->setPlainText(QString());
     QTimer::singleShot(0, window.get(), [&] {
-        dlg.showDay(2, QDate(2002, 7, 23));
-        EXPECT_EQ(dlg.dbGrid->rowCount(), 0);
-        auto *view = dlg.calDate->findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
-        QTest::keyClick(view, Qt::Key_Right);
+        dlg.showDay(2, QDate(2002, 6, 24));
+        // Another month: its day of the same number is listed, its days with entries bold.
+        auto *next = dlg.calDate->findChild<QToolButton *>(QStringLiteral("qt_calendar_nextmonth"));
+        ASSERT_NE(next, nullptr);
+        QTest::mouseClick(next, Qt::LeftButton);
+        EXPECT_EQ(dlg.calDate->selectedDate(), QDate(2002, 7, 24));
         EXPECT_EQ(dlg.dbGrid->rowCount(), 2) << "the entries of 24 July";
-        EXPECT_EQ(dlg.dbEntry->toPlainText(), QStringLiteral("It's abc"));
-        dlg.reject();
+        EXPECT_EQ(dlg.calDate->dateTextFormat(QDate(2002, 7, 21)).fontWeight(), QFont::Bold);
+        EXPECT_NE(dlg.calDate->dateTextFormat(QDate(2002, 7, 23)).fontWeight(), QFont::Bold);
+        auto *view = dlg.calDate->findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
+        QTest::keyClick(view, Qt::Key_Left);
+        QTest::keyClick(view, Qt::Key_Left);
+        QTest::keyClick(view, Qt::Key_Left);
+        EXPECT_EQ(dlg.dbEntry->toPlainText(), QStringLiteral("its ITS Its"));
+        QTest::keyClick(view, Qt::Key_Return); // Enter in the calendar is OK
     });
     action("actEntry")->trigger();
+    // No title: the entry's date, as the journal writes dates, is the link's text.
+    const qlonglong id = scalar(QStringLiteral("SELECT ID FROM Journal WHERE eDate='2002-07-21'")).toLongLong();
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("<a href=\"arc20020701.<$WrenExt>#WrenID%1\">%2</a>")
+                                                  .arg(id)
+                                                  .arg(FormatDate(QStringLiteral("ddddd"), QDate(2002, 7, 21))));
 }
 
 TEST_F(EntryLinkTest, TheSearchTextIsMarkedInsideMarkupToo)

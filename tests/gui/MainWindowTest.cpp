@@ -6,6 +6,7 @@
 #include "publish/TdlgArchive.h"
 #include "transfer/TestServers.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QPlainTextEdit>
@@ -113,7 +115,7 @@ TEST_F(WindowTest, MinimizeOnCloseWithoutATrayStillLetsTheUserLeave)
     // The option is in the File menu too, where the user can uncheck it.
     QAction *option = nullptr;
     for (QAction *item : window->menuBar()->actions().first()->menu()->actions())
-        if (item->text() == QStringLiteral("Minimize on Close"))
+        if (item->text() == QStringLiteral("&Minimize on Close"))
             option = item;
     ASSERT_NE(option, nullptr);
     EXPECT_TRUE(option->isChecked());
@@ -264,7 +266,8 @@ TEST_F(WindowTest, BrowseSiteAndReadMeExplainWhatIsMissing)
 
     Prompt::setNextAnswer(QMessageBox::Ok);
     action("actReadMe")->trigger();
-    EXPECT_EQ(Prompt::lastText(), QStringLiteral("Wren.Txt file does not exist in the Wren directory"));
+    EXPECT_TRUE(Prompt::lastText().startsWith(QStringLiteral("Wren.Txt file does not exist in the Wren directory")));
+    EXPECT_TRUE(Prompt::lastText().contains(dataPath(QStringLiteral("Wren.txt")))) << "it names where it looked";
     EXPECT_EQ(Prompt::pendingAnswers(), 0);
 }
 
@@ -386,9 +389,9 @@ TEST_F(WindowTest, TheEditToolbarIsHiddenAndShownLikeTheMainOne)
     QAction *edit = nullptr;
     QAction *main = nullptr;
     for (QAction *a : bars->actions()) {
-        if (a->text() == QLatin1String("Edit Toolbar"))
+        if (a->text() == QLatin1String("&Edit Toolbar"))
             edit = a;
-        if (a->text() == QLatin1String("Main Toolbar"))
+        if (a->text() == QLatin1String("&Main Toolbar"))
             main = a;
     }
     ASSERT_NE(edit, nullptr);
@@ -409,4 +412,63 @@ TEST_F(WindowTest, TheEditToolbarIsHiddenAndShownLikeTheMainOne)
     EXPECT_FALSE(window->actEditTB->isHidden());
     action("actExit")->trigger();
     EXPECT_TRUE(settings().editToolbar());
+}
+
+TEST_F(WindowTest, EveryCommandIsReachedFromTheKeyboard)
+{
+    makeDemo();
+    ASSERT_TRUE(start());
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+
+    // Every menu title, and every item within its menu, carries a letter of its own.
+    auto letterOf = [](const QString &text) {
+        const qsizetype at = text.indexOf(u'&');
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
+    };
+    QList<QMenu *> menus{window->findChild<QMenu *>(QStringLiteral("mnuEdit"))};
+    QSet<QChar> titles;
+    for (QAction *title : window->menuBar()->actions()) {
+        EXPECT_FALSE(letterOf(title->text()).isNull()) << title->text().toStdString();
+        titles.insert(letterOf(title->text()));
+        menus << title->menu();
+    }
+    EXPECT_EQ(titles.size(), window->menuBar()->actions().size());
+    for (QMenu *menu : menus) {
+        QSet<QChar> letters;
+        int items = 0;
+        for (QAction *item : menu->actions()) {
+            if (item->isSeparator())
+                continue;
+            ++items;
+            EXPECT_FALSE(letterOf(item->text()).isNull()) << item->text().toStdString();
+            letters.insert(letterOf(item->text()));
+        }
+        EXPECT_EQ(letters.size(), items) << "letters repeat in " << menu->title().toStdString();
+    }
+    EXPECT_TRUE(action("actPublish")->text().contains(u'&')) << "the command table's own letter stays";
+    EXPECT_EQ(action("actPublish")->shortcut(), QKeySequence(Qt::Key_F9));
+
+    // Alt+T, P: the Tools menu and Publish Entries, and no letter lands in the entry.
+    const QString page = dataPath(QStringLiteral("site/index.html"));
+    QFile::remove(page);
+    const QString text = window->dbEntry->toPlainText();
+    window->dbEntry->setFocus();
+    QTest::keyClick(window->dbEntry, Qt::Key_T, Qt::AltModifier);
+    auto *tools = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_NE(tools, nullptr);
+    EXPECT_EQ(tools->title(), QStringLiteral("&Tools"));
+    QTest::keyClick(tools, Qt::Key_P);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(page); }));
+    EXPECT_EQ(window->dbEntry->toPlainText(), text);
+
+    // F9 publishes as well; Ctrl+Q ends Wren.
+    QFile::remove(page);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window->dbEntry, Qt::Key_F9);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(page); }));
+    QTest::keyClick(window->dbEntry, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window->isVisible());
 }

@@ -26,6 +26,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
+#include <QFormLayout>
+#include <QLabel>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -92,32 +95,52 @@ TEST_F(ManagementTest, SimpleMarkupReplacesTheSelectionAsTyping)
 TEST_F(ManagementTest, LinkDialogCommandsAndTheirPendingFiles)
 {
     TdlgLink &link = window->linkDialog();
+    // Typed as a user would: the address, then Enter for OK.
+    auto typeAddress = [&](const QString &address) {
+        whenShown([&link, address] {
+            EXPECT_EQ(link.windowTitle(), QStringLiteral("HyperLink Entry"));
+            EXPECT_TRUE(link.chkHttp->isChecked()) << "checked again each time";
+            link.edName->selectAll();
+            QTest::keyClicks(link.edName, address);
+            QTest::keyClick(link.edName, Qt::Key_Return);
+        });
+        action("actURL")->trigger();
+    };
+    // An address with its scheme, a place in the page, a path on the site and
+    // a file beside the page are kept as typed; a bare host gets the prefix.
+    // Nothing selected: the address is the link's text.
     select(QString());
-    whenShown([&] {
-        EXPECT_EQ(link.windowTitle(), QStringLiteral("HyperLink Entry"));
-        EXPECT_TRUE(link.chkHttp->isVisibleTo(&link));
-        link.edName->setText(QStringLiteral("pages/x.htm"));
-        link.chkHttp->setChecked(true);
-        link.accept();
-    });
-    action("actURL")->trigger();
-    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("<a href=\"http://pages/x.htm\"></a>"));
+    typeAddress(QStringLiteral("https://example.org/trail"));
+    EXPECT_EQ(window->dbEntry->toPlainText(),
+              QStringLiteral("<a href=\"https://example.org/trail\">https://example.org/trail</a>"));
+    select(QStringLiteral("the pond"));
+    typeAddress(QStringLiteral("example.org/pond"));
+    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("<a href=\"http://example.org/pond\">the pond</a>"));
+    for (const char *kept : {"mailto:ellen@example.org", "#top", "/notes/", "pages/x.htm"}) {
+        select(QStringLiteral("x"));
+        typeAddress(QLatin1String(kept));
+        EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("<a href=\"%1\">x</a>").arg(QLatin1String(kept)));
+    }
+    action("actSave")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Entry='<a href=\"pages/x.htm\">x</a>'")), 1);
 
-    // The name stays; the http box is checked again whatever it was left at.
+    // The address stays; Escape changes nothing.
     link.chkHttp->setChecked(false);
     whenShown([&] {
         EXPECT_EQ(link.edName->text(), QStringLiteral("pages/x.htm"));
         EXPECT_TRUE(link.chkHttp->isChecked());
-        link.reject();
+        QTest::keyClick(link.edName, Qt::Key_Escape);
     });
     const QString before = window->dbEntry->toPlainText();
     action("actURL")->trigger();
-    EXPECT_EQ(window->dbEntry->toPlainText(), before) << "Cancel changes nothing";
+    EXPECT_EQ(window->dbEntry->toPlainText(), before) << "Escape changes nothing";
 
+    // The image form starts empty, not with the last address.
     select(QStringLiteral("See "));
     whenShown([&] {
         EXPECT_EQ(link.windowTitle(), QStringLiteral("Image Link"));
-        link.edName->setText(QStringLiteral("/home/me/pic.gif"));
+        EXPECT_TRUE(link.edName->text().isEmpty());
+        QTest::keyClicks(link.edName, QStringLiteral("/home/me/pic.gif"));
         link.rbSize->setChecked(true);
         EXPECT_TRUE(link.edX->isEnabled());
         link.edX->setText(QStringLiteral("100"));
@@ -128,14 +151,17 @@ TEST_F(ManagementTest, LinkDialogCommandsAndTheirPendingFiles)
     EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("See <img src=\"pic.gif\" width=\"100\" height=\"\">"));
     EXPECT_EQ(window->pending().images, QStringList({"/home/me/pic.gif"}));
 
+    // A file link without a selection shows the file's name.
     select(QString());
     whenShown([&] {
-        link.edName->clear();
-        link.accept();
+        EXPECT_TRUE(link.edName->text().isEmpty());
+        QTest::keyClicks(link.edName, QStringLiteral("/tmp/notes & plans.zip"));
+        QTest::keyClick(link.edName, Qt::Key_Return);
     });
     action("actFile")->trigger();
-    EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("<a href=\"\"></a>"));
-    EXPECT_EQ(window->pending().files, QStringList({""}));
+    EXPECT_EQ(window->dbEntry->toPlainText(),
+              QStringLiteral("<a href=\"notes & plans.zip\">notes &amp; plans.zip</a>"));
+    EXPECT_EQ(window->pending().files, QStringList({"/tmp/notes & plans.zip"}));
 }
 
 TEST_F(ManagementTest, TheUploadManagerEditsACopy)
@@ -174,23 +200,34 @@ TEST_F(ManagementTest, PurgeRemovesTheChosenEntriesAndTheGridFollows)
     action("actPurge")->trigger();
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal")), all) << "no choice removes nothing";
 
+    // A day count that is no number is refused before the dialog closes,
+    // and the count is to be typed again.
     whenShown([&] {
+        EXPECT_TRUE(purge.lblJournal->text().contains(QStringLiteral("Field Notes"))) << "it names the journal";
         purge.rbDays->setChecked(true);
         purge.edDays->setText(QStringLiteral("many"));
-        purge.accept();
+        Prompt::setNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(purge.edDays, Qt::Key_Return);
+        EXPECT_TRUE(Prompt::lastText().contains(QStringLiteral("\"many\" is not a number of days")));
+        EXPECT_TRUE(purge.isVisible());
+        EXPECT_EQ(purge.focusWidget(), purge.edDays);
+        QTest::keyClick(purge.edDays, Qt::Key_Escape);
     });
-    Prompt::setNextAnswer(QMessageBox::Ok);
     action("actPurge")->trigger();
-    EXPECT_EQ(Prompt::pendingAnswers(), 0) << "a day count that is no number is reported";
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal")), all);
 
-    // The entries after a day go; today's list is queried again and is empty.
+    // The entries after a day go; today's list is queried again and is empty,
+    // and the status bar says how many went.
+    const int after = count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=1 AND eDate>'2026-12-07'"));
+    ASSERT_GT(after, 1);
     whenShown([&] {
         purge.rbDate->setChecked(true);
         purge.calDate->setDate(kToday.addDays(-1));
         purge.accept();
     });
     action("actPurge")->trigger();
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              QStringLiteral("Purge removed %1 entries of Field Notes").arg(after));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=1 AND eDate>'2026-12-07'")), 0);
     EXPECT_GT(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=1")), 0);
     EXPECT_EQ(window->entries().count(), 0);
@@ -584,4 +621,61 @@ TEST_F(ManagementTest, AMarkdownJournalIsChosenWithAQuestionAndTheEditorSpeaksIt
     Prompt::setNextAnswer(QMessageBox::No); // the change is not kept
     window->navNameNext();
     EXPECT_FALSE(window->spellMarks().markdown()) << "the second journal is HTML";
+}
+
+TEST_F(ManagementTest, EntriesOfAJournalThatIsGoneAreToldOfAndTakenIn)
+{
+    drop();
+    {
+        Database db(QStringLiteral("lost"));
+        db.open(dataDir.path());
+        for (const char *row :
+             {"(9, '2025-01-02', '08:00:00', 'lost one')", "(0, '2025-01-03', '08:00:00', 'lost two')"})
+            db.run(QStringLiteral("INSERT INTO Journal (Name, eDate, eTime, Entry) VALUES ") + QLatin1String(row));
+    }
+    ASSERT_TRUE(start());
+    window->show();
+    EXPECT_EQ(window->memLog->toPlainText().count(QStringLiteral("2 entries belong to no journal")), 1);
+
+    TdlgJournal &dlg = window->journalDialog();
+    whenShown([&] {
+        dlg.pages->setCurrentIndex(2);
+        EXPECT_TRUE(dlg.btnAdopt->isVisible());
+        EXPECT_EQ(dlg.btnAdopt->text(), QStringLiteral("Take in 2 Entries ..."));
+        dlg.journalAction(RecordNavigator::Next); // into "Second"
+        Prompt::setNextAnswer(QMessageBox::Ok);
+        Prompt::setNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(dlg.btnAdopt, Qt::Key_Space);
+        EXPECT_EQ(Prompt::lastText(), QStringLiteral("2 entries moved into Second."));
+        EXPECT_FALSE(dlg.btnAdopt->isVisible());
+        dlg.accept();
+    });
+    action("actJournals")->trigger();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=2 AND Entry LIKE 'lost%'")), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name NOT IN (1, 2)")), 0);
+}
+
+TEST_F(ManagementTest, ALocalSiteShowsAsItsFolder)
+{
+    TdlgJournal &dlg = window->journalDialog();
+    whenShown([&] {
+        dlg.pages->setCurrentIndex(0);
+        EXPECT_FALSE(dlg.dbFTP->isChecked()) << "the demo's site is a folder";
+        EXPECT_FALSE(dlg.DBEdit2->isVisible()) << "no port";
+        EXPECT_FALSE(dlg.DBEdit1->isVisible()) << "no host";
+        EXPECT_TRUE(dlg.lblFolder->isVisible());
+        EXPECT_EQ(dlg.lblFolder->text(), dataPath(QStringLiteral("site")));
+        // The host's label and the kind's label differ.
+        QStringList labels;
+        for (int row = 0; row < dlg.siteForm->rowCount(); ++row)
+            if (auto *label = qobject_cast<QLabel *>(dlg.siteForm->itemAt(row, QFormLayout::LabelRole)->widget()))
+                labels << label->text();
+        EXPECT_EQ(labels.count(QStringLiteral("FTP Site")), 1);
+        EXPECT_TRUE(labels.contains(QStringLiteral("Host")));
+        QTest::mouseClick(dlg.dbFTP, Qt::LeftButton);
+        EXPECT_TRUE(dlg.DBEdit2->isVisible());
+        EXPECT_FALSE(dlg.lblFolder->isVisible());
+        dlg.reject();
+    });
+    action("actJournals")->trigger();
 }

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -55,15 +56,35 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
 {
     EXPECT_TRUE(window->freshStart()) << "the first start offers the assistant";
     ASSERT_EQ(count("Names"), 0);
+    EXPECT_FALSE(QFileInfo::exists(dataDir.filePath(QStringLiteral("Backups")))) << "nothing to back up yet";
+
+    // Without a journal nothing can hold an entry: typing and Ctrl+S store nothing.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_FALSE(action("actNew")->isEnabled());
+    EXPECT_FALSE(action("actSave")->isEnabled());
+    auto *noJournal = window->findChild<QLabel *>(QStringLiteral("lblNoJournal"));
+    ASSERT_NE(noJournal, nullptr);
+    EXPECT_TRUE(noJournal->isVisible());
+    EXPECT_TRUE(noJournal->text().contains(QStringLiteral("New Journal")));
+    window->dbEntry->setFocus();
+    QTest::keyClicks(window->dbEntry, QStringLiteral("lost words"));
+    QTest::keyClick(window->dbEntry, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(window->dbEntry, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(count("Journal"), 0);
+    EXPECT_EQ(Prompt::pendingAnswers(), 0);
+
     TdlgNewJournal &dlg = window->newJournalDialog();
     whenShown([&] {
         ASSERT_TRUE(dlg.isVisible());
-        // Without a folder the answers cannot make a journal: said, and the dialog stays.
+        // Without a folder the answers cannot make a journal: said, the dialog
+        // stays, and the folder box has the focus.
         QTest::keyClicks(dlg.edName, QStringLiteral("x"));
         Prompt::setNextAnswer(QMessageBox::Ok);
-        dlg.btnCreate->click();
+        QTest::keyClick(dlg.edName, Qt::Key_Return);
         EXPECT_EQ(Prompt::lastText(), QStringLiteral("Please choose the folder to publish into."));
         EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(dlg.focusWidget(), dlg.edFolder);
         dlg.edName->clear();
         answer(dlg);
         EXPECT_TRUE(dlg.lblFeed->text().startsWith("A feed needs the address")) << "asked, and why";
@@ -71,8 +92,15 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
         EXPECT_EQ(dlg.lblFeed->text(),
                   QStringLiteral("The feed's links will start with https://garden.example.org/journal/"));
         dlg.cmbEntryFormat->setCurrentIndex(1);
+        // Tab leaves the first entry's box; Ctrl+Tab types a tab into it.
+        dlg.edFirst->setFocus();
+        dlg.edFirst->moveCursor(QTextCursor::End);
+        QTest::keyClick(dlg.edFirst, Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClicks(dlg.edFirst, QStringLiteral("after a tab"));
+        QTest::keyClick(dlg.edFirst, Qt::Key_Tab);
+        EXPECT_EQ(dlg.focusWidget(), dlg.btnCreate);
         Prompt::setNextAnswer(QMessageBox::Yes); // publish now
-        dlg.btnCreate->click();
+        QTest::keyClick(dlg.btnCreate, Qt::Key_Return);
     });
     action("actNewJournal")->trigger();
     EXPECT_EQ(Prompt::pendingAnswers(), 0);
@@ -119,6 +147,9 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
     // The window shows the new journal, its first entry, and the run wrote the site.
     EXPECT_EQ(window->dbName->text(), QStringLiteral("Garden & Hill"));
     EXPECT_EQ(window->entries().count(), 1);
+    EXPECT_TRUE(scalar("SELECT Entry FROM Journal").toString().endsWith(QStringLiteral("begins.\tafter a tab")));
+    EXPECT_TRUE(action("actNew")->isEnabled());
+    EXPECT_FALSE(window->findChild<QLabel *>(QStringLiteral("lblNoJournal"))->isVisible());
     const QByteArray page = read("index.html");
     EXPECT_TRUE(page.contains("<h1>Garden &amp; Hill</h1>"));
     EXPECT_TRUE(page.contains("<p>Hello! This is where my journal begins.</p>")) << "converted from Markdown";

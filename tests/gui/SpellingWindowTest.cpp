@@ -67,8 +67,8 @@ TEST_F(SpellingWindowTest, MisspeltWordsAreMarkedOutsideMarkupWhileLiveSpellingI
     for (QAction *a : menu->actions())
         items << a->text();
     EXPECT_TRUE(items.contains(QStringLiteral("journal")));
-    EXPECT_TRUE(items.contains(QStringLiteral("Ignore")));
-    EXPECT_TRUE(items.contains(QStringLiteral("Add to dictionary")));
+    EXPECT_TRUE(items.contains(QStringLiteral("&Ignore")));
+    EXPECT_TRUE(items.contains(QStringLiteral("&Add to dictionary")));
     for (QAction *a : menu->actions())
         if (a->text() == QLatin1String("journal"))
             a->trigger();
@@ -90,7 +90,9 @@ TEST_F(SpellingWindowTest, TheSpellCheckDialogWalksTheWords)
         EXPECT_EQ(dialog->lblWord->text(), QStringLiteral("Wrenfield"));
         dialog->add();
     });
+    Prompt::setNextAnswer(QMessageBox::Ok);
     action("actSpell")->trigger();
+    EXPECT_EQ(Prompt::lastText(), QStringLiteral("The spell check is complete.")) << "also at the end of a walk";
     EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("the cat and the dog saw Wrenfield\nthe end"));
     EXPECT_TRUE(window->spellChecker().personalWords().contains(QStringLiteral("Wrenfield")));
     EXPECT_TRUE(QFile::exists(dataPath(QStringLiteral("Wren.words"))));
@@ -198,7 +200,7 @@ TEST_F(SpellingWindowTest, SpellingIsInTheToolsMenuAndItsMenuOffersTheClipboard)
     EXPECT_EQ(action("actThes")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F7));
     QMenu *tools = nullptr;
     for (QAction *top : window->menuBar()->actions())
-        if (top->text() == QLatin1String("Tools"))
+        if (top->text() == QLatin1String("&Tools"))
             tools = top->menu();
     ASSERT_NE(tools, nullptr);
     EXPECT_TRUE(tools->actions().contains(action("actSpell")));

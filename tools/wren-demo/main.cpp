@@ -12,6 +12,12 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTextStream err(stderr);
     QStringList args = QCoreApplication::arguments().mid(1);
+    const char *usage = "usage: wren-demo DIR [--today YYYY-MM-DD]\n"
+                        "Writes the demo journal, its templates and a local site into the empty directory DIR.\n";
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        QTextStream(stdout) << usage;
+        return 0;
+    }
     QDate today = QDate::currentDate();
     const qsizetype todayAt = args.indexOf(QStringLiteral("--today"));
     if (todayAt >= 0) {
@@ -22,8 +28,9 @@ int main(int argc, char *argv[])
         }
         args.remove(todayAt, 2);
     }
-    if (args.size() != 1) {
-        err << "usage: wren-demo DIR [--today YYYY-MM-DD]\n";
+    // An option it does not know is no directory name.
+    if (args.size() != 1 || args.first().startsWith(u'-')) {
+        err << usage;
         return 2;
     }
     try {
