@@ -43,9 +43,8 @@ void inform(QWidget *parent, const QString &text, const QString &title)
 
 bool ask(QWidget *parent, const QString &text, const QString &title, QMessageBox::StandardButton escapeAnswer)
 {
-    return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
-                QMessageBox::NoButton, escapeAnswer) ==
-           QMessageBox::Yes;
+    return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton,
+                escapeAnswer) == QMessageBox::Yes;
 }
 
 Answer askOrCancel(QWidget *parent, const QString &text, const QString &title)

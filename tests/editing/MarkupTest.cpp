@@ -140,7 +140,10 @@ TEST(MarkupTest, MarkdownFormsOfTheCommands)
     EXPECT_EQ(M::Image("See ", "/p/a wren.jpg", true, "", ""), "See ![a wren](<a wren.jpg>)");
     EXPECT_EQ(M::Image("", "/p/pic.gif", false, "100", "50"), "<img src=\"pic.gif\" width=\"100\" height=\"50\">");
     EXPECT_EQ(M::FileLink("the notes", "/tmp/notes (1).zip"), "[the notes](<notes (1).zip>)");
-    EXPECT_EQ(M::FileLink("", "/tmp/f(1).zip"), "[](f(1).zip)") << "parentheses that pair up stay";
+    EXPECT_EQ(M::FileLink("", "/tmp/f(1).zip"), "[f(1).zip](f(1).zip)") << "parentheses that pair up stay";
+    EXPECT_EQ(M::FileLink("", "/tmp/a_[b].zip"), "[a\\_\\[b\\].zip](a_[b].zip)") << "the name shows, as text";
+    EXPECT_EQ(M::Hyperlink("", "https://a.org/x", true, false), "[https://a.org/x](https://a.org/x)");
+    EXPECT_EQ(M::EntryLink("", 57, QDate(2002, 7, 24), "Weekly", "First"), "[First](arc20020721.<$WrenExt>#WrenID57)");
     EXPECT_EQ(M::Destination("a>b)c<"), "<a\\>b)c\\<>");
     EXPECT_EQ(M::EntryLink("the first", 57, QDate(2002, 7, 24), "Weekly"),
               "[the first](arc20020721.<$WrenExt>#WrenID57)");

@@ -152,7 +152,8 @@ TEST_F(NewJournalTest, FromAnEmptyDataDirectoryToAPublishedJournal)
     EXPECT_FALSE(window->findChild<QLabel *>(QStringLiteral("lblNoJournal"))->isVisible());
     const QByteArray page = read("index.html");
     EXPECT_TRUE(page.contains("<h1>Garden &amp; Hill</h1>"));
-    EXPECT_TRUE(page.contains("<p>Hello! This is where my journal begins.</p>")) << "converted from Markdown";
+    EXPECT_TRUE(page.contains("<p>Hello! This is where my journal begins.\tafter a tab</p>"))
+        << "converted from Markdown";
     EXPECT_FALSE(page.contains("<$Wren")) << "every tag replaced";
     EXPECT_FALSE(page.contains("<Wren>"));
     EXPECT_TRUE(read("archive.html").contains("<a href=\"arc")) << "the archive index has its table";
