@@ -838,9 +838,17 @@ void CurlFtpClient::storeFrom(QIODevice &file, qint64 size, const QString &remot
                                  .arg(size)
                                  .arg(remoteName));
         if (m_address.kind == SiteKind::Sftp) {
-            // SFTP renames only onto a free name.
-            command({QStringLiteral("*rm ") + quoted(sftpPath(remoteName)),
-                     QStringLiteral("rename ") + quoted(sftpPath(temporary)) + u' ' + quoted(sftpPath(remoteName))});
+            // OpenSSH renames only onto a free name: a new file takes one
+            // step, one that replaces another the old file's removal first.
+            const QString rename =
+                QStringLiteral("rename ") + quoted(sftpPath(temporary)) + u' ' + quoted(sftpPath(remoteName));
+            try {
+                command({rename});
+            } catch (const FtpFailure &) {
+                if (!m_connected)
+                    throw;
+                command({QStringLiteral("*rm ") + quoted(sftpPath(remoteName)), rename});
+            }
         } else {
             long code = command({QStringLiteral("RNFR ") + temporary});
             if (code < 400 && code != 0)
