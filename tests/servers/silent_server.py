@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Accepts connections on 127.0.0.1:PORT and never says a word, as a server
-that hangs before its greeting. usage: silent_server.py PORT"""
+that hangs before its greeting; prints "accepted" for each connection.
+usage: silent_server.py PORT"""
 import socket
 import sys
 import time
@@ -14,3 +15,4 @@ held = []
 while True:
     conn, _ = server.accept()
     held.append(conn)
+    print("accepted", flush=True)
