@@ -5,7 +5,9 @@ usage: ftp_server.py PORT ROOT PASV_FROM PASV_TO [MODE]
 MODE: "full" answers every STOR with 452, "quota" answers 552 after a file's
 data, "delay=MS" waits before every reply (a slow line), "hold=S" holds back
 the reply after a file's data, "limit=N" turns away (421) a connection from
-an address that has N already; several modes go together, separated by ",".
+an address that has N already, "short" keeps only the first half of every
+file stored yet answers that all went well; several modes go together,
+separated by ",".
 Accounts: alice/apass with home ROOT/alice and bob/bpass with home ROOT/bob,
 both with write access. Every command received is logged in ROOT/commands.log
 ("<- COMMAND").
@@ -33,6 +35,11 @@ class Handler(FTPHandler):
             elif "hold" in MODES:
                 time.sleep(float(MODES["hold"]))
         super().respond(resp, logfun)
+
+    def on_file_received(self, file):
+        if "short" in MODES:
+            with open(file, "r+b") as stored:
+                stored.truncate(os.path.getsize(file) // 2)
 
     def ftp_STOR(self, file, mode="w"):
         if "full" in MODES:

@@ -7,6 +7,7 @@
 #include "transfer/CurlFtpClient.h"
 #include "transfer/KnownHosts.h"
 #include "transfer/SiteTransfer.h"
+#include "transfer/SessionPool.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -606,6 +607,58 @@ TEST_F(FtpTransferTest, AFailedStoreLeavesTheOldFileWhole)
                                                           "lost; the session is closed")
                                          : QStringLiteral("Error in FTP process - Timed out"));
     }
+}
+
+// A server that keeps part of a file yet answers that all went well: the
+// size of the temporary on the server tells, and the old page stays.
+TEST_F(FtpTransferTest, AServerThatKeepsPartOfAFileLeavesTheOldPageWhole)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start(QStringLiteral("short")));
+    const QString www = server.home(QStringLiteral("alice")) + QStringLiteral("/www");
+    QFile old(www + QStringLiteral("/index.html"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old page");
+    old.close();
+    stage(QStringLiteral("index.html"), QByteArray(10000, 'n'));
+    transfer->SendUpload(site(server.port(), "/www", "alice", "apass"), "index.html", true, none);
+    transfer->EndSession(false);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Error in FTP process - The server holds 5000 of the 10000 bytes sent of "
+                                              "index.html; the old file stays")))
+        << lines.join(u'\n').toStdString();
+    EXPECT_EQ(read(www + "/index.html"), "old page");
+}
+
+// The session on a thread of its own reports the state its work left: after
+// a connect it is connected, so the next upload to that account reuses it.
+TEST(ThreadedSession, TheStateSeenIsTheOneTheWorkLeft)
+{
+    PyFtpd server;
+    ASSERT_TRUE(server.start());
+    SessionPool ftp([](CurlFtpClient &client, int) { client.setTimeouts(10, 10); });
+    EXPECT_FALSE(ftp.isConnected());
+    ftp.connectTo(QStringLiteral("127.0.0.1"), QStringLiteral("alice"), server.port(), QStringLiteral("apass"));
+    EXPECT_TRUE(ftp.isConnected());
+    EXPECT_EQ(ftp.host(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(ftp.login(), QStringLiteral("alice"));
+    QTemporaryDir staging;
+    QFile page(staging.filePath(QStringLiteral("index.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("page");
+    page.close();
+    QStringList lines;
+    SiteTransfer transfer(
+        staging.path(), [&lines](const QString &line) { lines << line; }, &ftp);
+    const UploadRow row =
+        TransferTestSupport::ftpSite(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("/www"),
+                                     QStringLiteral("alice"), QStringLiteral("apass"));
+    PendingLists none;
+    transfer.SendUpload(row, QStringLiteral("index.html"), true, none);
+    transfer.SendUpload(row, QStringLiteral("index.html"), true, none);
+    EXPECT_TRUE(lines.filter(QStringLiteral("Connecting to Site ")).isEmpty()) << lines.join(u'\n').toStdString();
+    transfer.EndSession(true);
+    EXPECT_FALSE(ftp.isConnected());
+    EXPECT_EQ(transfer.failures(), 0);
 }
 
 TEST(FtpTestServers, NothingTheFixtureStartedOutlivesIt)

@@ -112,6 +112,22 @@ TEST_F(SecureSiteTest, PlainFtpIsRefusedWhereTheServerWantsTls)
     EXPECT_FALSE(QFile::exists(server.root() + "/www/index.html"));
 }
 
+// TLS required means required: a server that offers no AUTH TLS never sees
+// the login or the password of an ftpes:// site.
+TEST_F(SecureSiteTest, AServerWithoutTlsGetsNoLoginFromATlsSite)
+{
+    PyFtpd plain;
+    ASSERT_TRUE(plain.start());
+    stage(QStringLiteral("index.html"), "x");
+    transfer->SendUpload(site("ftpes://127.0.0.1", plain.port(), "/www", "alice", "apass"), "index.html", true, none);
+    const QStringList received = plain.commands();
+    EXPECT_TRUE(received.filter(QStringLiteral("AUTH")).size() > 0) << received.join(u' ').toStdString();
+    EXPECT_TRUE(received.filter(QStringLiteral("USER")).isEmpty()) << received.join(u' ').toStdString();
+    EXPECT_TRUE(received.filter(QStringLiteral("PASS")).isEmpty());
+    EXPECT_TRUE(lines.contains(QStringLiteral("Could not connect to site ftpes://127.0.0.1"))) << log().toStdString();
+    EXPECT_FALSE(QFile::exists(plain.home(QStringLiteral("alice")) + "/www/index.html"));
+}
+
 TEST_F(SecureSiteTest, AnUnknownOrChangedKeyIsRefused)
 {
     Vsftpd tls;

@@ -90,8 +90,9 @@ public:
     // mode: "" as a plain server, "full" refuses every store with a 452,
     // "quota" answers 552 after a file's data, "delay=MS" waits before every
     // reply, "hold=S" holds back the reply after a file's data, "limit=N"
-    // turns away a connection beyond N from one address (421); several
-    // modes go together, separated by ",".
+    // turns away a connection beyond N from one address (421), "short" keeps
+    // half of each file and answers that all went well; several modes go
+    // together, separated by ",".
     bool start(const QString &mode = QString());
     QString home(const QString &user) const { return m_dir.filePath(user); }
     QStringList commands();
