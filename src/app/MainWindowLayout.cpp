@@ -50,6 +50,7 @@ void MainWindowLayout::setupLayout(QMainWindow &window)
     calDate->setGridVisible(false);
     calDate->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     dbGrid = new QTableView;
+    dbGrid->setTabKeyNavigation(false); // Tab leaves the list; the arrows move in it
     dbGrid->setObjectName(QStringLiteral("dbGrid"));
     dbGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbGrid->setSelectionMode(QAbstractItemView::SingleSelection);

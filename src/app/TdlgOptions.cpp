@@ -59,6 +59,7 @@ TdlgOptions::TdlgOptions(Settings &settings, QWidget *parent) : QDialog(parent),
     DialogPlacement::centreOnScreen(this);
 
     LoadOptions();
+    chkLogin->setFocus(); // the first control, as Tab walks them
 }
 
 QWidget *TdlgOptions::generalTab()

@@ -27,6 +27,7 @@ namespace {
 QTableWidget *listOf(const QStringList &headers)
 {
     auto *list = new QTableWidget(0, static_cast<int>(headers.size()));
+    list->setTabKeyNavigation(false); // Tab leaves the list; the arrows move in it
     list->setHorizontalHeaderLabels(headers);
     list->verticalHeader()->hide();
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -97,6 +98,7 @@ TdlgEntries::TdlgEntries(Database &db, QWidget *parent)
     layout->addLayout(right, 1);
     DialogPlacement::fixSize(this, QSize(720, 420));
     DialogPlacement::centreOnScreen(this);
+    calDate->setFocus(); // the arrows pick the day, Enter links to it
     tblJot.setFilter(QStringLiteral("ID=0"));
     tblJot.open();
 }
@@ -164,6 +166,12 @@ TfrmFind::TfrmFind(QWidget *parent) : QDialog(parent)
     grid->addWidget(chkCase, 1, 2);
     grid->addWidget(btnCancel, 1, 3);
     grid->setSizeConstraint(QLayout::SetFixedSize);
+    // Tab takes the search, where to look and the letter case, then the buttons.
+    setTabOrder(edFind, rbCurr);
+    setTabOrder(rbCurr, rbAll);
+    setTabOrder(rbAll, chkCase);
+    setTabOrder(chkCase, btnFind);
+    setTabOrder(btnFind, btnCancel);
 }
 
 void TfrmFind::showEvent(QShowEvent *event)
@@ -180,6 +188,9 @@ TfrmList::TfrmList(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Entry List"));
     dbList = listOf({QStringLiteral("Journal"), QStringLiteral("Title"), QStringLiteral("Author"),
                      QStringLiteral("Date"), QStringLiteral("Time")});
+    // The title takes the room the other columns leave.
+    for (int column : {0, 2, 3, 4})
+        dbList->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     dbEntry = entryPane();
     marker = new HtmlSyntaxHighlighter(dbEntry->document());
     btnLink = new QPushButton(QStringLiteral("&Link"));

@@ -1,6 +1,7 @@
 #include "TdlgPurge.h"
 
 #include "base/DialogPlacement.h"
+#include "base/KeyboardFields.h"
 #include "base/Prompt.h"
 #include "base/WrenError.h"
 
@@ -35,7 +36,7 @@ TdlgPurge::TdlgPurge(QWidget *parent) : QDialog(parent)
     edDays = new QLineEdit;
     edDays->setObjectName(QStringLiteral("edDays"));
     edDays->setMaximumWidth(70);
-    calDate = new QDateEdit(QDate::currentDate());
+    calDate = new DateBox(QDate::currentDate());
     calDate->setCalendarPopup(true);
     calDate->setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
     // The three exclude each other within the frame; none is checked at first,
@@ -49,6 +50,10 @@ TdlgPurge::TdlgPurge(QWidget *parent) : QDialog(parent)
     choices->addWidget(calDate, 2, 1, 1, 2);
     choices->setColumnStretch(3, 1);
 
+    // Typing a count or picking a day chooses what it belongs to.
+    connect(edDays, &QLineEdit::textEdited, rbDays, [this] { rbDays->setChecked(true); });
+    connect(calDate, &QDateEdit::userDateChanged, rbDate, [this] { rbDate->setChecked(true); });
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKBtn"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelBtn"));
@@ -61,6 +66,7 @@ TdlgPurge::TdlgPurge(QWidget *parent) : QDialog(parent)
     layout->addWidget(buttons);
     DialogPlacement::fixSize(this, QSize(380, layout->totalHeightForWidth(380)));
     DialogPlacement::centreOnScreen(this);
+    rbAll->setFocus(); // the first choice; the arrows move between the three
 }
 
 void TdlgPurge::setJournalName(const QString &name)
@@ -70,6 +76,12 @@ void TdlgPurge::setJournalName(const QString &name)
 
 void TdlgPurge::accept()
 {
+    if (request().choice == PurgeRequest::Choice::None) {
+        Prompt::inform(this, QStringLiteral("Choose which entries to purge: all of them, those older than a number of "
+                                            "days, or those after a day."));
+        rbAll->setFocus();
+        return;
+    }
     try {
         PurgeStatement(request(), 0, QDate::currentDate());
     } catch (const WrenError &error) {

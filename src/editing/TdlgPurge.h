@@ -20,8 +20,9 @@ public:
     PurgeRequest request() const;
     // Names the journal the entries go from.
     void setJournalName(const QString &name);
-    // OK closes only with a day count that is a whole number; otherwise the
-    // message says why and the count is to be typed again.
+    // OK closes only with a choice, and for the older entries a day count
+    // that is a whole number; otherwise the message says why and the focus
+    // goes where the answer is to be given.
     void accept() override;
 
     QLabel *lblJournal;

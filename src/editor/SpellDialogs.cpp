@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -122,7 +123,9 @@ void TdlgSpell::keepWordInSight()
     const QRect local = m_editor->cursorRect(start).united(m_editor->cursorRect(end));
     const QRect word(m_editor->viewport()->mapToGlobal(local.topLeft()), local.size());
     const QRect frame = frameGeometry();
-    const int gap = 12;
+    // Before the window manager has framed the dialog its title bar is not
+    // counted yet: leave room for one.
+    const int gap = 12 + (frame.top() == geometry().top() ? style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8 : 0);
     if (!frame.intersects(word.adjusted(-gap, -gap, gap, gap)))
         return;
     const QRect room = screen() ? screen()->availableGeometry() : QRect(frame.topLeft(), frame.size() * 3);

@@ -1,6 +1,7 @@
 #include "TdlgJournal.h"
 
 #include "base/DialogPlacement.h"
+#include "base/KeyboardFields.h"
 #include "base/Prompt.h"
 #include "data/Statements.h"
 #include "base/WrenError.h"
@@ -110,6 +111,7 @@ TdlgJournal::TdlgJournal(Database &db, QWidget *parent)
     layout->addLayout(bottom);
     resize(567, 443);
     DialogPlacement::centreOnScreen(this);
+    dbSiteName->setFocus(); // the first field of the first page
 
     // Opened in this order, once, for the whole run.
     tblSites.open();
@@ -232,6 +234,7 @@ QWidget *TdlgJournal::templatesPage()
     dbTemplate = new QPlainTextEdit;
     dbTemplate->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     dbTemplate->setLineWrapMode(QPlainTextEdit::NoWrap);
+    KeyboardFields::passTabOn(dbTemplate); // Tab moves on; Ctrl+Tab types a tab
     new HtmlSyntaxHighlighter(dbTemplate->document());
     navTemplate = new RecordNavigator(
         {"Previous Template", "Next Template", "Add Template", "Delete Template", "Edit Template", "Save Changes"});
@@ -340,6 +343,7 @@ QWidget *TdlgJournal::uploadsPage()
 {
     auto *page = new QWidget;
     DBGrid1 = new QTableWidget(0, 2);
+    DBGrid1->setTabKeyNavigation(false); // Tab leaves the list; the arrows move in it
     DBGrid1->setHorizontalHeaderLabels({QStringLiteral("Journal"), QStringLiteral("Site")});
     DBGrid1->setColumnWidth(0, 99);
     DBGrid1->setColumnWidth(1, 100);
@@ -549,7 +553,7 @@ void TdlgJournal::showLostEntries()
         const auto row = m_db.firstRow(Statements::entriesWithoutJournal());
         m_lostEntries = row ? row->value(0).toInt() : 0;
     });
-    btnAdopt->setText(QStringLiteral("Take in %1 Entries ...").arg(m_lostEntries));
+    btnAdopt->setText(QStringLiteral("&Take in %1 Entries ...").arg(m_lostEntries));
     btnAdopt->setVisible(m_lostEntries > 0);
 }
 

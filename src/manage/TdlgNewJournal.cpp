@@ -1,6 +1,7 @@
 #include "TdlgNewJournal.h"
 
 #include "base/DialogPlacement.h"
+#include "base/KeyboardFields.h"
 #include "base/Prompt.h"
 #include "publish/Designs.h"
 
@@ -10,7 +11,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -127,8 +127,7 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     edFirst->setToolTip(QStringLiteral("Stored as the journal's first entry, so that there is a page to publish; "
                                        "leave it empty for none"));
     edFirst->setMaximumHeight(60);
-    edFirst->setTabChangesFocus(true);
-    edFirst->installEventFilter(this);
+    KeyboardFields::passTabOn(edFirst); // Tab moves on; Ctrl+Tab types a tab
     auto *first = new QGroupBox(QStringLiteral("First entry"));
     auto *firstLayout = new QVBoxLayout(first);
     firstLayout->addWidget(edFirst);
@@ -270,17 +269,4 @@ void TdlgNewJournal::accept()
         return;
     }
     QDialog::accept();
-}
-
-bool TdlgNewJournal::eventFilter(QObject *watched, QEvent *event)
-{
-    // Tab leaves the first entry's box like any other; Ctrl+Tab types a tab into it.
-    if (watched == edFirst && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
-            edFirst->insertPlainText(QStringLiteral("\t"));
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -48,9 +48,6 @@ public:
     QPlainTextEdit *edFirst;
     QPushButton *btnCreate, *btnCancel;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void follow();
     SiteKind kind() const;

@@ -1,5 +1,7 @@
 #include "TdlgArchive.h"
 
+#include "base/KeyboardFields.h"
+
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -13,8 +15,8 @@ TdlgArchive::TdlgArchive(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("dlgArchive"));
     auto *Bevel1 = new QFrame;
     Bevel1->setFrameShape(QFrame::StyledPanel);
-    dtFrom = new QDateEdit;
-    dtTo = new QDateEdit;
+    dtFrom = new DateBox;
+    dtTo = new DateBox;
     for (QDateEdit *d : {dtFrom, dtTo}) {
         d->setCalendarPopup(true);
         d->setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
@@ -33,4 +35,5 @@ TdlgArchive::TdlgArchive(QWidget *parent) : QDialog(parent)
     layout->addWidget(Bevel1);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    dtFrom->setFocus();
 }

@@ -9,6 +9,10 @@
 #include "manage/TdlgFileMan.h"
 #include "manage/TdlgJournal.h"
 #include "manage/TdlgRestore.h"
+#include "app/TdlgOptions.h"
+#include "editing/EntryLinkDialogs.h"
+#include "publish/TdlgArchive.h"
+#include "manage/TdlgNewJournal.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -24,6 +28,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -194,7 +199,10 @@ TEST_F(ManagementTest, PurgeRemovesTheChosenEntriesAndTheGridFollows)
     const int others = count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=2"));
     whenShown([&] {
         EXPECT_FALSE(purge.rbAll->isChecked() || purge.rbDays->isChecked() || purge.rbDate->isChecked());
+        Prompt::setNextAnswer(QMessageBox::Ok);
         purge.accept();
+        EXPECT_TRUE(purge.isVisible()) << "no choice: asked for one";
+        QTest::keyClick(purge.focusWidget(), Qt::Key_Escape);
     });
     const int all = count(QStringLiteral("SELECT COUNT(*) FROM Journal"));
     action("actPurge")->trigger();
@@ -204,8 +212,9 @@ TEST_F(ManagementTest, PurgeRemovesTheChosenEntriesAndTheGridFollows)
     // and the count is to be typed again.
     whenShown([&] {
         EXPECT_TRUE(purge.lblJournal->text().contains(QStringLiteral("Field Notes"))) << "it names the journal";
-        purge.rbDays->setChecked(true);
-        purge.edDays->setText(QStringLiteral("many"));
+        purge.edDays->setFocus();
+        QTest::keyClicks(purge.edDays, QStringLiteral("many"));
+        EXPECT_TRUE(purge.rbDays->isChecked()) << "typing a count chooses it";
         Prompt::setNextAnswer(QMessageBox::Ok);
         QTest::keyClick(purge.edDays, Qt::Key_Return);
         EXPECT_TRUE(Prompt::lastText().contains(QStringLiteral("\"many\" is not a number of days")));
@@ -641,7 +650,7 @@ TEST_F(ManagementTest, EntriesOfAJournalThatIsGoneAreToldOfAndTakenIn)
     whenShown([&] {
         dlg.pages->setCurrentIndex(2);
         EXPECT_TRUE(dlg.btnAdopt->isVisible());
-        EXPECT_EQ(dlg.btnAdopt->text(), QStringLiteral("Take in 2 Entries ..."));
+        EXPECT_EQ(dlg.btnAdopt->text(), QStringLiteral("&Take in 2 Entries ..."));
         dlg.journalAction(RecordNavigator::Next); // into "Second"
         Prompt::setNextAnswer(QMessageBox::Ok);
         Prompt::setNextAnswer(QMessageBox::Ok);
@@ -675,6 +684,67 @@ TEST_F(ManagementTest, ALocalSiteShowsAsItsFolder)
         QTest::mouseClick(dlg.dbFTP, Qt::LeftButton);
         EXPECT_TRUE(dlg.DBEdit2->isVisible());
         EXPECT_FALSE(dlg.lblFolder->isVisible());
+        dlg.reject();
+    });
+    action("actJournals")->trigger();
+}
+
+TEST_F(ManagementTest, DialogsAreWalkedWithTabAndLeftWithEscape)
+{
+    // Tab from the first field round to it again: every stop, none twice, and
+    // Escape then cancels the dialog wherever the focus is.
+    auto walk = [&](QDialog *d, QAction *command) {
+        QList<QWidget *> stops;
+        QTimer::singleShot(0, window.get(), [&, d] {
+            QWidget *start = d->focusWidget();
+            ASSERT_NE(start, nullptr) << d->windowTitle().toStdString() << " opens with a field to type in";
+            for (QWidget *w = start; stops.size() < 60;) {
+                stops << w;
+                QTest::keyClick(w, Qt::Key_Tab);
+                w = d->focusWidget();
+                if (w == start)
+                    break;
+            }
+            QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
+            if (d->isVisible())
+                d->done(-1); // Escape left it open: a fault, but end the run
+        });
+        command->trigger();
+        EXPECT_EQ(d->result(), QDialog::Rejected) << d->windowTitle().toStdString();
+        EXPECT_EQ(QSet<QWidget *>(stops.begin(), stops.end()).size(), stops.size())
+            << d->windowTitle().toStdString() << " holds the focus in a field";
+        return stops;
+    };
+    for (const auto &[dialog, command] :
+         std::initializer_list<std::pair<QDialog *, const char *>>{{&window->options(), "actOptions"},
+                                                                   {&window->linkDialog(), "actURL"},
+                                                                   {&window->purgeDialog(), "actPurge"},
+                                                                   {&window->journalDialog(), "actJournals"},
+                                                                   {&window->fileManager(), "actFileMan"},
+                                                                   {&window->entriesDialog(), "actEntry"},
+                                                                   {&window->newJournalDialog(), "actNewJournal"}})
+        EXPECT_GT(walk(dialog, action(command)).size(), 3) << dialog->windowTitle().toStdString();
+
+    // Where the layout reads in rows, Tab follows them: Find's search, where,
+    // letter case, then its buttons; a date box is left at once.
+    TfrmFind &find = window->findWindow();
+    EXPECT_EQ(walk(&find, action("actFind")),
+              QList<QWidget *>({find.edFind, find.rbCurr, find.rbAll, find.chkCase, find.btnFind, find.btnCancel}));
+    TdlgArchive &archive = window->archiveDialog();
+    const QList<QWidget *> archiveStops = walk(&archive, action("actArchive"));
+    ASSERT_EQ(archiveStops.size(), 4);
+    EXPECT_EQ(archiveStops.mid(0, 2), QList<QWidget *>({archive.dtFrom, archive.dtTo}));
+
+    // The template editor takes Tab as a move too, and Ctrl+Tab as a tab.
+    TdlgJournal &dlg = window->journalDialog();
+    QTimer::singleShot(0, window.get(), [&] {
+        dlg.pages->setCurrentIndex(1);
+        dlg.dbTemplate->setFocus();
+        dlg.dbTemplate->moveCursor(QTextCursor::Start);
+        QTest::keyClick(dlg.dbTemplate, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_TRUE(dlg.dbTemplate->toPlainText().startsWith(u'\t'));
+        QTest::keyClick(dlg.dbTemplate, Qt::Key_Tab);
+        EXPECT_NE(dlg.focusWidget(), dlg.dbTemplate);
         dlg.reject();
     });
     action("actJournals")->trigger();
