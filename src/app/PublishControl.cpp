@@ -110,7 +110,7 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
     transfer.askPassphrase = [this](const KeyPassphraseFailure &failure) {
         const QString text = failure.wrong
                                  ? QStringLiteral("The passphrase given for the SSH key %1 is wrong.\n\nPassphrase:")
-                                 : QStringLiteral("The SSH key %1 needs its passphrase to log in to the site. Wren "
+                                 : QStringLiteral("The SSH key %1 needs its passphrase to log in to the site.\nWren "
                                                   "keeps it until it closes, and never writes it down.\n\nPassphrase:");
         return Prompt::askSecret(&m_window, text.arg(failure.keyFile), QStringLiteral("SSH Key Passphrase"));
     };

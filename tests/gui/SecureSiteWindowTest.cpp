@@ -151,7 +151,7 @@ TEST_F(KeyPassphraseWindowTest, TheWindowAsksForAKeysPassphraseOnce)
     action("actPublish")->trigger();
     const QString key = server.clientHome() + QStringLiteral("/.ssh/id_ed25519");
     EXPECT_EQ(Prompt::lastText(),
-              QStringLiteral("The SSH key %1 needs its passphrase to log in to the site. Wren keeps "
+              QStringLiteral("The SSH key %1 needs its passphrase to log in to the site.\nWren keeps "
                              "it until it closes, and never writes it down.\n\nPassphrase:")
                   .arg(key));
     EXPECT_TRUE(QFile::exists(server.home() + QStringLiteral("/www/index.html")))
