@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -107,6 +108,10 @@ void MainWindowLayout::setupLayout(QMainWindow &window)
     Splitter1->setSizes({420, 73});
     window.setCentralWidget(Splitter1);
     window.statusBar()->setObjectName(QStringLiteral("barStat"));
+    lblNoJournal = new QLabel(QStringLiteral("No journal yet: Journal, New Journal ... makes one"));
+    lblNoJournal->setObjectName(QStringLiteral("lblNoJournal"));
+    lblNoJournal->hide();
+    window.statusBar()->addWidget(lblNoJournal, 1);
 }
 
 void MainWindowLayout::setupMenus(QMainWindow &window, const MainActions &actions)
@@ -200,4 +205,19 @@ void MainWindowLayout::storePlacement(const QMainWindow &window, Settings &setti
     settings.setWidth(window.width());
     settings.setEditToolbar(!actEditTB->isHidden());
     settings.setMainToolbar(!actMainTB->isHidden());
+}
+
+void MainWindowLayout::showJournalState(const MainActions &actions, bool hasJournal)
+{
+    for (const QString &name : actions.names()) {
+        const bool insert = actions.category(name) == QLatin1String("Insert") && name != QLatin1String("actFileMan");
+        if (insert || name == QLatin1String("actNew") || name == QLatin1String("actBold") ||
+            name == QLatin1String("actItalics"))
+            actions[name]->setEnabled(hasJournal);
+    }
+    if (!hasJournal)
+        actions["actSave"]->setEnabled(false);
+    dbTitle->setReadOnly(!hasJournal);
+    dbEntry->setReadOnly(!hasJournal);
+    lblNoJournal->setVisible(!hasJournal);
 }

@@ -4,6 +4,7 @@
 
 class MainActions;
 class QCalendarWidget;
+class QLabel;
 class QLineEdit;
 class QMainWindow;
 class QMenu;
@@ -46,6 +47,10 @@ protected:
     // file holds them.
     void placeFrom(QMainWindow &window, const Settings &settings);
     void storePlacement(const QMainWindow &window, Settings &settings) const;
+    // With no journal nothing can hold an entry: the commands that start one
+    // are off, the title and the editor take no typing, and the status bar
+    // says how to make a journal.
+    void showJournalState(const MainActions &actions, bool hasJournal);
     // Fills the two tool bars with the named actions ("-" is a separator).
     void fillToolbars(const MainActions &actions, const QStringList &main, const QStringList &edit);
 
@@ -55,4 +60,5 @@ protected:
     QAction *mnuTrayShow = nullptr, *mnuTrayHide = nullptr, *mnuTrayExit = nullptr;
     QAction *mnuTrayClose = nullptr; // in the tray menu and the File menu
     QSystemTrayIcon *m_tray = nullptr;
+    QLabel *lblNoJournal = nullptr; // the status bar's word while there is no journal
 };

@@ -38,7 +38,6 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -94,10 +93,6 @@ QMenu *TfrmMain::createPopupMenu()
 void TfrmMain::buildLayout()
 {
     setupLayout(*this);
-    m_noJournal = new QLabel(QStringLiteral("No journal yet: Journal, New Journal ... makes one"));
-    m_noJournal->setObjectName(QStringLiteral("lblNoJournal"));
-    m_noJournal->hide();
-    statusBar()->addWidget(m_noJournal, 1);
     m_publish = new PublishControl(*this, m_actions, logSink());
     m_previewPane = new PreviewPane(webBrowser, splBrowser, logSink(), this);
     for (QToolBar *bar : {actMainTB, actEditTB}) {
@@ -301,12 +296,6 @@ bool TfrmMain::FormCreate()
                                              calDate->setSelectedDate(day);
                                              m_entries->requery();
                                          },
-                                         [this](int id) {
-                                             for (int row = 0; row < m_tblNames->recordCount(); ++row)
-                                                 if (m_tblNames->valueAt(row, QStringLiteral("ID")).toInt() == id)
-                                                     return m_tblNames->valueAt(row, QStringLiteral("Name")).toString();
-                                             return QString();
-                                         },
                                          [this](const QString &line) { statusBar()->showMessage(line); }, logSink()},
                                         this);
     connect(m_entryCommands, &EntryCommands::undoDeleteChanged, m_actions["actUndoDelete"], &QAction::setEnabled);
@@ -409,7 +398,7 @@ void TfrmMain::journalChanged()
     applyEntryFormat();
     dbName->setText(journal.name);
     dbName->setEnabled(journal.id != 0);
-    showJournalState(journal.id != 0);
+    showJournalState(m_actions, journal.id != 0);
     if (m_started)
         m_entries->requery();
 }
@@ -423,21 +412,6 @@ void TfrmMain::applyEntryFormat()
         m_markup->setEntryFormat(format);
     if (m_spelling)
         m_spelling->marks().setMarkdown(format == EntryFormat::Markdown);
-}
-
-void TfrmMain::showJournalState(bool hasJournal)
-{
-    for (const QString &name : m_actions.names()) {
-        const bool insert = m_actions.category(name) == QLatin1String("Insert") && name != QLatin1String("actFileMan");
-        if (insert || name == QLatin1String("actNew") || name == QLatin1String("actBold") ||
-            name == QLatin1String("actItalics"))
-            m_actions[name]->setEnabled(hasJournal);
-    }
-    if (!hasJournal)
-        m_actions["actSave"]->setEnabled(false);
-    dbTitle->setReadOnly(!hasJournal);
-    dbEntry->setReadOnly(!hasJournal);
-    m_noJournal->setVisible(!hasJournal);
 }
 
 bool TfrmMain::showJournal(int id)

@@ -28,7 +28,6 @@ class EntryList;
 class EntryView;
 class HtmlSyntaxHighlighter;
 class PublishRun;
-class QLabel;
 class QMenu;
 class RecoveryWriter;
 class SpellChecker;
@@ -172,9 +171,6 @@ private:
     // The bold entry days of the month on view, behind the error boundary.
     void markEntryDays();
     void scheduleRecovery();
-    // With no journal nothing can hold an entry: the commands that start one
-    // are off and the status bar says how to make a journal.
-    void showJournalState(bool hasJournal);
     // The first and last day the archives of the journal on view can cover.
     std::optional<std::pair<QDate, QDate>> archiveRange();
     // Makes the journal of that ID current; false when there is none.
@@ -204,7 +200,6 @@ private:
     TdlgPurge *m_dlgPurge = nullptr;
     JournalCommands *m_journalCommands = nullptr; // backups and new journals
     EntryCommands *m_entryCommands = nullptr;     // the prompt, new, delete and undo, purge, recovery
-    QLabel *m_noJournal = nullptr;                // the status bar's word while there is no journal
     bool m_freshStart = false;
     MarkupCommands *m_markup = nullptr;  // links, images, files and entry links from their dialogs
     PublishControl *m_publish = nullptr; // the runs, the site session, their progress

@@ -103,8 +103,8 @@ void EntryCommands::offerRecovery()
     const std::optional<RecoveredEntry> found = EntryRecovery::read(m_dataDir);
     if (!found)
         return;
-    QString journal = m_window.journalName(found->journal);
-    journal = journal.isEmpty() ? QStringLiteral("a journal that is gone") : journal;
+    const std::optional<JournalSettings> owner = JournalSettings::load(m_db, found->journal);
+    const QString journal = owner ? owner->name : QStringLiteral("a journal that is gone");
     const QString day = QLocale::system().toString(found->day, QLocale::LongFormat);
     const QString what = found->id == 0 ? QStringLiteral("a new entry") : QStringLiteral("an entry");
     const QString title = found->title.isEmpty() ? QStringLiteral("without a title")

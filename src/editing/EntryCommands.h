@@ -25,8 +25,6 @@ public:
         std::function<bool(int journal)> showJournal;
         // Selects the day in the calendar and lists its entries.
         std::function<void(const QDate &day)> showDay;
-        // The name of the journal of that ID, empty when there is none.
-        std::function<QString(int journal)> journalName;
         // A line for the status bar, and one for the log pane.
         std::function<void(const QString &)> status;
         std::function<void(const QString &)> log;
