@@ -7,7 +7,9 @@
 //   journal-7305          one entry a day 2006..2025, weekly archives, about
 //                         1 KB of HTML each, one local-directory upload
 //   journal-7305-markdown the same entries written in Markdown (the journal's
-//                         entry format), measured interleaved with the first
+//                         entry format), measured interleaved with the first,
+//                         with the entries converted by the run before, and
+//                         with none converted before (the cache removed)
 //   journal-7305-index    the same with the archive index "<$WrenArchive=4>"
 //                         in the page template (a side bar on every page)
 //   journal-14610-index   the in-page index over 40 years, 1986..2025
@@ -192,11 +194,14 @@ struct Contender {
     QString outputDir; // emptied before each run (not timed); empty: none
     int pages = 1;
     std::vector<Sample> samples;
+    QString removedFile = QString(); // removed before each run (not timed); empty: none
 
     void runOnce()
     {
         if (!outputDir.isEmpty())
             emptyFolder(outputDir);
+        if (!removedFile.isEmpty())
+            QFile::remove(removedFile);
         samples.push_back(::runOnce(program, args));
     }
     double median() const { return sorted()[samples.size() / 2].seconds; }
@@ -479,6 +484,15 @@ int main(int argc, char *argv[])
                 {std::string(journal.name) + " archive run (baseline)", baseline, archiveArgs, site, pages, {}});
         const bool compare = std::string(journal.name) == "journal-7305";
         const QString htmlDir = work + "/journal-7305";
+        // The same run with no entry converted before: the first publish.
+        if (journal.markdown)
+            contenders.push_back({std::string(journal.name) + " archive run, nothing cached",
+                                  publisher,
+                                  archiveArgs,
+                                  site,
+                                  pages,
+                                  {},
+                                  dir + "/Markdown.cache"});
         if (journal.markdown)
             contenders.push_back({"  journal-7305 (HTML) archive run",
                                   publisher,
@@ -506,7 +520,9 @@ int main(int argc, char *argv[])
         }
         interleave(contenders);
         if (journal.markdown)
-            std::printf("  Markdown over HTML: %.2f\n", contenders[0].median() / contenders.back().median());
+            std::printf("  Markdown over HTML: %.2f (nothing cached: %.2f)\n",
+                        contenders[0].median() / contenders.back().median(),
+                        contenders[contenders.size() - 2].median() / contenders.back().median());
         if (compare) {
             std::printf("  Wren over the naive writer: %.2f\n",
                         contenders[0].median() / contenders[baseline.isEmpty() ? 1 : 2].median());

@@ -3,13 +3,18 @@
 // the extension tag converts exactly as the converter alone converts it; and
 // with the tag, the page is what converting the text with a word in the
 // tag's place gives, so the tag changes nothing but its own place; the same
-// when the extension is put in after converting with the tag kept. Built by
+// when the extension is put in after converting with the tag kept. The bytes
+// are also read as the records of a cache file. Built by
 // scripts/fuzz.sh with clang.
 
+#include "publish/MarkdownCache.h"
 #include "publish/MarkdownText.h"
 #include "publish/PageText.h"
 
 #include <md4c-html.h>
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdlib>
@@ -60,5 +65,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     MarkdownText::AppendWithExtension(kept, later, word);
     if (later != html)
         std::abort();
+
+    // The same bytes as the records of a cache file: read without reading
+    // outside the file, whatever they hold.
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Markdown.cache"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write("Wren Markdown cache 1\n" + MarkdownText::ConverterSignature() + '\n' + text);
+        file.close();
+        MarkdownCache cache(path);
+        if (const MarkdownCache::Record *r = cache.find("1", "x"))
+            if (r->text != "x")
+                std::abort();
+    }
     return 0;
 }

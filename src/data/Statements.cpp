@@ -94,6 +94,12 @@ QString entryTextsOfRange(const QDate &firstDay, const QDate &lastDay, int journ
            QStringLiteral(" ORDER BY eDate ASC, eTime ASC");
 }
 
+QString entryIdsOfRange(const QDate &firstDay, const QDate &lastDay, int journalId)
+{
+    return QStringLiteral("SELECT ID FROM Journal WHERE eDate>=") + dateLiteral(firstDay) +
+           QStringLiteral(" AND eDate<=") + dateLiteral(lastDay) + QStringLiteral(" AND Name=") + num(journalId);
+}
+
 QString entryCount(int journalId)
 {
     return QStringLiteral("SELECT COUNT(*) AS Num FROM Journal WHERE Name=") + num(journalId);

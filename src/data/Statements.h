@@ -44,6 +44,8 @@ QString entryMomentsNewestFirst(int journalId, std::optional<std::pair<QDate, QD
 // The ID and text of the journal's entries of a range, oldest first: the
 // Markdown entries an archive run converts ahead of its pages.
 QString entryTextsOfRange(const QDate &firstDay, const QDate &lastDay, int journalId);
+// The same entries' IDs alone.
+QString entryIdsOfRange(const QDate &firstDay, const QDate &lastDay, int journalId);
 // How many entries the journal holds, as Num.
 QString entryCount(int journalId);
 // A day as the text a statement compares, "yyyy-mm-dd" without quotes.

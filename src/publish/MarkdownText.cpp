@@ -5,6 +5,10 @@
 
 #include <md4c-html.h>
 
+#include <QFileInfo>
+
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -14,6 +18,7 @@ namespace MarkdownText {
 namespace {
 
 const QByteArray kExtTag("<$WrenExt>");
+constexpr unsigned kRenderer = MD_HTML_FLAG_VERBATIM_ENTITIES;
 constexpr unsigned kDialect = MD_FLAG_TABLES | MD_FLAG_STRIKETHROUGH | MD_FLAG_PERMISSIVEAUTOLINKS;
 
 // The converter hands its output over in many small pieces; they are copied
@@ -119,6 +124,22 @@ void AppendWithExtension(const QByteArray &html, QByteArray &out, const QByteArr
         from = at + kExtTag.size();
     }
     out.append(html.constData() + from, html.size() - from);
+}
+
+QByteArray ConverterSignature()
+{
+    static const QByteArray signature = [] {
+        Dl_info library{};
+        const QString file = dladdr(reinterpret_cast<void *>(&md_html), &library) && library.dli_fname
+                                 ? QString::fromLocal8Bit(library.dli_fname)
+                                 : QString();
+        const QFileInfo info(file);
+        return (file + u' ' + QString::number(info.size()) + u' ' +
+                QString::number(info.lastModified().toMSecsSinceEpoch()) + u' ' + QString::number(kDialect) + u' ' +
+                QString::number(kRenderer))
+            .toUtf8();
+    }();
+    return signature;
 }
 
 } // namespace MarkdownText

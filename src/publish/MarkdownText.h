@@ -21,4 +21,9 @@ void AppendHtml(const QByteArray &markdown, QByteArray &out, const QByteArray *e
 // place of every "<$WrenExt>": the same as converting with the extension.
 void AppendWithExtension(const QByteArray &html, QByteArray &out, const QByteArray &extension);
 
+// What names the converter and its options: the library's file with its
+// size and time, and the option flags. HTML made under another signature may
+// differ.
+QByteArray ConverterSignature();
+
 } // namespace MarkdownText

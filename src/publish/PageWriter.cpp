@@ -17,6 +17,7 @@
 #include "transfer/SiteTransfer.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSqlQuery>
@@ -371,15 +372,16 @@ private:
     // A Markdown entry's HTML, converted ahead when it was.
     void appendMarkdown(const EntryRow &e, QByteArray &to)
     {
-        bool holdsTag = false;
-        if (const QByteArray *html = m_ahead ? m_ahead->html(e.id, e.entry, holdsTag) : nullptr) {
-            if (holdsTag)
-                MarkdownText::AppendWithExtension(*html, to, m_extension);
-            else
-                to += *html;
+        if (!m_ahead) {
+            MarkdownText::AppendHtml(e.entry, to, &m_extension);
             return;
         }
-        MarkdownText::AppendHtml(e.entry, to, &m_extension);
+        bool holdsTag = false;
+        const QByteArray &html = m_ahead->html(e.id, e.entry, holdsTag);
+        if (holdsTag)
+            MarkdownText::AppendWithExtension(html, to, m_extension);
+        else
+            to += html;
     }
 
     // An HTML entry's text as the page holds it. A Markdown entry gets no
@@ -475,16 +477,25 @@ void PageWriter::ConvertAhead(const QDate &first, const QDate &last)
     if (BlockWriter::entryFormat(m_ctx) != EntryFormat::Markdown || (ahead && ahead->covers(first, last)))
         return;
     ahead.reset(); // its thread ends before the next one starts
+    const QString cache = QFileInfo(m_ctx.settings.path()).absoluteDir().filePath(QStringLiteral("Markdown.cache"));
+    ahead = std::make_shared<MarkdownAhead>(first, last, cache);
+    // The entries the cache lacks are counted first (the IDs come from the
+    // index alone); when there are many, their texts are read and converted
+    // on a second thread, else each is converted when its page needs it.
+    constexpr int kManyNew = 64;
+    int fresh = 0;
+    RowReader ids(m_ctx.db, Statements::entryIdsOfRange(first, last, m_ctx.journal.id));
+    while (fresh < kManyNew && ids.next())
+        fresh += ahead->cached(ids.borrowedBytes(0)) ? 0 : 1;
     // Texts beyond this much are converted as their pages are written.
     constexpr qsizetype kMostBytes = 64 * 1024 * 1024;
-    std::vector<MarkdownAhead::Entry> entries;
-    qsizetype bytes = 0;
-    RowReader rows(m_ctx.db, Statements::entryTextsOfRange(first, last, m_ctx.journal.id));
-    while (bytes < kMostBytes && rows.next()) {
-        entries.push_back({rows.bytes(0), rows.bytes(1)});
-        bytes += entries.back().text.size();
+    qsizetype copied = 0;
+    if (fresh >= kManyNew) {
+        RowReader rows(m_ctx.db, Statements::entryTextsOfRange(first, last, m_ctx.journal.id));
+        while (copied < kMostBytes && rows.next())
+            copied += ahead->add(rows.borrowedBytes(0), rows.borrowedBytes(1));
     }
-    ahead = std::make_shared<MarkdownAhead>(first, last, std::move(entries));
+    ahead->start();
 }
 
 std::optional<QDate> PageWriter::FirstEntryDay() const

@@ -3,9 +3,12 @@
 #include "TestSupport.h"
 #include "base/WrenError.h"
 #include "publish/EntryPreview.h"
+#include "publish/MarkdownCache.h"
+#include "publish/MarkdownText.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 TEST_F(DataDirTest, PreviewFileHoldsThreeLinesAroundTheEntry)
 {
@@ -49,4 +52,39 @@ TEST_F(DataDirTest, PendingFilesAreCopiedBesideThePreview)
     EXPECT_EQ(readFile(QStringLiteral("staging/notes.zip")), "PK");
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("staging/missing.gif"))));
     EXPECT_THROW(WritePreview(path(QStringLiteral("no/such/dir")), QStringLiteral("x"), true, {}), WrenError);
+}
+
+TEST_F(DataDirTest, MarkdownCacheServesOnlyTheTextItConverted)
+{
+    const QString file = path(QStringLiteral("Markdown.cache"));
+    MarkdownCache(file).store({{"7", "*a*", "<p><em>a</em></p>\n", false}, {"8", "b", "<p>b</p>\n", false}});
+    {
+        MarkdownCache cache(file);
+        ASSERT_NE(cache.find("7", "*a*"), nullptr);
+        EXPECT_EQ(cache.find("7", "*a*")->html, QByteArray("<p><em>a</em></p>\n"));
+        EXPECT_EQ(cache.find("7", "*a* "), nullptr) << "a changed text is converted again";
+        EXPECT_EQ(cache.find("9", "b"), nullptr);
+        cache.store({{"8", "c", "<p>c</p>\n", false}});
+    }
+    EXPECT_NE(MarkdownCache(file).find("7", "*a*"), nullptr) << "entries not stored again are kept";
+    EXPECT_NE(MarkdownCache(file).find("8", "c"), nullptr);
+    EXPECT_EQ(MarkdownCache(file).find("8", "b"), nullptr);
+
+    // A file cut short, or one another converter wrote, is no cache at all.
+    QByteArray bytes = readFile(QStringLiteral("Markdown.cache"));
+    writeFile(QStringLiteral("Markdown.cache"), bytes.left(bytes.size() - 3));
+    EXPECT_EQ(MarkdownCache(file).find("7", "*a*"), nullptr);
+    bytes.replace(MarkdownText::ConverterSignature(), "md4c 0.0.1");
+    writeFile(QStringLiteral("Markdown.cache"), bytes);
+    EXPECT_EQ(MarkdownCache(file).find("7", "*a*"), nullptr);
+    // Nor is a link, which is replaced, not followed, when the cache is stored.
+    QFile::remove(file);
+    MarkdownCache(file).store({{"7", "*a*", "<p><em>a</em></p>\n", false}});
+    const QByteArray valid = readFile(QStringLiteral("Markdown.cache"));
+    ASSERT_TRUE(QFile::rename(file, path(QStringLiteral("elsewhere"))));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("elsewhere")), file));
+    EXPECT_EQ(MarkdownCache(file).find("7", "*a*"), nullptr);
+    MarkdownCache(file).store({{"1", "x", "<p>x</p>\n", false}});
+    EXPECT_FALSE(QFileInfo(file).isSymLink());
+    EXPECT_EQ(readFile(QStringLiteral("elsewhere")), valid);
 }
