@@ -51,6 +51,8 @@ FieldBinder::FieldBinder(TableHandle &table, std::function<void(const std::funct
 {
     // A check box the user never touched still stores False, not an empty field.
     m_table.beforePost = [this] {
+        for (const auto &check : m_validators)
+            check();
         for (const QString &field : std::as_const(m_checks)) {
             if (m_table.value(field).isNull())
                 m_table.setValue(field, false);

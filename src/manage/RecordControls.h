@@ -49,6 +49,9 @@ public:
     void comboText(QComboBox *combo, const QString &field);
     // A drop-down of names whose item data, an ID, is the value.
     void lookup(QComboBox *combo, const QString &field);
+    // Runs before every store of the row; a WrenError it throws refuses the
+    // store and leaves the row as typed.
+    void validate(std::function<void()> check) { m_validators.push_back(std::move(check)); }
 
     void show();
 
@@ -61,5 +64,6 @@ private:
     std::function<void(const std::function<void()> &)> m_guard;
     std::vector<std::function<void()>> m_fill;
     QStringList m_checks;
+    std::vector<std::function<void()>> m_validators;
     bool m_showing = false;
 };

@@ -219,6 +219,15 @@ QWidget *TdlgJournal::sitesPage()
     m_sites->text(DBEdit3, QStringLiteral("Login"));
     m_sites->text(DBEdit4, QStringLiteral("Password"));
     m_sites->check(dbFTP, QStringLiteral("Active"));
+    // A login typed into the host would reach every line that names the host:
+    // it is refused here, before it is stored, as a publish would refuse it.
+    m_sites->validate([this] {
+        const QString host = tblSites.value(QStringLiteral("FTP")).toString();
+        if (!tblSites.value(QStringLiteral("Active")).toBool() || !host.contains(u'@'))
+            return;
+        DBEdit1->setFocus();
+        throw WrenError(SiteAddress::parse(host, 0).problem + u'.');
+    });
     return page;
 }
 
