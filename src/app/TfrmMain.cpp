@@ -29,6 +29,7 @@
 #include "publish/EntryPreview.h"
 #include "publish/PublishRun.h"
 #include "publish/TdlgArchive.h"
+#include "transfer/Firewall.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -280,8 +281,7 @@ bool TfrmMain::FormCreate()
             log(QStringLiteral("%1 entries belong to no journal: Tools, Journal Management ..., Journals, \"Take in "
                                "%1 Entries ...\" moves them into the journal shown there")
                     .arg(lost));
-        m_firewall = LoadFirewall(m_settings);
-        m_publish->setFirewall(m_firewall);
+        m_publish->setFirewall(LoadFirewall(m_settings));
         m_publish->setDataDir(m_paths.dataDir);
     } catch (const WrenError &error) {
         Prompt::inform(this, error.message());
@@ -569,8 +569,7 @@ void TfrmMain::actOptionsExecute()
         if (m_dlgOptions->exec() != QDialog::Accepted)
             return;
         m_dlgOptions->SaveOptions();
-        m_firewall = LoadFirewall(m_settings);
-        m_publish->setFirewall(m_firewall);
+        m_publish->setFirewall(LoadFirewall(m_settings));
         m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
     });
 }

@@ -12,7 +12,6 @@
 #include "engine/Database.h"
 #include "engine/TableHandle.h"
 #include "manage/JournalCommands.h"
-#include "transfer/Firewall.h"
 #include "transfer/SiteTransfer.h"
 
 #include <QMainWindow>
@@ -129,7 +128,6 @@ public:
     const QDate &selectedDay() const;
     EntryList &entries() { return *m_entries; }
     Database &database() { return m_db; }
-    const FirewallSettings &firewall() const { return m_firewall; }
     PendingLists &pending() { return m_pending; }
     const QString &stagingPath() const { return m_staging.path(); }
     MainActions &actions() { return m_actions; }
@@ -189,7 +187,6 @@ private:
     std::unique_ptr<TableHandle> m_tblNames;
     std::unique_ptr<EntryList> m_entries;
     EntryView *m_view = nullptr; // the day's entries, the title and the editor
-    FirewallSettings m_firewall;
     PendingLists m_pending;
     ToolbarLayout m_toolbarLayout;
     TdlgOptions *m_dlgOptions = nullptr;

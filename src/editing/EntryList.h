@@ -36,7 +36,6 @@ public:
     TableHandle &rows() { return m_jot; }
     int count() const { return m_jot.recordCount(); }
     bool hasPendingChange() const;
-    bool saveEnabled() const { return m_saveEnabled; }
 
     // Moves to the entry in row i, storing a pending change of the one left.
     void select(int row);

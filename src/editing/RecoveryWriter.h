@@ -29,7 +29,6 @@ public:
     // The change was stored or dropped: the file goes.
     void settled();
 
-    bool isScheduled() const { return m_timer.isActive(); }
     static constexpr int kIntervalMs = 1000;
 
 private:

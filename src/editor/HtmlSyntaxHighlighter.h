@@ -30,7 +30,6 @@ public:
     // Colours and spells the text as Markdown instead of HTML.
     void setMarkdown(bool on);
     bool markdown() const { return m_markdown; }
-    const QString &searchWord() const { return m_searchWord; }
 
     // The misspelt word at a document position, as (start, length); length 0
     // when the position is not on a marked word.
