@@ -4,6 +4,7 @@
 
 #include "TestServers.h"
 #include "TestSupport.h"
+#include "transfer/CurlErrorText.h"
 #include "transfer/CurlFtpClient.h"
 #include "transfer/KnownHosts.h"
 #include "transfer/SiteTransfer.h"
@@ -385,28 +386,28 @@ TEST_F(FtpTransferTest, AStalledTransferTimesOutAndTheRunGoesOn)
 
 TEST(FtpErrorText, NetworkFailuresMapOntoTheirLogTexts)
 {
-    EXPECT_EQ(CurlFtpClient::describe(7, 111, {}, "Failed to connect", true), "Connection refused");
-    EXPECT_EQ(CurlFtpClient::describe(7, 110, {}, "Failed to connect", true), "Timed out");
-    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Connection timed out after 120000 ms", true), "Connect timed out.");
-    EXPECT_EQ(CurlFtpClient::describe(28, 0, {}, "Operation too slow", false), "Timed out");
-    EXPECT_EQ(CurlFtpClient::describe(7, 104, {}, "Recv failure: Connection reset by peer", false),
+    EXPECT_EQ(CurlErrorText::describe(7, 111, {}, "Failed to connect", true), "Connection refused");
+    EXPECT_EQ(CurlErrorText::describe(7, 110, {}, "Failed to connect", true), "Timed out");
+    EXPECT_EQ(CurlErrorText::describe(28, 0, {}, "Connection timed out after 120000 ms", true), "Connect timed out.");
+    EXPECT_EQ(CurlErrorText::describe(28, 0, {}, "Operation too slow", false), "Timed out");
+    EXPECT_EQ(CurlErrorText::describe(7, 104, {}, "Recv failure: Connection reset by peer", false),
               "Recv failure: Connection reset by peer");
-    EXPECT_EQ(CurlFtpClient::describe(25, 0, "553 Could not create file.", "Failed FTP upload: 553", false),
+    EXPECT_EQ(CurlErrorText::describe(25, 0, "553 Could not create file.", "Failed FTP upload: 553", false),
               "553 Could not create file.");
-    EXPECT_EQ(CurlFtpClient::describe(67, 0, "230 ok", "Access denied: 530", false), "Access denied: 530")
+    EXPECT_EQ(CurlErrorText::describe(67, 0, "230 ok", "Access denied: 530", false), "Access denied: 530")
         << "a reply that is no error is not taken for the reason";
-    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "User was rejected by the SOCKS5 server (1 1).", true),
+    EXPECT_EQ(CurlErrorText::describe(97, 0, {}, "User was rejected by the SOCKS5 server (1 1).", true),
               "User was rejected by the SOCKS5 server (1 1).");
     // libcurl takes a "421" for a time-out, and words its proxies' refusals
     // with bare codes.
-    EXPECT_EQ(CurlFtpClient::describe(28, 0, "421 Too many users, try later.", "", true),
+    EXPECT_EQ(CurlErrorText::describe(28, 0, "421 Too many users, try later.", "", true),
               "421 Too many users, try later.");
-    EXPECT_EQ(CurlFtpClient::describe(18, 0, "552 Quota exceeded.", "server did not report OK, got 552", false),
+    EXPECT_EQ(CurlErrorText::describe(18, 0, "552 Quota exceeded.", "server did not report OK, got 552", false),
               "552 Quota exceeded.");
-    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "Can't complete SOCKS5 connection to 10.0.0.1:21. (2)", true),
+    EXPECT_EQ(CurlErrorText::describe(97, 0, {}, "Can't complete SOCKS5 connection to 10.0.0.1:21. (2)", true),
               "Can't complete SOCKS5 connection to 10.0.0.1:21. (2): the proxy answered connection not allowed by "
               "ruleset");
-    EXPECT_EQ(CurlFtpClient::describe(97, 0, {}, "Can't complete SOCKS4 connection to 0.0.0.0:0. (93)", true),
+    EXPECT_EQ(CurlErrorText::describe(97, 0, {}, "Can't complete SOCKS4 connection to 0.0.0.0:0. (93)", true),
               "Can't complete SOCKS4 connection to 0.0.0.0:0. (93): the proxy answered request rejected: the user "
               "ID was refused");
 }

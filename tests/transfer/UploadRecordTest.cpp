@@ -5,6 +5,7 @@
 #include "TestServers.h"
 #include "TestSupport.h"
 #include "transfer/CurlFtpClient.h"
+#include "transfer/FtpListing.h"
 
 #include <QDate>
 #include <QDir>
@@ -352,13 +353,18 @@ TEST(UploadRecord, TheRunAfterAKilledOneSendsOnlyTheRest)
 TEST(UploadRecord, ListingsOfBothForms)
 {
     const QHash<QString, qint64> sizes =
-        CurlFtpClient::parseListing("type=file;size=12;modify=20261209; index.html\r\n"
-                                    "type=dir;modify=20261209; log\r\n"
-                                    "Type=File;Size=7; a name with blanks.html\r\n"
-                                    "-rw-r--r--    1 ftp      ftp         12345 Dec 09 04:19 arc 2026.html\r\n"
-                                    "drwxr-xr-x    2 ftp      ftp          4096 Dec 09 04:19 img\r\n");
+        FtpListing::parse("type=file;size=12;modify=20261209; index.html\r\n"
+                          "type=dir;modify=20261209; log\r\n"
+                          "Type=File;Size=7; a name with blanks.html\r\n"
+                          "-rw-r--r--    1 ftp      ftp         12345 Dec 09 04:19 arc 2026.html\r\n"
+                          "drwxr-xr-x    2 ftp      ftp          4096 Dec 09 04:19 img\r\n");
     EXPECT_EQ(sizes,
               (QHash<QString, qint64>{{"index.html", 12}, {"a name with blanks.html", 7}, {"arc 2026.html", 12345}}));
+    // A server that ignores "-a" hides the dot files (a store's leftovers): its listing does not count.
+    EXPECT_TRUE(FtpListing::showsItself("drwxr-xr-x    2 ftp      ftp          4096 Dec 09 04:19 .\r\n"
+                                        "-rw-r--r--    1 ftp      ftp            12 Dec 09 04:19 .a.wren-part\r\n"));
+    EXPECT_FALSE(FtpListing::showsItself("-rw-r--r--    1 ftp      ftp            12 Dec 09 04:19 index.html\r\n"
+                                         "drwxr-xr-x    2 ftp      ftp          4096 Dec 09 04:19 img.\r\n"));
 }
 
 TEST(SeveralConnections, FtpFtpsAndSftpLogAsOneConnectionDoes)
