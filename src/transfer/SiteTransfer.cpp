@@ -72,37 +72,38 @@ QString SiteTransfer::visible(const QString &text)
     return shown;
 }
 
-bool SiteTransfer::soundUpload(const UploadRow &upload, const QString &pageName)
+QString SiteTransfer::siteProblem(const UploadRow &upload)
 {
     const QString siteShown = visible(SiteAddress::shown(upload.ftp));
-    if (upload.siteActive) {
-        QString problem;
-        if (holdsControl(upload.ftp))
-            problem = QStringLiteral("The host \"%1\" holds a control character").arg(siteShown);
-        else if (const SiteAddress address = SiteAddress::parse(upload.ftp, upload.port); !address.problem.isEmpty())
-            problem = address.problem;
-        else if (holdsControl(upload.login))
-            problem = QStringLiteral("The login \"%1\" of site %2 holds a control character")
-                          .arg(visible(upload.login), siteShown);
-        else if (holdsControl(upload.password))
-            problem = QStringLiteral("The password of site %1 holds a control character").arg(siteShown);
-        if (!problem.isEmpty()) {
-            ReportFtpError(problem);
-            logFailure(QStringLiteral("Could not connect to site ") + siteShown);
-            return false;
-        }
-    }
+    if (holdsControl(upload.ftp))
+        return QStringLiteral("The host \"%1\" holds a control character").arg(siteShown);
+    if (const SiteAddress address = SiteAddress::parse(upload.ftp, upload.port); !address.problem.isEmpty())
+        return address.problem;
+    if (holdsControl(upload.login))
+        return QStringLiteral("The login \"%1\" of site %2 holds a control character")
+            .arg(visible(upload.login), siteShown);
+    if (holdsControl(upload.password))
+        return QStringLiteral("The password of site %1 holds a control character").arg(siteShown);
+    return QString();
+}
+
+bool SiteTransfer::soundUpload(const UploadRow &upload, const QString &pageName, int files)
+{
     for (const QString &directory : {upload.directory, upload.imageDir}) {
         if (holdsControl(directory)) {
-            logFailure(QStringLiteral("The directory \"%1\" of upload %2 holds a control character")
-                           .arg(visible(directory))
-                           .arg(upload.id));
-            logFailure(QStringLiteral("Error changing directory!"));
+            filesFailed(files);
+            m_sent += files;
+            log(QStringLiteral("The directory \"%1\" of upload %2 holds a control character")
+                    .arg(visible(directory))
+                    .arg(upload.id));
+            logFile(QStringLiteral("Error changing directory!"), upload.directory, files);
             return false;
         }
     }
     if (holdsControl(pageName)) {
-        logFailure(invalidPageName(pageName, upload.id));
+        filesFailed(files);
+        m_sent += files;
+        logFile(invalidPageName(pageName, upload.id), pageName, files);
         return false;
     }
     return true;
@@ -633,19 +634,38 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
 void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, bool sendPending,
                               const PendingLists &pending, const QByteArray *page)
 {
-    if (m_stopRequested || !soundUpload(upload, pageName))
+    if (m_stopRequested)
         return;
     const bool ftp = upload.siteActive;
     const int files = 1 + (sendPending ? static_cast<int>(pending.files.size() + pending.images.size()) : 0);
+    if (ftp) {
+        SiteState &site = m_sites[siteKey(upload)];
+        // The host as the log may show it: never a password written into it.
+        const QString shown = visible(SiteAddress::shown(upload.ftp));
+        if (site.givenUp) {
+            site.begun += files;
+            skipUpload(site, shown, files);
+            return;
+        }
+        // A site that cannot be asked for is refused once, like a refused login.
+        if (const QString problem = siteProblem(upload); !problem.isEmpty()) {
+            site.begun += files;
+            filesFailed(files);
+            m_sent += files;
+            logFtpError(problem);
+            logFile(QStringLiteral("Could not connect to site ") + shown, shown, files);
+            m_connectFailure = {problem, true};
+            afterFailedConnect(site, shown);
+            return;
+        }
+    }
+    if (!soundUpload(upload, pageName, files))
+        return;
     if (ftp) {
         m_siteKey = siteKeyOf(upload);
         m_siteDir = upload.directory;
         SiteState &site = m_sites[siteKey(upload)];
         site.begun += files;
-        if (site.givenUp) {
-            skipUpload(site, upload.ftp, files);
-            return;
-        }
         if (!connectSite(upload.ftp, upload.login, upload.port, upload.password)) {
             filesFailed(files);
             m_sent += files;

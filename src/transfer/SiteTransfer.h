@@ -258,11 +258,13 @@ private:
     // file's passphrase, and tries again after each answer that helps.
     // Throws FtpFailure.
     void connectAsking(const QString &host, const QString &login, int port, const QString &password);
-    // Checks the names of an upload before any is logged: a control
-    // character in the site's host, login or password, a host holding a
-    // login, a control character in a directory or the page name. Logs why
-    // and returns false for an upload that must not go.
-    bool soundUpload(const UploadRow &upload, const QString &pageName);
+    // Why an FTP site cannot be asked for at all: a control character in its
+    // host, login or password, a host holding a login; empty when it can.
+    static QString siteProblem(const UploadRow &upload);
+    // Checks the other names of an upload before any is logged: a control
+    // character in a directory or the page name. Logs why, counts the
+    // upload's files as failed and returns false for an upload that must not go.
+    bool soundUpload(const UploadRow &upload, const QString &pageName, int files);
     // Writes the bytes to the local folder, unless it holds them already.
     void copyToDirectory(const QString &source, const QByteArray &bytes, const QString &destinationDir,
                          const QString &destinationName);
