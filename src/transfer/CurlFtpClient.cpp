@@ -452,20 +452,20 @@ void CurlFtpClient::upload(QIODevice &file, qint64 size, const QString &name)
 
 qint64 CurlFtpClient::remoteSize(const QString &name)
 {
-    if (m_address.kind != SiteKind::Sftp) {
-        const long code = command({QStringLiteral("SIZE ") + name});
-        if (code != 213)
-            throw FtpFailure(refusal(QStringLiteral("SIZE")));
-        return m_runner.lastReply().mid(4).trimmed().toLongLong();
+    if (m_address.kind == SiteKind::Sftp) {
+        // The server answers each SFTP write with its outcome, and libcurl
+        // counts only the bytes so answered: asking for the size again would
+        // tell nothing new.
+        curl_off_t acknowledged = -1;
+        curl_easy_getinfo(easy(), CURLINFO_SIZE_UPLOAD_T, &acknowledged);
+        return acknowledged;
     }
-    traceSftp(QStringLiteral("stat ") + quoted(sftpPath(name)));
-    CurlRunner::Request stat = request();
-    stat.url = urlFor(sftpPath(name));
-    stat.fileTime = true;
-    runChecked(stat);
-    curl_off_t size = -1;
-    curl_easy_getinfo(easy(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size);
-    return size;
+    // An FTP server's reply to the data tells only that the connection
+    // ended, not how many bytes it kept.
+    const long code = command({QStringLiteral("SIZE ") + name});
+    if (code != 213)
+        throw FtpFailure(refusal(QStringLiteral("SIZE")));
+    return m_runner.lastReply().mid(4).trimmed().toLongLong();
 }
 
 void CurlFtpClient::removeQuietly(const QString &name)

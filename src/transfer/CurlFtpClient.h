@@ -95,6 +95,7 @@ private:
     void checkSameConnection();
     QByteArray urlFor(const QString &path) const;
     QString sftpPath(const QString &name) const;
+    // The size the server holds of the file the last upload stored.
     qint64 remoteSize(const QString &name);
     void upload(QIODevice &file, qint64 size, const QString &name);
     void storeFrom(QIODevice &file, qint64 size, const QString &remoteName);
