@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -98,6 +99,12 @@ TEST_F(SecureSiteWindowTest, AnUnknownCertificateIsAskedAboutWithItsFingerprint)
     EXPECT_TRUE(
         Prompt::lastText().contains(QStringLiteral("a certificate that Wren does not know yet: it is self-signed")));
     EXPECT_FALSE(QFile::exists(dataPath(QStringLiteral("Wren.hosts"))));
+    // The status bar counts each file that did not go once, as the log does.
+    static const QRegularExpression notReached(QStringLiteral("\\n(\\d+) of \\d+ files did not reach the site\\n"));
+    const QRegularExpressionMatch missing = notReached.match(window->memLog->toPlainText());
+    ASSERT_TRUE(missing.hasMatch()) << window->memLog->toPlainText().toStdString();
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              QStringLiteral("Publishing done with %1 failure(s): see the log").arg(missing.captured(1)));
 
     Prompt::setNextAnswer(QMessageBox::Yes);
     action("actPublish")->trigger();

@@ -31,7 +31,10 @@ protected:
         transfer = std::make_unique<SiteTransfer>(
             staging.path(), [this](const QString &line) { lines << line; }, &ftp);
         transfer->setKnownHosts(&known);
+        // What the window's status bar would say: the question while it waits.
+        transfer->status = [this](const QString &text) { status = text; };
         transfer->trustNewHost = [this](const HostKeyFailure &failure) {
+            statusAsked << status;
             asked << failure.fingerprint;
             questions << failure;
             return trust;
@@ -54,7 +57,8 @@ protected:
 
     QTemporaryDir staging, data;
     KnownHosts known{data.filePath(QStringLiteral("Wren.hosts"))};
-    QStringList lines, asked;
+    QStringList lines, asked, statusAsked;
+    QString status;
     QList<HostKeyFailure> questions;
     bool trust = true;
     CurlFtpClient ftp;
@@ -82,6 +86,9 @@ TEST_F(SecureSiteTest, TlsSitesSendWholeFilesAndTrustTheCertificateOnce)
         transfer->EndSession(true);
         EXPECT_EQ(transfer->failures(), 0) << log().toStdString();
         EXPECT_EQ(asked, QStringList{server.fingerprint()}) << "a self-signed certificate is asked about";
+        EXPECT_EQ(statusAsked, QStringList{"Waiting for your answer: trust the key of " + host + "?"});
+        EXPECT_EQ(status, QString()) << "the question's word goes once the site is connected";
+        statusAsked.clear();
         EXPECT_TRUE(lines.contains(QStringLiteral("Trusting the new host key of 127.0.0.1 port %1 (%2): %3")
                                        .arg(server.port())
                                        .arg(QLatin1String(kind.scheme), server.fingerprint())))

@@ -95,11 +95,15 @@ void sendOnlyWhatChanged(SiteData &site, const QString &remoteDir)
     const QHash<QString, QByteArray> before = snapshot(remoteDir);
     EXPECT_EQ(QStringList(before.keys()).filter(QStringLiteral(".wren-part")), QStringList());
 
-    // A temporary file an earlier run left goes once the directory is listed; other dot files stay.
-    QFile left(remoteDir + QStringLiteral("/.gone.html.wren-part")), other(remoteDir + QStringLiteral("/.htaccess"));
-    ASSERT_TRUE(left.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly));
+    // A temporary file an earlier run left goes once the directory is listed;
+    // other dot files, and names not of Wren's temporary form, stay.
+    QFile left(remoteDir + QStringLiteral("/.gone.html.wren-part")), other(remoteDir + QStringLiteral("/.htaccess")),
+        notOurs(remoteDir + QStringLiteral("/draft.wren-part"));
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly) &&
+                notOurs.open(QIODevice::WriteOnly));
     left.close();
     other.close();
+    notOurs.close();
     const Run second = site.publish();
     EXPECT_EQ(second.status, 0);
     EXPECT_EQ(second.sent(), QStringList()) << second.lines.join(u'\n').toStdString();
@@ -108,7 +112,8 @@ void sendOnlyWhatChanged(SiteData &site, const QString &remoteDir)
               QStringList{QStringLiteral("Deleted .gone.html.wren-part, left on the site by an earlier run")});
     EXPECT_FALSE(left.exists());
     EXPECT_TRUE(other.exists());
-    ASSERT_TRUE(other.remove());
+    EXPECT_TRUE(notOurs.exists());
+    ASSERT_TRUE(other.remove() && notOurs.remove());
 
     ASSERT_TRUE(
         site.sql(QStringLiteral("Journal.DAT"),
