@@ -141,6 +141,22 @@ bool holds(const QByteArray &nativeTarget, const struct stat &st, const QByteArr
 
 } // namespace
 
+QByteArray readRegular(const QString &path, Links links)
+{
+    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (links == Links::Refuse ? O_NOFOLLOW : 0);
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    if (fd < 0)
+        return {};
+    QFile file;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    return file.readAll();
+}
+
 void write(const QString &path, const QByteArray &bytes, Durability durability, Access access)
 {
     const QByteArray nativeTarget = QFile::encodeName(QFileInfo(path).absoluteFilePath());

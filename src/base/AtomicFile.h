@@ -44,6 +44,11 @@ bool writeUnlessSame(const QString &path, const QByteArray &bytes, Durability du
 // True when path names a regular file that holds exactly these bytes.
 bool holds(const QString &path, const QByteArray &bytes);
 
+enum class Links { Follow, Refuse };
+// The bytes of the regular file at path; nothing when it is missing, or is a
+// pipe, socket or device (never waited on), or with Links::Refuse a link.
+QByteArray readRegular(const QString &path, Links links);
+
 // The temporary file of "name" is ".name.wrentmp-XXXXXX", so that one a killed
 // process left behind is known for ours; a name too long for that is cut so
 // the temporary name stays within the file system's 255 bytes.

@@ -2,12 +2,22 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 DataDirectoryLock::DataDirectoryLock(const QString &dataDir)
     : m_path(QDir(dataDir).filePath(QStringLiteral("wren.lock"))), m_lock(std::make_unique<QLockFile>(m_path))
 {
     m_lock->setStaleLockTime(0); // only a dead owner's lock is stale, however old
+    // A lock is a plain file; a link, a pipe or an empty folder in its place
+    // names no process and goes (a link as a link, its target untouched).
+    const QByteArray native = QFile::encodeName(m_path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        S_ISDIR(st.st_mode) ? ::rmdir(native.constData()) : ::unlink(native.constData());
     m_held = m_lock->tryLock(0);
     // A lock file that names no process at all (garbage, or cut short) is
     // stale too, unless it is new enough to be one another program is
@@ -23,6 +33,8 @@ QString DataDirectoryLock::reason() const
 {
     if (m_held)
         return QString();
+    if (QFileInfo(m_path).isDir() && !QFileInfo(m_path).isSymLink())
+        return QStringLiteral("The lock file %1 is a folder: remove it to use the data directory").arg(m_path);
     if (m_lock->error() == QLockFile::LockFailedError) {
         qint64 pid = 0;
         QString host, application;

@@ -77,10 +77,8 @@ IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
 QByteArray IniFile::readBytes() const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    // A pipe in the file's place must not hang every read of a setting.
+    return AtomicFile::readRegular(m_path, AtomicFile::Links::Follow);
 }
 
 std::optional<QString> IniFile::lookup(const QString &section, const QString &key) const

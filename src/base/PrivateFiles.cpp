@@ -53,8 +53,15 @@ QString PrivateFiles::replaceLink(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
     struct stat st {};
-    if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+    if (::lstat(native.constData(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
         return {};
+    if (!S_ISLNK(st.st_mode)) {
+        // A pipe, a socket or a device would hang or feed every read of it.
+        AtomicFile::write(path, QByteArray(), AtomicFile::Durability::Sync, AtomicFile::Access::Private);
+        return QStringLiteral("The file %1 was a pipe or device, not a file: Wren put an empty file of its own in "
+                              "its place")
+            .arg(path);
+    }
     const QString target = QFile::symLinkTarget(path);
     // What the link shows is read, when it is a plain file of modest size,
     // and never opened for writing; a FIFO or a device is not even read.

@@ -25,8 +25,10 @@ public:
     static QStringList stateFiles(const QString &dataDir, const QString &settingsPath);
     // Replaces a link at path by a file of mode 0600 holding a copy of what
     // the link shows (nothing unless that is a regular file); what the link
-    // points to is never written. Returns the log line that says so, or
-    // nothing when path is no link. Throws WrenError when it cannot.
+    // points to is never written. A pipe, socket or device there is replaced
+    // by an empty 0600 file. Returns the log line that says so, or nothing
+    // when path is a plain file, a folder or missing. Throws WrenError when
+    // it cannot.
     static QString replaceLink(const QString &path);
     // replaceLink for each path; the lines, and one for each that failed.
     static QStringList replaceLinks(const QStringList &paths);

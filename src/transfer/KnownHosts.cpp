@@ -2,26 +2,14 @@
 
 #include "base/AtomicFile.h"
 
-#include <QFile>
 #include <QRegularExpression>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
-// The file's bytes; nothing when it is missing or a link.
+// The file's bytes; nothing when it is missing, a link or no plain file.
 QByteArray readAll(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return {};
-    }
-    return file.readAll();
+    return AtomicFile::readRegular(path, AtomicFile::Links::Refuse);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // made private when a start creates them and named when others can read them.
 
 #include "base/AtomicFile.h"
+#include "base/IniFile.h"
 #include "base/PrivateFiles.h"
 
 #include <QDir>
@@ -126,4 +127,9 @@ TEST(PrivateFiles, ALinkToAPipeIsReplacedWithoutWaitingOnIt)
     EXPECT_FALSE(QFileInfo(hosts).isSymLink());
     EXPECT_EQ(QFileInfo(hosts).size(), 0);
     EXPECT_EQ(modeOf(hosts), mode_t(0600));
+    // A settings file that is a pipe is read as empty, never waited on.
+    const QString settings = dir.filePath(QStringLiteral("wren.INI"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+    EXPECT_FALSE(IniFile(settings).hasKey(QStringLiteral("General"), QStringLiteral("Version")));
+    EXPECT_EQ(AtomicFile::readRegular(pipe, AtomicFile::Links::Follow), QByteArray());
 }

@@ -399,6 +399,25 @@ TEST_F(WrenPublishTest, PlantedLinksGarbageLocksAndForgingNamesAreMetSafely)
     // A lock of a process that is gone is taken over too.
     writeFile("data/wren.lock", "999999999\nwren-publish\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     EXPECT_EQ(publish().exitCode, 1);
+
+    // A link to nowhere as the lock, and a pipe in place of a state file:
+    // neither holds the run up or shuts it out.
+    ASSERT_TRUE(QFile::link(path("nowhere/wren.lock"), path("data/wren.lock")));
+    ASSERT_TRUE(QFile::remove(path("data/Wren.hosts")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("data/Wren.hosts")).constData(), 0600), 0);
+    const ToolRun piped = publish();
+    EXPECT_EQ(piped.exitCode, 1) << piped.err.toStdString();
+    EXPECT_TRUE(piped.out.contains(QStringLiteral("The file %1 was a pipe or device, not a file: Wren put an "
+                                                  "empty file of its own in its place")
+                                       .arg(path("data/Wren.hosts"))))
+        << piped.out.join('\n').toStdString();
+    EXPECT_TRUE(QFileInfo(path("data/Wren.hosts")).isFile());
+    ASSERT_TRUE(QDir().mkpath(path("data/wren.lock/inside")));
+    const ToolRun folder = publish();
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_EQ(folder.err, QStringLiteral("wren-publish: The lock file %1 is a folder: remove it to use the data "
+                                         "directory")
+                              .arg(path("data/wren.lock")));
 }
 
 TEST_F(WrenPublishTest, ADamagedTableFileIsNamed)
@@ -491,6 +510,7 @@ TEST_F(WrenPublishTest, TheFeedParsesWithAFeedParser)
     const QString base = QStringLiteral("http://localhost:8000/");
     EXPECT_EQ(feed["updated"], entries.first().toObject()["updated"]) << "the feed changes with its newest entry";
     QStringList titles;
+    int untitled = 0;
     for (const QJsonValue &value : entries) {
         const QJsonObject e = value.toObject();
         const QString link = e["link"].toString();
@@ -501,6 +521,11 @@ TEST_F(WrenPublishTest, TheFeedParsesWithAFeedParser)
         titles << e["title"].toString();
         if (!row->value(0).toString().isEmpty()) {
             EXPECT_EQ(e["title"].toString(), row->value(0).toString());
+        } else {
+            // An entry without a title gets the start of its text, markup out, cut at a word.
+            ++untitled;
+            EXPECT_TRUE(e["title"].toString().endsWith(u'\u2026')) << e["title"].toString().toStdString();
+            EXPECT_FALSE(e["title"].toString().contains(u'<')) << e["title"].toString().toStdString();
         }
         EXPECT_EQ(e["id"].toString(), link);
         const QDateTime local(QDate::fromString(row->value(1).toString(), Qt::ISODate),
@@ -510,9 +535,8 @@ TEST_F(WrenPublishTest, TheFeedParsesWithAFeedParser)
         previous = e["updated"].toInteger();
         EXPECT_FALSE(e["content"].toString().isEmpty());
     }
-    // Entries without a title get the start of their text, markup out, cut at a word.
-    EXPECT_TRUE(titles.contains(QStringLiteral("Tawny owls calling back and forth across the valley\u2026")))
-        << titles.join(u'|').toStdString();
+    // Which demo entries the feed holds follows the day of the week; some never have a title.
+    EXPECT_GT(untitled, 0) << titles.join(u'|').toStdString();
     EXPECT_FALSE(titles.contains(QString())) << "every entry has a title in a feed reader";
     const QJsonObject first = entries.first().toObject();
     EXPECT_EQ(first["title"].toString(), QStringLiteral("Fish & <chips> \"to go\""));
