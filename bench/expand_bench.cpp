@@ -3,8 +3,9 @@
 // growing tag counts. Expansion is linear when the time per byte stays flat.
 //
 //   expand_bench
+#include "engine/Journals.h"
 #include "base/Settings.h"
-#include "data/DataVersion.h"
+#include "engine/DataVersion.h"
 #include "engine/Database.h"
 #include "publish/PageWriter.h"
 #include "transfer/SiteTransfer.h"
@@ -69,7 +70,7 @@ int main(int argc, char *argv[])
                        Clock::system(),
                        NameTables::fromLocale(),
                        dir.path(),
-                       *JournalSettings::load(db, 1),
+                       *Journals::load(db, 1),
                        transfer,
                        pending};
 

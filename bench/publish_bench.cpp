@@ -25,7 +25,7 @@
 // wren-publish to measure interleaved beside the first.
 //
 //   publish_bench WREN_PUBLISH [WORK_DIR]
-#include "data/DataVersion.h"
+#include "engine/DataVersion.h"
 #include "engine/Database.h"
 #include "publish/Designs.h"
 

@@ -4,7 +4,7 @@
 // are. Built by scripts/fuzz.sh with clang.
 
 #include "base/Settings.h"
-#include "data/DataVersion.h"
+#include "engine/DataVersion.h"
 #include "engine/Database.h"
 #include "publish/PageText.h"
 #include "publish/PageWriter.h"

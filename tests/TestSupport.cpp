@@ -2,7 +2,7 @@
 
 #include <QProcess>
 
-#include "data/DataVersion.h"
+#include "engine/DataVersion.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #include "PublishControl.h"
 
 #include "app/MainActions.h"
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "base/Settings.h"
 #include "base/WrenError.h"
 #include "publish/PublishRun.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ToolbarLayout.h"
+#include "base/ToolbarLayout.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #include "TdlgOptions.h"
 
-#include "base/DialogPlacement.h"
+#include "ui/DialogPlacement.h"
 #include "base/IniFile.h"
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "base/Settings.h"
 #include "publish/NameTables.h"
 

@@ -4,7 +4,7 @@
 #include "app/MainWindowLayout.h"
 #include "app/PreviewPane.h"
 #include "app/PublishControl.h"
-#include "app/ToolbarLayout.h"
+#include "base/ToolbarLayout.h"
 #include "base/Settings.h"
 #include "base/StagingDirectory.h"
 #include "editing/MarkupCommands.h"

@@ -1,7 +1,7 @@
 #include "WindowCommands.h"
 
 #include "base/DataDirectory.h"
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

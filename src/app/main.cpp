@@ -1,6 +1,6 @@
 #include "base/DataDirectory.h"
 #include "base/DataDirectoryLock.h"
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "app/SessionSignals.h"
 #include "app/SingleInstance.h"
 #include "app/TfrmMain.h"

@@ -1,6 +1,7 @@
 #include "EntryCommands.h"
 
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
+#include "engine/Journals.h"
 #include "base/WrenError.h"
 #include "editing/EntryList.h"
 #include "editing/EntryRecovery.h"
@@ -103,7 +104,7 @@ void EntryCommands::offerRecovery()
     const std::optional<RecoveredEntry> found = EntryRecovery::read(m_dataDir);
     if (!found)
         return;
-    const std::optional<JournalSettings> owner = JournalSettings::load(m_db, found->journal);
+    const std::optional<JournalSettings> owner = Journals::load(m_db, found->journal);
     const QString journal = owner ? owner->name : QStringLiteral("a journal that is gone");
     const QString day = QLocale::system().toString(found->day, QLocale::LongFormat);
     const QString what = found->id == 0 ? QStringLiteral("a new entry") : QStringLiteral("an entry");

@@ -1,6 +1,6 @@
 #include "EntryLinkDialogs.h"
 
-#include "base/DialogPlacement.h"
+#include "ui/DialogPlacement.h"
 #include "data/Statements.h"
 #include "editing/CalendarMarks.h"
 #include "editor/HtmlSyntaxHighlighter.h"

@@ -1,6 +1,6 @@
 #include "EntryView.h"
 
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "editing/EditorText.h"
 #include "editing/EntryGridModel.h"
 #include "editing/EntryList.h"

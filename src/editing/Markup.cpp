@@ -1,5 +1,6 @@
 #include "Markup.h"
 
+#include "base/FileNamePart.h"
 #include "data/Statements.h"
 #include "base/WrenError.h"
 #include "publish/ArchivePeriod.h"
@@ -107,12 +108,6 @@ QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QStrin
            QStringLiteral("</a>");
 }
 
-QString FileNamePart(const QString &path)
-{
-    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
-    return path.mid(cut + 1);
-}
-
 } // namespace Markup
 
 namespace MarkdownMarkup {
@@ -183,7 +178,7 @@ QString Image(const QString &s, const QString &path, bool actualSize, const QStr
 {
     if (!actualSize)
         return Markup::Image(s, path, false, width, height);
-    const QString name = Markup::FileNamePart(path);
+    const QString name = FileNamePart(path);
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString alt = dot > 0 ? name.left(dot) : name;
     return s + QStringLiteral("![") + alt + QStringLiteral("](") + Destination(name) + u')';
@@ -191,7 +186,7 @@ QString Image(const QString &s, const QString &path, bool actualSize, const QStr
 
 QString FileLink(const QString &s, const QString &path)
 {
-    const QString name = Markup::FileNamePart(path);
+    const QString name = FileNamePart(path);
     return u'[' + (s.isEmpty() ? Text(name) : s) + QStringLiteral("](") + Destination(name) + u')';
 }
 

@@ -38,9 +38,6 @@ QString FileLink(const QString &s, const QString &path);
 QString EntryLink(const QString &s, qlonglong id, const QDate &day, const QString &arcType,
                   const QString &shown = QString());
 
-// The text after the last "/", "\" or ":" of a path; all of it without one.
-QString FileNamePart(const QString &path);
-
 } // namespace Markup
 
 // The same commands for an entry written in Markdown: the Markdown forms, and

@@ -1,6 +1,6 @@
 #include "MarkupCommands.h"
 
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "data/Statements.h"
 #include "editing/EntryLinkDialogs.h"
 #include "editing/Markup.h"

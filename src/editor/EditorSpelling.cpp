@@ -1,7 +1,7 @@
 #include "EditorSpelling.h"
 
 #include "base/IniFile.h"
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "base/WrenError.h"
 #include "editor/HtmlSyntaxHighlighter.h"
 #include "editor/SpellDialogs.h"

@@ -1,6 +1,6 @@
 #include "JournalCommands.h"
 
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "base/Settings.h"
 #include "base/WrenError.h"
 #include "data/Statements.h"

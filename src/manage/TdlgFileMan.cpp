@@ -1,6 +1,6 @@
 #include "TdlgFileMan.h"
 
-#include "base/DialogPlacement.h"
+#include "ui/DialogPlacement.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

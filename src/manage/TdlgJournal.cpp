@@ -1,8 +1,8 @@
 #include "TdlgJournal.h"
 
-#include "base/DialogPlacement.h"
-#include "base/KeyboardFields.h"
-#include "base/Prompt.h"
+#include "ui/DialogPlacement.h"
+#include "ui/KeyboardFields.h"
+#include "ui/Prompt.h"
 #include "data/Statements.h"
 #include "base/WrenError.h"
 #include "editor/HtmlSyntaxHighlighter.h"

@@ -1,6 +1,6 @@
 #include "TdlgRestore.h"
 
-#include "base/DialogPlacement.h"
+#include "ui/DialogPlacement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "EntryPreview.h"
 
 #include "base/AtomicFile.h"
-#include "editing/Markup.h"
+#include "base/FileNamePart.h"
 #include "publish/MarkdownText.h"
 #include "publish/PageText.h"
 
@@ -28,7 +28,7 @@ QString WritePreview(const QString &stagingDir, const QString &entryText, bool a
     const QString path = QDir(stagingDir).filePath(QStringLiteral("temp.htm"));
     AtomicFile::write(path, "<HTML><BODY>\r\n" + body + "\r\n</BODY></HTML>\r\n", AtomicFile::Durability::Replace);
     for (const QString &file : pendingFiles) {
-        const QString name = Markup::FileNamePart(file);
+        const QString name = FileNamePart(file);
         if (name.isEmpty() || name == QLatin1String("temp.htm"))
             continue;
         const QString target = QDir(stagingDir).filePath(name);

@@ -1,6 +1,6 @@
 #include "TdlgArchive.h"
 
-#include "base/KeyboardFields.h"
+#include "ui/KeyboardFields.h"
 
 #include <QDateEdit>
 #include <QDialogButtonBox>

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "publish/PublishTypes.h"
+#include "base/LogSink.h"
+#include "data/UploadRow.h"
 #include "transfer/UploadRecord.h"
 
 #include <QSet>

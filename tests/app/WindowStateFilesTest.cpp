@@ -3,7 +3,7 @@
 
 #include "TestSupport.h"
 #include "base/Settings.h"
-#include "app/ToolbarLayout.h"
+#include "base/ToolbarLayout.h"
 #include "editing/EntryRecovery.h"
 #include "transfer/Firewall.h"
 

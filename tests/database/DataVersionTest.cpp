@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
 #include "base/Settings.h"
-#include "app/Startup.h"
-#include "data/DataVersion.h"
+#include "engine/Startup.h"
+#include "engine/DataVersion.h"
 #include "data/Schema.h"
 #include "engine/TableFile.h"
 

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "base/WrenError.h"
+#include "base/FileNamePart.h"
 #include "editing/Markup.h"
 
 using namespace Markup;

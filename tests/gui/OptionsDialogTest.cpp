@@ -1,7 +1,7 @@
 // The Options dialog on a settings file of its own.
 
 #include "TestSupport.h"
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "base/Settings.h"
 #include "app/TdlgOptions.h"
 #include "publish/FormatDate.h"

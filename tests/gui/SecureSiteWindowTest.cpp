@@ -3,7 +3,7 @@
 // page. With WREN_SCREENSHOTS set to a directory, both are saved there.
 
 #include "WindowFixture.h"
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "manage/TdlgJournal.h"
 #include "transfer/TestServers.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "base/Prompt.h"
+#include "ui/Prompt.h"
 #include "base/Settings.h"
 #include "app/TfrmMain.h"
 #include "wren-demo/DemoJournal.h"

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "engine/Journals.h"
 #include "base/Settings.h"
 #include "publish/ArchiveIndex.h"
 #include "publish/Cookies.h"
@@ -74,7 +75,7 @@ protected:
         QStringList log;
         SiteTransfer transfer(dir(), [&](const QString &l) { log << l; });
         PendingLists pending;
-        JournalSettings journal = *JournalSettings::load(m_db, 1);
+        JournalSettings journal = *Journals::load(m_db, 1);
         journal.arcReverse = reverse;
         PublishContext ctx{m_db,  settings, PublishOptions(), Clock::system(), NameTables::fromLocale(),
                            dir(), journal,  transfer,         pending};
@@ -133,7 +134,7 @@ TEST_F(ArchiveIndexTest, BlockMarkersAreFoundAsInTheWholeExpandedPage)
                            Clock::system(),
                            NameTables::fromLocale(),
                            dir(),
-                           *JournalSettings::load(m_db, 1),
+                           *Journals::load(m_db, 1),
                            transfer,
                            pending};
         PageRequest request;

@@ -6,8 +6,9 @@
 // the expected files instead, to be read and checked by hand before a commit.
 #include "TestSupport.h"
 
+#include "engine/Journals.h"
 #include "base/Settings.h"
-#include "data/DataVersion.h"
+#include "engine/DataVersion.h"
 #include "publish/PublishRun.h"
 #include "transfer/SiteTransfer.h"
 
@@ -120,7 +121,7 @@ TEST_P(GoldenPublishTest, Case)
                                Clock::fixed(now),
                                NameTables::fromSettings(settings),
                                staging,
-                               *JournalSettings::load(db, journalId),
+                               *Journals::load(db, journalId),
                                transfer,
                                pending};
             PublishRun run(ctx);

@@ -5,8 +5,9 @@
 // Debian's linkchecker and a real feed parser.
 #include "TestSupport.h"
 
+#include "engine/Journals.h"
 #include "base/Settings.h"
-#include "data/DataVersion.h"
+#include "engine/DataVersion.h"
 #include "manage/JournalSetup.h"
 #include "publish/PublishRun.h"
 #include "transfer/SiteTransfer.h"
@@ -77,7 +78,7 @@ protected:
                            Clock::fixed(QDateTime::fromString(QLatin1String(when), Qt::ISODate)),
                            NameTables::fromSettings(settings),
                            staging,
-                           *JournalSettings::first(db),
+                           *Journals::first(db),
                            transfer,
                            pending};
         PublishRun run(ctx);

@@ -2,7 +2,7 @@
 
 #include "base/PrivateFiles.h"
 #include "base/Settings.h"
-#include "data/DataVersion.h"
+#include "engine/DataVersion.h"
 #include "base/WrenError.h"
 #include "engine/Database.h"
 #include "publish/Designs.h"

@@ -8,12 +8,13 @@
 // Log lines go to standard output, messages to standard error, each starting
 // with "wren-publish: ". Exit status 0 when no step failed, 1 when a step
 // logged a failure, 2 when the command could not run.
+#include "engine/Journals.h"
 #include "base/DataDirectory.h"
 #include "base/DataDirectoryLock.h"
 #include "base/PrivateFiles.h"
 #include "base/Settings.h"
 #include "base/StagingDirectory.h"
-#include "app/Startup.h"
+#include "engine/Startup.h"
 #include "base/WrenError.h"
 #include "engine/Backup.h"
 #include "engine/Database.h"
@@ -229,7 +230,7 @@ int publish(const Arguments &args)
         complain(started.version.message);
 
     const std::optional<JournalSettings> journal =
-        args.journal ? JournalSettings::load(db, *args.journal) : JournalSettings::first(db);
+        args.journal ? Journals::load(db, *args.journal) : Journals::first(db);
     if (!journal)
         return fail(args.journal ? QStringLiteral("There is no journal with ID %1").arg(*args.journal)
                                  : QStringLiteral("The data directory holds no journal"));

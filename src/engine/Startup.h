@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/DataVersion.h"
+#include "engine/DataVersion.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,0 +1,9 @@
+#include "FileNamePart.h"
+
+#include <algorithm>
+
+QString FileNamePart(const QString &path)
+{
+    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
+    return path.mid(cut + 1);
+}
