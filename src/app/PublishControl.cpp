@@ -8,6 +8,7 @@
 #include "transfer/CurlFtpClient.h"
 #include "transfer/KnownHosts.h"
 #include "transfer/SessionPool.h"
+#include "transfer/SiteTrust.h"
 #include "transfer/UploadRecord.h"
 
 #include <QAction>
@@ -100,19 +101,15 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
                         [&transfer](const QString &line) { transfer.log(line); });
     transfer.setRecord(&record, m_sendAll);
     transfer.trustNewHost = [this](const HostKeyFailure &failure) {
-        // Enter trusts only a certificate whose one fault is an unknown issuer.
-        const QString question = SiteTransfer::trustQuestion(failure);
-        return failure.onlyIssuerUnknown
-                   ? Prompt::ask(&m_window, question, QStringLiteral("Unknown Site Key"))
-                   : Prompt::askDefaultNo(&m_window, question, QStringLiteral("Untrusted Certificate"));
+        const QString question = SiteTrust::question(failure);
+        return SiteTrust::trustedByDefault(failure)
+                   ? Prompt::ask(&m_window, question, SiteTrust::title(failure))
+                   : Prompt::askDefaultNo(&m_window, question, SiteTrust::title(failure));
     };
     // Kept by the session until the window closes, never on disk.
     transfer.askPassphrase = [this](const KeyPassphraseFailure &failure) {
-        const QString text = failure.wrong
-                                 ? QStringLiteral("The passphrase given for the SSH key %1 is wrong.\n\nPassphrase:")
-                                 : QStringLiteral("The SSH key %1 needs its passphrase to log in to the site.\nWren "
-                                                  "keeps it until it closes, and never writes it down.\n\nPassphrase:");
-        return Prompt::askSecret(&m_window, text.arg(failure.keyFile), QStringLiteral("SSH Key Passphrase"));
+        return Prompt::askSecret(&m_window, SiteTrust::passphraseQuestion(failure),
+                                 QStringLiteral("SSH Key Passphrase"));
     };
     transfer.progress = [this](int sent, int planned, const QString &name) { showProgress(sent, planned, name); };
     transfer.status = [this](const QString &text) { showStatus(text); };

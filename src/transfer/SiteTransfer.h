@@ -2,6 +2,7 @@
 
 #include "base/LogSink.h"
 #include "data/UploadRow.h"
+#include "transfer/LogText.h"
 #include "transfer/UploadRecord.h"
 
 #include <QSet>
@@ -90,16 +91,9 @@ public:
     // Writes the log line for a failed FTP step.
     void ReportFtpError(const QString &message);
 
-    // The question a window asks about a key or certificate not known yet:
-    // the site, the key's type or why the certificate is not trusted, and
-    // the fingerprint.
-    static QString trustQuestion(const HostKeyFailure &failure);
-
-    // Whether a text holds a control character (below 0x20, 0x7F, a line or
-    // paragraph separator): such a name could forge a line of the log.
-    static bool holdsControl(const QString &text);
-    // The text with its control characters written out ("\r", "\x1b"), for a log line.
-    static QString visible(const QString &text);
+    // The names of LogText, as the run's steps use them.
+    static bool holdsControl(const QString &text) { return LogText::holdsControl(text); }
+    static QString visible(const QString &text) { return LogText::visible(text); }
     // The line for a page name that cannot be stored, naming the upload.
     static QString invalidPageName(const QString &name, int uploadId);
 

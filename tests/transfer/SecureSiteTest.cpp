@@ -6,6 +6,7 @@
 #include "transfer/CurlFtpClient.h"
 #include "transfer/KnownHosts.h"
 #include "transfer/SiteTransfer.h"
+#include "transfer/SiteTrust.h"
 
 #include <QDir>
 #include <QFile>
@@ -158,7 +159,7 @@ TEST_F(SecureSiteTest, AnUnknownOrChangedKeyIsRefused)
                          .arg(ssh.fingerprint())}))
         << log().toStdString();
     ASSERT_EQ(questions.size(), 2);
-    EXPECT_TRUE(SiteTransfer::trustQuestion(questions[1]).contains(QStringLiteral("an ED25519 key")));
+    EXPECT_TRUE(SiteTrust::question(questions[1]).contains(QStringLiteral("an ED25519 key")));
     EXPECT_EQ(lines.filter(QStringLiteral("Could not connect to site ")).size(), 2);
     EXPECT_FALSE(QFile::exists(tls.root() + "/www/index.html"));
     EXPECT_FALSE(QFile::exists(ssh.home() + "/www/index.html"));
@@ -236,7 +237,7 @@ TEST_F(SecureSiteTest, CertificatesSayWhyTheyAreNotTrusted)
         EXPECT_EQ(questions[0].reasons.join(QStringLiteral("; ")), c.reason);
         EXPECT_EQ(questions[0].onlyIssuerUnknown, c.onlyIssuerUnknown);
         EXPECT_TRUE(lines.value(1).endsWith(QStringLiteral("; not trusted: ") + c.reason)) << log().toStdString();
-        EXPECT_TRUE(SiteTransfer::trustQuestion(questions[0]).contains(c.reason));
+        EXPECT_TRUE(SiteTrust::question(questions[0]).contains(c.reason));
         EXPECT_FALSE(QFile::exists(server.root() + "/www/index.html"));
         if (c.certificate != Vsftpd::Certificate::PrivateAuthority)
             continue;
