@@ -3,7 +3,6 @@
 #include "transfer/CurlErrorText.h"
 #include "transfer/CurlRunner.h"
 #include "transfer/CurlSockets.h"
-#include "transfer/FtpListing.h"
 #include "transfer/KnownHosts.h"
 #include "transfer/NameLookup.h"
 #include "transfer/SshKeyFile.h"
@@ -32,22 +31,9 @@ bool holdsLineBreak(const QString &text)
     return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0));
 }
 
-QString quoted(const QString &path)
-{
-    QString text = path;
-    text.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\""));
-    return u'"' + text + u'"';
-}
-
-QString parentOf(const QString &directory)
-{
-    const qsizetype slash = directory.lastIndexOf(u'/');
-    return slash <= 0 ? QStringLiteral("/") : directory.left(slash);
-}
-
 } // namespace
 
-CurlFtpClient::CurlFtpClient() : m_runner(m_sockets)
+CurlFtpClient::CurlFtpClient() : m_runner(m_sockets), m_ftpSteps(*this), m_sftpSteps(*this)
 {
     initCurlOnce();
 }
@@ -78,12 +64,6 @@ QString CurlFtpClient::temporaryName(const QString &remoteName)
     return u'.' + kept + u'~' + digest + QStringLiteral(".wren-part");
 }
 
-void CurlFtpClient::traceSftp(const QString &operation) const
-{
-    if (m_runner.debug().trace)
-        m_runner.debug().trace(QStringLiteral("sftp ") + operation);
-}
-
 void CurlFtpClient::setKeyPassphrase(const QString &keyFile, const QString &passphrase)
 {
     m_passphrases.insert(keyFile, passphrase);
@@ -95,7 +75,7 @@ void CurlFtpClient::resetHandle()
     curl_slist_free_all(m_resolve);
     m_resolve = nullptr;
     m_connected = false;
-    m_ftpDir.clear();
+    m_ftpSteps.forget();
 }
 
 void CurlFtpClient::disconnect()
@@ -114,11 +94,6 @@ QByteArray CurlFtpClient::urlFor(const QString &path) const
         url.setPort(m_address.port);
     url.setPath(path);
     return url.toString(QUrl::FullyEncoded).toUtf8();
-}
-
-QString CurlFtpClient::sftpPath(const QString &name) const
-{
-    return (m_sftpDir.endsWith(u'/') ? m_sftpDir : m_sftpDir + u'/') + name;
 }
 
 void CurlFtpClient::applySecurity()
@@ -306,29 +281,9 @@ void CurlFtpClient::logIn(const QString &keyFile)
     curl_easy_setopt(easy(), CURLOPT_PASSWORD, m_pass.constData());
     applySecurity();
 
+    m_steps = m_address.kind == SiteKind::Sftp ? static_cast<SiteSteps *>(&m_sftpSteps) : &m_ftpSteps;
     CurlRunner::Request login = request();
-    if (m_address.kind == SiteKind::Sftp) {
-        if (!m_password.isEmpty()) {
-            curl_easy_setopt(easy(), CURLOPT_SSH_AUTH_TYPES,
-                             static_cast<long>(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
-        } else if (keyFile.isEmpty()) {
-            curl_easy_setopt(easy(), CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_AGENT));
-        } else {
-            m_keyFile = QFile::encodeName(keyFile);
-            curl_easy_setopt(easy(), CURLOPT_SSH_AUTH_TYPES,
-                             static_cast<long>(CURLSSH_AUTH_AGENT | CURLSSH_AUTH_PUBLICKEY));
-            curl_easy_setopt(easy(), CURLOPT_SSH_PRIVATE_KEYFILE, m_keyFile.constData());
-            curl_easy_setopt(easy(), CURLOPT_SSH_PUBLIC_KEYFILE, "");
-            m_keyPass = m_passphrases.value(keyFile).toUtf8();
-            curl_easy_setopt(easy(), CURLOPT_KEYPASSWD, m_keyPass.isEmpty() ? nullptr : m_keyPass.constData());
-        }
-        traceSftp(QStringLiteral("pwd"));
-        // The login directory, as the server names it.
-        login.commands << "pwd";
-    }
-    // An FTP login asks nothing more: libcurl sets the binary type itself
-    // before the first file (it does not know of a TYPE sent for it), and the
-    // system's name is of no use, so both would be round trips for nothing.
+    m_steps->prepareLogin(login, keyFile);
     m_connecting = true;
     CurlRunner::DebugSink &debug = m_runner.debug();
     debug.sftp = m_address.kind == SiteKind::Sftp;
@@ -339,36 +294,19 @@ void CurlFtpClient::logIn(const QString &keyFile)
     if (result != CURLE_OK)
         fail(result);
     m_connecting = false;
-    if (m_address.kind == SiteKind::Sftp) {
-        const qsizetype first = m_runner.lastReply().indexOf(u'"');
-        const qsizetype second = first < 0 ? -1 : m_runner.lastReply().indexOf(u'"', first + 1);
-        m_sftpDir = second < 0 ? QStringLiteral("/") : m_runner.lastReply().mid(first + 1, second - first - 1);
-    } else {
-        // libcurl asked the login directory with its own PWD.
-        const char *entry = nullptr;
-        curl_easy_getinfo(easy(), CURLINFO_FTP_ENTRY_PATH, &entry);
-        m_ftpDir = entry ? QString::fromUtf8(entry) : QString();
-    }
+    m_steps->loggedIn();
     curl_easy_getinfo(easy(), CURLINFO_LOCAL_PORT, &m_controlPort);
     m_connected = true;
 }
 
 long CurlFtpClient::command(const QStringList &texts)
 {
-    if (!m_connected)
-        throw FtpFailure(QStringLiteral("Not connected."));
+    requireConnected();
     CurlRunner::Request commands = request();
     for (const QString &text : texts) {
         if (holdsLineBreak(text))
             throw FtpFailure(QStringLiteral("A command may not hold a line break: ") + text.simplified());
-        // FTP replies are judged here, so libcurl keeps the session on an
-        // error reply; SFTP commands report their own failure.
-        const QByteArray line = m_address.kind == SiteKind::Sftp ? text.toUtf8() : "*" + text.toUtf8();
-        if (m_address.kind == SiteKind::Sftp) {
-            const QString bare = text.startsWith(u'*') ? text.mid(1) : text;
-            traceSftp(bare.startsWith(QLatin1String("rm ")) ? QStringLiteral("remove ") + bare.mid(3) : bare);
-        }
-        commands.commands << line;
+        commands.commands << m_steps->commandLine(text);
     }
     runChecked(commands);
     long code = 0;
@@ -376,105 +314,44 @@ long CurlFtpClient::command(const QStringList &texts)
     return code;
 }
 
-QString CurlFtpClient::printWorkingDirectory()
+void CurlFtpClient::requireConnected() const
 {
     if (!m_connected)
         throw FtpFailure(QStringLiteral("Not connected."));
-    if (m_address.kind == SiteKind::Sftp)
-        return m_sftpDir;
-    // Only this session's own commands move it, so the server is asked only
-    // when one of them left the directory unknown: a round trip less per file.
-    if (!m_ftpDir.isEmpty())
-        return m_ftpDir;
-    const long code = command({QStringLiteral("PWD")});
-    if (code >= 400 || code == 0)
-        throw FtpFailure(refusal(QStringLiteral("PWD")));
-    const qsizetype first = m_runner.lastReply().indexOf(u'"');
-    const qsizetype second = first < 0 ? -1 : m_runner.lastReply().indexOf(u'"', first + 1);
-    if (second < 0)
-        return QString();
-    m_ftpDir = m_runner.lastReply().mid(first + 1, second - first - 1);
-    return m_ftpDir;
+}
+
+QString CurlFtpClient::printWorkingDirectory()
+{
+    requireConnected();
+    return m_steps->workingDirectory();
 }
 
 void CurlFtpClient::changeUp()
 {
-    if (!m_connected)
-        throw FtpFailure(QStringLiteral("Not connected."));
-    if (m_address.kind == SiteKind::Sftp) {
-        m_sftpDir = parentOf(m_sftpDir);
-        return;
-    }
-    m_ftpDir.clear();
-    command({QStringLiteral("CDUP")}); // an error reply is no failure here
+    requireConnected();
+    m_steps->changeUp();
 }
 
 void CurlFtpClient::changeDirectory(const QString &directory)
 {
-    if (m_address.kind != SiteKind::Sftp) {
-        m_ftpDir.clear();
-        const long code = command({QStringLiteral("CWD ") + directory});
-        if (code >= 400 || code == 0)
-            throw FtpFailure(refusal(QStringLiteral("CWD")));
-        // An absolute path is where the session now is; "." and ".." in it
-        // or a link would be spelled otherwise by the server, so those ask.
-        if (directory.startsWith(u'/') && !directory.contains(QStringLiteral("/.")))
-            m_ftpDir = directory.size() > 1 && directory.endsWith(u'/') ? directory.chopped(1) : directory;
-        return;
-    }
-    if (!m_connected)
-        throw FtpFailure(QStringLiteral("Not connected."));
-    // SFTP has no current directory: the session keeps one, after reading
-    // the directory once to know it is there.
-    QString target = directory.startsWith(u'/') ? directory : sftpPath(directory);
-    while (target.size() > 1 && target.endsWith(u'/'))
-        target.chop(1);
-    traceSftp(QStringLiteral("list ") + quoted(target));
-    CurlRunner::Request list = request();
-    list.url = urlFor(target == u'/' ? target : target + u'/');
-    list.body = true;
-    list.namesOnly = true;
-    runChecked(list);
-    m_sftpDir = target;
+    requireConnected();
+    m_steps->changeDirectory(directory);
 }
 
 void CurlFtpClient::upload(QIODevice &file, qint64 size, const QString &name)
 {
-    if (m_address.kind == SiteKind::Sftp)
-        traceSftp(QStringLiteral("store ") + quoted(sftpPath(name)));
     CurlRunner::Request send = request();
-    send.url = m_address.kind == SiteKind::Sftp ? urlFor(sftpPath(name)) : m_url + QUrl::toPercentEncoding(name);
+    send.url = m_steps->storeUrl(name);
     send.body = true;
     send.upload = &file;
     send.uploadSize = size;
     runChecked(send);
 }
 
-qint64 CurlFtpClient::remoteSize(const QString &name)
-{
-    if (m_address.kind == SiteKind::Sftp) {
-        // The server answers each SFTP write with its outcome, and libcurl
-        // counts only the bytes so answered: asking for the size again would
-        // tell nothing new.
-        curl_off_t acknowledged = -1;
-        curl_easy_getinfo(easy(), CURLINFO_SIZE_UPLOAD_T, &acknowledged);
-        return acknowledged;
-    }
-    // An FTP server's reply to the data tells only that the connection
-    // ended, not how many bytes it kept.
-    const long code = command({QStringLiteral("SIZE ") + name});
-    if (code != 213)
-        throw FtpFailure(refusal(QStringLiteral("SIZE")));
-    return m_runner.lastReply().mid(4).trimmed().toLongLong();
-}
-
 void CurlFtpClient::removeQuietly(const QString &name)
 {
     try {
-        if (m_address.kind == SiteKind::Sftp)
-            command({QStringLiteral("*rm ") + quoted(sftpPath(name))});
-        else
-            command({QStringLiteral("DELE ") + name});
+        m_steps->remove(name, true);
     } catch (const FtpFailure &) {
         // The store's own failure is the one to report.
     }
@@ -482,8 +359,7 @@ void CurlFtpClient::removeQuietly(const QString &name)
 
 void CurlFtpClient::store(const QString &localPath, const QString &remoteName)
 {
-    if (!m_connected)
-        throw FtpFailure(QStringLiteral("Not connected."));
+    requireConnected();
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
         throw FtpFailure(QStringLiteral("Cannot open file %1: %2").arg(localPath, file.errorString()));
@@ -492,8 +368,7 @@ void CurlFtpClient::store(const QString &localPath, const QString &remoteName)
 
 void CurlFtpClient::storeBytes(const QByteArray &bytes, const QString &remoteName)
 {
-    if (!m_connected)
-        throw FtpFailure(QStringLiteral("Not connected."));
+    requireConnected();
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -507,31 +382,13 @@ void CurlFtpClient::storeFrom(QIODevice &file, qint64 size, const QString &remot
     const QString temporary = temporaryName(remoteName);
     try {
         upload(file, size, temporary);
-        const qint64 there = remoteSize(temporary);
+        const qint64 there = m_steps->size(temporary);
         if (there != size)
             throw FtpFailure(QStringLiteral("The server holds %1 of the %2 bytes sent of %3; the old file stays")
                                  .arg(there)
                                  .arg(size)
                                  .arg(remoteName));
-        if (m_address.kind == SiteKind::Sftp) {
-            // OpenSSH renames only onto a free name: a new file takes one
-            // step, one that replaces another the old file's removal first.
-            const QString rename =
-                QStringLiteral("rename ") + quoted(sftpPath(temporary)) + u' ' + quoted(sftpPath(remoteName));
-            try {
-                command({rename});
-            } catch (const FtpFailure &) {
-                if (!m_connected)
-                    throw;
-                command({QStringLiteral("*rm ") + quoted(sftpPath(remoteName)), rename});
-            }
-        } else {
-            long code = command({QStringLiteral("RNFR ") + temporary});
-            if (code < 400 && code != 0)
-                code = command({QStringLiteral("RNTO ") + remoteName});
-            if (code >= 400 || code == 0)
-                throw FtpFailure(refusal(QStringLiteral("RNTO")));
-        }
+        m_steps->rename(temporary, remoteName);
     } catch (const FtpFailure &) {
         if (m_connected)
             removeQuietly(temporary);
@@ -541,17 +398,10 @@ void CurlFtpClient::storeFrom(QIODevice &file, qint64 size, const QString &remot
 
 void CurlFtpClient::removeFile(const QString &name)
 {
-    if (!m_connected)
-        throw FtpFailure(QStringLiteral("Not connected."));
+    requireConnected();
     if (name.isEmpty() || holdsLineBreak(name) || name.contains(u'/'))
         throw FtpFailure(QStringLiteral("Invalid file name on the server: ") + name.simplified());
-    if (m_address.kind == SiteKind::Sftp) {
-        command({QStringLiteral("rm ") + quoted(sftpPath(name))});
-        return;
-    }
-    const long code = command({QStringLiteral("DELE ") + name});
-    if (code >= 400 || code == 0)
-        throw FtpFailure(refusal(QStringLiteral("DELE")));
+    m_steps->remove(name, false);
 }
 
 QString CurlFtpClient::refusal(const QString &command) const
@@ -561,7 +411,7 @@ QString CurlFtpClient::refusal(const QString &command) const
 
 QString CurlFtpClient::knownDirectory() const
 {
-    return m_address.kind == SiteKind::Sftp ? m_sftpDir : m_ftpDir;
+    return m_steps->knownDirectory();
 }
 
 CurlRunner::Request CurlFtpClient::request() const
@@ -590,36 +440,6 @@ int CurlFtpClient::download(const QByteArray &url, const char *listing)
 
 std::optional<QHash<QString, qint64>> CurlFtpClient::listSizes()
 {
-    if (!m_connected)
-        throw FtpFailure(QStringLiteral("Not connected."));
-    if (m_address.kind == SiteKind::Sftp) {
-        traceSftp(QStringLiteral("list ") + quoted(m_sftpDir));
-        CurlRunner::Request list = request();
-        list.url = urlFor(m_sftpDir == u'/' ? m_sftpDir : m_sftpDir + u'/');
-        list.body = true;
-        runChecked(list);
-        return FtpListing::parse(m_runner.received());
-    }
-    // The listing of the current directory: with no path libcurl sends the
-    // command without an argument. A server without MLSD is asked for the
-    // long form with the files whose names begin with a dot (the temporary
-    // files of stores); its answer counts only when it shows the directory
-    // itself, as "ls -a" does, else the plain form is asked.
-    int result = CURLE_OK;
-    for (const char *listing : {"MLSD", "LIST -a", "LIST"}) {
-        result = download(m_url, listing);
-        const bool listsAll = qstrcmp(listing, "LIST -a") != 0 || FtpListing::showsItself(m_runner.received());
-        if (result == CURLE_OK && listsAll)
-            break;
-        if (result != CURLE_OK) {
-            try {
-                fail(result);
-            } catch (const FtpFailure &) {
-                if (!m_connected || qstrcmp(listing, "LIST") == 0)
-                    throw;
-            }
-        }
-    }
-    checkSameConnection();
-    return FtpListing::parse(m_runner.received());
+    requireConnected();
+    return m_steps->list();
 }

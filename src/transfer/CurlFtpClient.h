@@ -4,7 +4,9 @@
 #include "transfer/CurlSockets.h"
 #include "transfer/Firewall.h"
 #include "transfer/FtpClient.h"
+#include "transfer/FtpSteps.h"
 #include "transfer/HostCheck.h"
+#include "transfer/SftpSteps.h"
 #include "transfer/SiteAddress.h"
 
 #include <QString>
@@ -76,8 +78,10 @@ public:
 
 private:
     void resetHandle();
-    // An SFTP operation for the trace, as "sftp store /www/.index.html.wren-part".
-    void traceSftp(const QString &operation) const;
+    friend class FtpSteps;
+    friend class SftpSteps;
+
+    void requireConnected() const;
     void applySecurity();
     void resolveFirst();
     void logIn(const QString &keyFile);
@@ -94,9 +98,6 @@ private:
     [[noreturn]] void fail(int code);
     void checkSameConnection();
     QByteArray urlFor(const QString &path) const;
-    QString sftpPath(const QString &name) const;
-    // The size the server holds of the file the last upload stored.
-    qint64 remoteSize(const QString &name);
     void upload(QIODevice &file, qint64 size, const QString &name);
     void storeFrom(QIODevice &file, qint64 size, const QString &remoteName);
     void removeQuietly(const QString &name);
@@ -115,9 +116,10 @@ private:
     QString m_host, m_login, m_password, m_note;
     SiteAddress m_address;
     HostCheck m_check;
-    QString m_sftpDir; // the current directory of an SFTP session, kept here
-    QString m_ftpDir;  // that of an FTP session once known; empty when it must be asked
+    FtpSteps m_ftpSteps;
+    SftpSteps m_sftpSteps;
+    SiteSteps *m_steps = &m_ftpSteps; // those of the site logged in to
     int m_port = 21;
     long m_controlPort = 0;
-    QByteArray m_url, m_proxy, m_user, m_pass, m_proxyUser, m_proxyPass, m_keyFile, m_keyPass;
+    QByteArray m_url, m_proxy, m_user, m_pass, m_proxyUser, m_proxyPass;
 };
