@@ -1,6 +1,7 @@
 #include "TableFile.h"
 
 #include "base/WrenError.h"
+#include "engine/Transaction.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -53,6 +54,11 @@ private:
     QString m_fileName;
 };
 
+Transaction::Runner runner(const FileConnection &file)
+{
+    return [&file](const QString &statement) { file.run(statement); };
+}
+
 QStringList existingColumns(const FileConnection &file, const QString &tableName)
 {
     QSqlQuery info = file.run(QStringLiteral("PRAGMA table_info(%1)").arg(tableName));
@@ -76,11 +82,11 @@ void create(const QString &dataDir, const Schema::Table &table)
         throw WrenError(QStringLiteral("%1 already exists").arg(filePath));
     try {
         FileConnection file(filePath);
-        file.run(QStringLiteral("BEGIN"));
+        Transaction transaction(runner(file));
         for (const QString &statement : Schema::createStatements(table))
             file.run(statement);
         file.run(QStringLiteral("PRAGMA user_version = %1").arg(Schema::kFormatVersion));
-        file.run(QStringLiteral("COMMIT"));
+        transaction.commit();
     } catch (const WrenError &error) {
         QFile::remove(filePath);
         throw WrenError(QStringLiteral("Cannot create %1: %2").arg(filePath, error.message()));
@@ -118,7 +124,7 @@ void upgrade(const QString &dataDir, const Schema::Table &table)
 
     const QString old = table.name + QStringLiteral("_previous");
     try {
-        file.run(QStringLiteral("BEGIN"));
+        Transaction transaction(runner(file));
         const QStringList oldColumns = existingColumns(file, table.name);
         if (oldColumns.isEmpty())
             throw WrenError(QStringLiteral("no table %1 in the file").arg(table.name));
@@ -160,10 +166,8 @@ void upgrade(const QString &dataDir, const Schema::Table &table)
         }
         file.run(QStringLiteral("DROP TABLE %1").arg(old));
         file.run(QStringLiteral("PRAGMA user_version = %1").arg(Schema::kFormatVersion));
-        file.run(QStringLiteral("COMMIT"));
+        transaction.commit();
     } catch (const WrenError &error) {
-        QSqlQuery rollback(file.db());
-        rollback.exec(QStringLiteral("ROLLBACK"));
         throw WrenError(QStringLiteral("Upgrade of %1 failed: %2").arg(filePath, error.message()));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "base/WrenError.h"
 #include "engine/Database.h"
+#include "engine/Transaction.h"
 #include "engine/TableHandle.h"
 #include "publish/Designs.h"
 
@@ -124,82 +125,75 @@ JournalCreated create(Database &db, const JournalAnswers &a)
     for (TableHandle *t : {&sites, &templates, &journals, &uploads})
         t->open();
     JournalCreated made;
-    db.run(QStringLiteral("BEGIN"));
-    try {
-        made.journal = store(
-            journals,
-            {{QStringLiteral("Name"), names.title.left(50)},
-             {QStringLiteral("Reverse"), true},
-             {QStringLiteral("DtFormat"), QStringLiteral("dddd, mmmm d, yyyy")},
-             {QStringLiteral("TmFormat"), QStringLiteral("h:nn am/pm")},
-             // A month is named as a month, a week by its first and last day.
-             {QStringLiteral("ArcDtFormat"), a.monthly ? QStringLiteral("mmmm yyyy") : QStringLiteral("mmm d, yyyy")},
-             {QStringLiteral("ArcType"), a.monthly ? QStringLiteral("Monthly") : QStringLiteral("Weekly")},
-             {QStringLiteral("ArcReverse"), true},
-             {QStringLiteral("WebSite"), names.siteUrl},
-             {QStringLiteral("Author"), names.author.left(30)}});
-        made.site =
-            store(sites, {{QStringLiteral("Name"),
-                           (a.remote ? siteHost(a) : QStringLiteral("Folder ") + QDir(directory).dirName()).left(50)},
-                          {QStringLiteral("FTP"), a.remote ? siteHost(a) : QString()},
-                          {QStringLiteral("Login"), a.remote ? a.login : QString()},
-                          {QStringLiteral("Password"), a.remote ? a.password : QString()},
-                          {QStringLiteral("Port"), a.remote ? a.port : 21},
-                          {QStringLiteral("Active"), a.remote}});
-        const QString prefix = names.title.left(25);
-        made.pageTemplate =
-            store(templates, {{QStringLiteral("Name"), (prefix + QStringLiteral(" page (") + design + u')').left(50)},
-                              {QStringLiteral("Template"), look.page}});
-        made.indexTemplate =
-            store(templates,
-                  {{QStringLiteral("Name"), (prefix + QStringLiteral(" archive index (") + design + u')').left(50)},
-                   {QStringLiteral("Template"), look.archiveIndex}});
-        if (feed)
-            made.feedTemplate = store(templates, {{QStringLiteral("Name"), (prefix + QStringLiteral(" feed")).left(50)},
-                                                  {QStringLiteral("Template"), Designs::feedTemplate(names)}});
-        auto upload = [&](qlonglong page, const QString &file, const QString &arcFile, const QString &ext,
-                          bool autoArc) {
-            return store(uploads, {{QStringLiteral("Journal"), made.journal},
-                                   {QStringLiteral("Site"), made.site},
-                                   {QStringLiteral("Template"), page},
-                                   {QStringLiteral("ArcTemplate"), made.indexTemplate},
-                                   {QStringLiteral("LogFile"), file},
-                                   {QStringLiteral("ArcFile"), arcFile},
-                                   {QStringLiteral("Directory"), directory},
-                                   {QStringLiteral("Active"), true},
-                                   {QStringLiteral("ArcExt"), ext},
-                                   {QStringLiteral("AutoArc"), autoArc},
-                                   {QStringLiteral("ImageDir"), QString()}});
-        };
-        made.pageUpload = upload(made.pageTemplate, kPage, kArchive, QStringLiteral("html"), true);
-        // The feed's archives are one feed per period under names of their
-        // own, never over the pages; they archive with the pages, so that a
-        // corrected or deleted entry leaves its period's feed when it leaves
-        // the period's page.
-        if (feed)
-            made.feedUpload = upload(made.feedTemplate, kFeed, kFeedArchive, QStringLiteral("xml"), true);
-        if (!a.firstEntry.trimmed().isEmpty()) {
-            // As the editor stores it: lines end in CR LF.
-            QString text = a.firstEntry;
-            text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            text.replace(u'\n', QLatin1String("\r\n"));
-            QSqlQuery entry(db.connection());
-            entry.prepare(QStringLiteral(
-                "INSERT INTO Journal (Name, eDate, eTime, Entry, Author, Title) VALUES (?, ?, ?, ?, ?, '')"));
-            const QDateTime when = a.now.isValid() ? a.now : QDateTime::currentDateTime();
-            entry.addBindValue(made.journal);
-            entry.addBindValue(when.date().toString(QStringLiteral("yyyy-MM-dd")));
-            entry.addBindValue(when.time().toString(QStringLiteral("HH:mm:ss")));
-            entry.addBindValue(text);
-            entry.addBindValue(names.author.left(30));
-            db.run(entry);
-            made.entry = entry.lastInsertId().toLongLong();
-        }
-        db.run(QStringLiteral("COMMIT"));
-    } catch (...) {
-        db.run(QStringLiteral("ROLLBACK"));
-        throw;
+    Transaction transaction(db);
+    made.journal =
+        store(journals,
+              {{QStringLiteral("Name"), names.title.left(50)},
+               {QStringLiteral("Reverse"), true},
+               {QStringLiteral("DtFormat"), QStringLiteral("dddd, mmmm d, yyyy")},
+               {QStringLiteral("TmFormat"), QStringLiteral("h:nn am/pm")},
+               // A month is named as a month, a week by its first and last day.
+               {QStringLiteral("ArcDtFormat"), a.monthly ? QStringLiteral("mmmm yyyy") : QStringLiteral("mmm d, yyyy")},
+               {QStringLiteral("ArcType"), a.monthly ? QStringLiteral("Monthly") : QStringLiteral("Weekly")},
+               {QStringLiteral("ArcReverse"), true},
+               {QStringLiteral("WebSite"), names.siteUrl},
+               {QStringLiteral("Author"), names.author.left(30)}});
+    made.site =
+        store(sites, {{QStringLiteral("Name"),
+                       (a.remote ? siteHost(a) : QStringLiteral("Folder ") + QDir(directory).dirName()).left(50)},
+                      {QStringLiteral("FTP"), a.remote ? siteHost(a) : QString()},
+                      {QStringLiteral("Login"), a.remote ? a.login : QString()},
+                      {QStringLiteral("Password"), a.remote ? a.password : QString()},
+                      {QStringLiteral("Port"), a.remote ? a.port : 21},
+                      {QStringLiteral("Active"), a.remote}});
+    const QString prefix = names.title.left(25);
+    made.pageTemplate =
+        store(templates, {{QStringLiteral("Name"), (prefix + QStringLiteral(" page (") + design + u')').left(50)},
+                          {QStringLiteral("Template"), look.page}});
+    made.indexTemplate = store(
+        templates, {{QStringLiteral("Name"), (prefix + QStringLiteral(" archive index (") + design + u')').left(50)},
+                    {QStringLiteral("Template"), look.archiveIndex}});
+    if (feed)
+        made.feedTemplate = store(templates, {{QStringLiteral("Name"), (prefix + QStringLiteral(" feed")).left(50)},
+                                              {QStringLiteral("Template"), Designs::feedTemplate(names)}});
+    auto upload = [&](qlonglong page, const QString &file, const QString &arcFile, const QString &ext, bool autoArc) {
+        return store(uploads, {{QStringLiteral("Journal"), made.journal},
+                               {QStringLiteral("Site"), made.site},
+                               {QStringLiteral("Template"), page},
+                               {QStringLiteral("ArcTemplate"), made.indexTemplate},
+                               {QStringLiteral("LogFile"), file},
+                               {QStringLiteral("ArcFile"), arcFile},
+                               {QStringLiteral("Directory"), directory},
+                               {QStringLiteral("Active"), true},
+                               {QStringLiteral("ArcExt"), ext},
+                               {QStringLiteral("AutoArc"), autoArc},
+                               {QStringLiteral("ImageDir"), QString()}});
+    };
+    made.pageUpload = upload(made.pageTemplate, kPage, kArchive, QStringLiteral("html"), true);
+    // The feed's archives are one feed per period under names of their
+    // own, never over the pages; they archive with the pages, so that a
+    // corrected or deleted entry leaves its period's feed when it leaves
+    // the period's page.
+    if (feed)
+        made.feedUpload = upload(made.feedTemplate, kFeed, kFeedArchive, QStringLiteral("xml"), true);
+    if (!a.firstEntry.trimmed().isEmpty()) {
+        // As the editor stores it: lines end in CR LF.
+        QString text = a.firstEntry;
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(u'\n', QLatin1String("\r\n"));
+        QSqlQuery entry(db.connection());
+        entry.prepare(QStringLiteral(
+            "INSERT INTO Journal (Name, eDate, eTime, Entry, Author, Title) VALUES (?, ?, ?, ?, ?, '')"));
+        const QDateTime when = a.now.isValid() ? a.now : QDateTime::currentDateTime();
+        entry.addBindValue(made.journal);
+        entry.addBindValue(when.date().toString(QStringLiteral("yyyy-MM-dd")));
+        entry.addBindValue(when.time().toString(QStringLiteral("HH:mm:ss")));
+        entry.addBindValue(text);
+        entry.addBindValue(names.author.left(30));
+        db.run(entry);
+        made.entry = entry.lastInsertId().toLongLong();
     }
+    transaction.commit();
     return made;
 }
 

@@ -3,6 +3,7 @@
 #include "data/Statements.h"
 #include "base/WrenError.h"
 #include "engine/TableHandle.h"
+#include "engine/Transaction.h"
 
 class TableHandleTest : public DataDirTest {
 protected:
@@ -216,4 +217,28 @@ TEST_F(TableHandleTest, TextsThatAreNotUtf8ComeBackAsStored)
     ASSERT_TRUE(row);
     EXPECT_EQ(row->value(0).toString(), QStringLiteral("4DE4727A00FF21"));
     EXPECT_EQ(row->value(1).toString(), QStringLiteral("text")) << "still a text, not a blob";
+}
+
+TEST_F(TableHandleTest, AChangeThatThrowsHalfwayLeavesNoRowBehind)
+{
+    auto count = [&] { return m_db.firstRow("SELECT COUNT(*) FROM Names")->value(0).toInt(); };
+    try {
+        Transaction transaction(m_db);
+        m_db.run("INSERT INTO Names (Name) VALUES ('Four')");
+        m_db.run("INSERT INTO NoSuchTable (Name) VALUES ('Five')");
+        transaction.commit();
+    } catch (const WrenError &) {
+    }
+    EXPECT_EQ(count(), 3) << "the first insert is rolled back with the failed second one";
+    {
+        Transaction transaction(m_db);
+        m_db.run("INSERT INTO Names (Name) VALUES ('Four')");
+        transaction.commit();
+    }
+    EXPECT_EQ(count(), 4) << "a committed change stays";
+    {
+        Transaction transaction(m_db);
+        m_db.run("INSERT INTO Names (Name) VALUES ('Five')");
+    }
+    EXPECT_EQ(count(), 4) << "a transaction left without commit is rolled back";
 }

@@ -5,6 +5,7 @@
 #include "engine/DataVersion.h"
 #include "base/WrenError.h"
 #include "engine/Database.h"
+#include "engine/Transaction.h"
 #include "publish/Designs.h"
 
 #include <QDir>
@@ -147,7 +148,7 @@ void create(const QString &dataDir, const QDate &today)
     Database db(QStringLiteral("wren-demo"));
     db.open(dir);
     privateFiles.secure();
-    db.run(QStringLiteral("BEGIN"));
+    Transaction transaction(db);
     insert(db,
            QStringLiteral("INSERT INTO Names (Name, Reverse, DtFormat, TmFormat, ArcDtFormat, ArcType, ArcReverse, "
                           "WebSite, Author) VALUES (?,?,?,?,?,?,?,?,?)"),
@@ -195,7 +196,7 @@ void create(const QString &dataDir, const QDate &today)
                 QString::fromUtf8(it->text) + QStringLiteral("\r\n"), QStringLiteral("Ellen"),
                 QString::fromUtf8(it->title)});
     }
-    db.run(QStringLiteral("COMMIT"));
+    transaction.commit();
     db.close();
 }
 
