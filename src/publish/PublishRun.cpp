@@ -161,6 +161,9 @@ void PublishRun::BuildPages(bool archiveMode, const QDate &firstDay, const QDate
                         .arg(since.toString(Qt::ISODate)));
         }
 
+        // Stopped while the archives went: the page is not begun, and says nothing.
+        if (m_ctx.transfer.stopRequested())
+            return;
         PageRequest page{upload, firstDay, lastDay, archiveMode};
         const QString pageName = pages.pageName(page);
         if (!checkPageName(pageName, upload.id))
@@ -390,7 +393,7 @@ int PublishRun::archiveFilesFor(const QDate &start, const QDate &end) const
 
 void PublishRun::writeArchiveIndexFile(const UploadRow &upload)
 {
-    if (!checkPageName(upload.arcFile, upload.id))
+    if (m_ctx.transfer.stopRequested() || !checkPageName(upload.arcFile, upload.id))
         return;
     PageWriter pages(m_ctx);
     const std::optional<QByteArray> text = pages.LoadTemplate(upload.arcTemplateId);

@@ -331,6 +331,7 @@ void SiteTransfer::submitStore(const QString &source, const QString &name,
     QueuedLine line{source, QueuedLine::Kind::Store};
     line.store = m_pool->submit(std::move(store));
     line.name = name;
+    line.page = m_page;
     if (digest) {
         line.record = true;
         line.site = m_siteKey;
@@ -380,6 +381,15 @@ void SiteTransfer::SendUpload(const UploadRow &upload, const QString &pageName, 
         return;
     const bool ftp = upload.siteActive;
     const int files = 1 + (sendPending ? static_cast<int>(pending.files.size() + pending.images.size()) : 0);
+    // Over a pool the page's lines wait behind the files before it; a stop
+    // that drops its files drops its lines too: a page never begun says nothing.
+    m_page = ftp && m_pool ? ++m_pages : 0;
+    const auto pageDone = qScopeGuard([this] {
+        if (m_stopRequested && m_page)
+            dropLinesOf(m_page);
+        m_page = 0;
+        writeLines(false);
+    });
     if (ftp) {
         SiteState &site = m_sites[siteKey(upload)];
         // The host as the log may show it: never a password written into it.

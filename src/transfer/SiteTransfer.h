@@ -232,7 +232,14 @@ private:
         bool record = false; // a page the record covers: its site, directory and digest
         QString site, directory;
         UploadRecord::Entry digest;
+        quint64 page = 0; // the upload it belongs to, over a pool; 0 for a line of the run
     };
+    // Whether the lines of an upload over a pool may be written: a file of it
+    // went, all were dropped by a stop, or not known yet.
+    enum class PageState { Went, Dropped, Undecided };
+    PageState pageState(quint64 page, bool wait) const;
+    // After a stop: takes off the queued lines of an upload none of whose files was handed over.
+    void dropLinesOf(quint64 page);
     // Writes the lines queued, up to the first file still on its way, or,
     // when wait is set, all of them, waiting for the files.
     void writeLines(bool wait);
@@ -300,6 +307,7 @@ private:
     bool m_copiesInBackground = false;
     std::unique_ptr<BackgroundCopy> m_copy;
     std::deque<QueuedLine> m_lines;
+    quint64 m_pages = 0, m_page = 0; // uploads begun over a pool; the one being sent
     int m_planned = 0;
     int m_sent = 0;
     bool m_stopRequested = false;

@@ -8,6 +8,7 @@
 #include "transfer/SessionPool.h"
 
 #include <algorithm>
+#include <utility>
 
 void SiteTransfer::settleCopy()
 {
@@ -30,9 +31,18 @@ void SiteTransfer::writeLines(bool wait)
             continue;
         }
         if (front.kind == QueuedLine::Kind::Text) {
+            const quint64 since = m_pool && front.page ? m_pool->changes() : 0;
+            const PageState state = front.page ? pageState(front.page, wait) : PageState::Went;
+            if (state == PageState::Undecided) {
+                if (!wait)
+                    return;
+                m_pool->waitForChange(since);
+                continue;
+            }
             const QueuedLine text = std::move(front);
             m_lines.pop_front();
-            writeEntry(text);
+            if (state == PageState::Went)
+                writeEntry(text);
             continue;
         } else {
             const std::optional<BackgroundCopy::Outcome> outcome = m_copy->takeOldest(wait);
@@ -50,6 +60,34 @@ void SiteTransfer::writeLines(bool wait)
         m_lines.pop_front();
         m_log(line);
     }
+}
+
+SiteTransfer::PageState SiteTransfer::pageState(quint64 page, bool wait) const
+{
+    const auto store = std::find_if(m_lines.cbegin(), m_lines.cend(), [page](const QueuedLine &line) {
+        return line.kind == QueuedLine::Kind::Store && line.page == page;
+    });
+    if (store == m_lines.cend())
+        return page == m_page && m_stopRequested && !wait ? PageState::Undecided : PageState::Went;
+    switch (m_pool->outcome(store->store).state) {
+    case SessionPool::State::Dropped:
+        return PageState::Dropped;
+    case SessionPool::State::Waiting:
+        return m_stopRequested ? PageState::Undecided : PageState::Went;
+    default:
+        return PageState::Went;
+    }
+}
+
+void SiteTransfer::dropLinesOf(quint64 page)
+{
+    const bool stored = std::any_of(m_lines.cbegin(), m_lines.cend(), [page](const QueuedLine &line) {
+        return line.kind == QueuedLine::Kind::Store && line.page == page;
+    });
+    if (stored)
+        return; // its stores tell whether the page began
+    std::erase_if(m_lines,
+                  [page](const QueuedLine &line) { return line.kind == QueuedLine::Kind::Text && line.page == page; });
 }
 
 bool SiteTransfer::writeStore(QueuedLine &front, bool wait)
@@ -98,6 +136,7 @@ void SiteTransfer::logFile(const QString &line, const QString &name, int files)
     QueuedLine entry(line);
     entry.files = files;
     entry.name = name;
+    entry.page = m_page;
     writeLines(false);
     if (m_lines.empty())
         writeEntry(entry);
@@ -142,7 +181,10 @@ void SiteTransfer::requestStop()
     if (m_stopRequested)
         return;
     m_stopRequested = true;
+    // The line of the run itself, whatever page is being made.
+    const quint64 page = std::exchange(m_page, 0);
     logFailure(QStringLiteral("Stopped by the user: the files not sent yet stay unsent"));
+    m_page = page;
 }
 
 void SiteTransfer::logFailure(const QString &line)
