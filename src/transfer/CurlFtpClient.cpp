@@ -159,17 +159,20 @@ void CurlFtpClient::fail(int code)
         throw failure;
     }
     QString message = CurlErrorText::describe(code, osErrno, m_runner.lastReply(), m_runner.errorText(), connecting);
+    // The server's own answer to a step (no such file, no access, a full
+    // disk) shows the session alive, also where SFTP gives no reply text.
+    const bool answered = code == CURLE_QUOTE_ERROR || code == CURLE_REMOTE_ACCESS_DENIED ||
+                          code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_REMOTE_DISK_FULL;
     // A server gone in the middle of a transfer makes libcurl report whatever
     // its next step tripped over ("inet_ntop() failed ..."): say what happened.
-    if (!connecting && code != CURLE_OPERATION_TIMEDOUT && code != CURLE_ABORTED_BY_CALLBACK &&
+    if (!connecting && !answered && code != CURLE_OPERATION_TIMEDOUT && code != CURLE_ABORTED_BY_CALLBACK &&
         !CurlErrorText::isReplyText(m_runner.lastReply()) && CurlSockets::controlConnectionClosed(easy()))
         message = CurlErrorText::connectionLost();
     // A refused command leaves the control connection as it was; anything
     // else may have broken it, and a later step must not reconnect silently
     // into the login directory.
     const bool sessionIntact =
-        code == CURLE_UPLOAD_FAILED || code == CURLE_QUOTE_ERROR || code == CURLE_REMOTE_ACCESS_DENIED ||
-        code == CURLE_READ_ERROR || code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_REMOTE_DISK_FULL ||
+        answered || code == CURLE_UPLOAD_FAILED || code == CURLE_READ_ERROR ||
         (code == CURLE_FTP_COULDNT_RETR_FILE && CurlErrorText::isReplyText(m_runner.lastReply())) ||
         (code == CURLE_PARTIAL_FILE && CurlErrorText::isReplyText(m_runner.lastReply()));
     if (connecting || !sessionIntact)

@@ -290,6 +290,7 @@ TEST_F(SecureSiteTest, SftpLogsInByPasswordOrKeyAndKeepsItsOwnDirectory)
     transfer->SendUpload(site("sftp://127.0.0.1", server.port(), www + "/none", "wrentest", "secret"), "archive.html",
                          true, none);
     EXPECT_EQ(lines.last(), QStringLiteral("Error changing directory!")) << log().toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("connection to the server was lost")).size(), 0) << log().toStdString();
     transfer->EndSession(false);
 
     // A wrong password.
