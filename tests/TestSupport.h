@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WaitUntil.h"
 #include "engine/Database.h"
 
 #include <QByteArray>

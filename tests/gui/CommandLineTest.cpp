@@ -3,7 +3,6 @@
 // puts the data.
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -48,14 +47,7 @@ protected:
         ASSERT_TRUE(m_process.waitForStarted(5000));
     }
     // Waits up to 20 s for a condition while the process runs.
-    template <typename Condition> bool waitFor(Condition condition)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition() && timer.elapsed() < 20000)
-            QTest::qWait(50);
-        return condition();
-    }
+    template <typename Condition> bool waitFor(Condition condition) { return QTest::qWaitFor(condition, 20000); }
 
     QTemporaryDir m_dir;
     QProcess m_process;

@@ -43,6 +43,11 @@ protected:
     {
         return scalar(QStringLiteral("SELECT Entry FROM Journal WHERE ID=%1").arg(id)).toString();
     }
+    // The recovery file follows typing within about a second.
+    bool recoveryWritten() const
+    {
+        return QTest::qWaitFor([this] { return QFile::exists(EntryRecovery::path(dataDir.path())); }, 3000);
+    }
     qlonglong currentId() const { return window->entries().rows().value(QStringLiteral("ID")).toLongLong(); }
     void type(const QString &text)
     {
@@ -208,8 +213,7 @@ TEST_F(EntryEditingTest, TextTypedBeforeACrashIsOfferedBack)
     const qlonglong id = currentId();
     const QString before = storedText(id);
     type(QStringLiteral(" not yet saved"));
-    QTest::qWait(1400);
-    ASSERT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
+    ASSERT_TRUE(recoveryWritten());
     drop(); // no close: as after a crash
 
     Prompt::setNextAnswer(QMessageBox::Yes);
@@ -232,27 +236,28 @@ TEST_F(EntryEditingTest, TextTypedBeforeACrashIsOfferedBack)
 
 TEST_F(EntryEditingTest, SteadyTypingIsKeptWithinASecond)
 {
-    // A key every 100 ms for three seconds: the file must not wait for a pause.
-    QString typed;
+    // A key every 100 ms: the file must not wait for a pause, and words typed
+    // after it was written must follow within a second while typing goes on.
+    const auto word = [](int i) { return QStringLiteral("w%1").arg(i); };
+    const auto kept = [&](int i) {
+        const std::optional<RecoveredEntry> file = EntryRecovery::read(dataDir.path());
+        return file && file->entry.split(u' ').contains(word(i));
+    };
+    int typed = 0;
+    QTimer typist;
+    typist.setInterval(100);
+    QObject::connect(&typist, &QTimer::timeout, [&] { type(u' ' + word(typed++)); });
     QElapsedTimer clock;
     clock.start();
-    QString keptAtOneAndAHalfSeconds;
-    for (int i = 0; i < 30; ++i) {
-        const QString word = QStringLiteral(" w%1").arg(i);
-        type(word);
-        typed += word;
-        QTest::qWait(100);
-        if (keptAtOneAndAHalfSeconds.isEmpty() && clock.elapsed() >= 1500) {
-            QFile file(EntryRecovery::path(dataDir.path()));
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "no recovery file while typing goes on";
-            keptAtOneAndAHalfSeconds = QString::fromUtf8(file.readAll());
-        }
-    }
-    EXPECT_TRUE(keptAtOneAndAHalfSeconds.contains(QStringLiteral(" w0 w1 w2 w3")));
-    const std::optional<RecoveredEntry> last = EntryRecovery::read(dataDir.path());
-    ASSERT_TRUE(last);
-    // At most the last second of typing is missing.
-    EXPECT_TRUE(last->entry.contains(typed.left(typed.indexOf(QStringLiteral(" w20")))));
+    type(u' ' + word(typed++));
+    typist.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kept(0); }, 3000)) << "no recovery file while typing goes on";
+    EXPECT_LT(clock.elapsed(), 1500);
+    const int later = typed;
+    clock.restart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kept(later); }, 3000)) << "steady typing held the file back";
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_GT(typed, later + 3) << "the typing went on meanwhile";
 }
 
 TEST_F(EntryEditingTest, LosingTheFocusWritesTheRecoveryFileAtOnce)
@@ -266,7 +271,7 @@ TEST_F(EntryEditingTest, RecoveredTextOfADeletedEntryBecomesANewEntry)
 {
     const qlonglong id = currentId();
     type(QStringLiteral("lost row"));
-    QTest::qWait(1400);
+    ASSERT_TRUE(recoveryWritten());
     drop();
     {
         Database db(QStringLiteral("other"));
@@ -299,7 +304,7 @@ TEST_F(EntryEditingTest, ARecoveredNewEntryKeepsTheTimeItWasBegun)
 TEST_F(EntryEditingTest, DecliningTheRecoveryForgetsIt)
 {
     type(QStringLiteral("never mind"));
-    QTest::qWait(1400);
+    ASSERT_TRUE(recoveryWritten());
     drop();
     Prompt::setNextAnswer(QMessageBox::No);
     ASSERT_TRUE(start());
@@ -310,14 +315,12 @@ TEST_F(EntryEditingTest, DecliningTheRecoveryForgetsIt)
 TEST_F(EntryEditingTest, StoringOrDroppingTheChangeRemovesTheRecoveryFile)
 {
     type(QStringLiteral("x"));
-    QTest::qWait(1400);
-    ASSERT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
+    ASSERT_TRUE(recoveryWritten());
     action("actSave")->trigger();
     EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path())));
 
     type(QStringLiteral("y"));
-    QTest::qWait(1400);
-    ASSERT_TRUE(QFile::exists(EntryRecovery::path(dataDir.path())));
+    ASSERT_TRUE(recoveryWritten());
     Prompt::setNextAnswer(QMessageBox::No);
     window->calDateClick(kToday.addDays(-2));
     EXPECT_FALSE(QFile::exists(EntryRecovery::path(dataDir.path())));

@@ -10,7 +10,6 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QFile>
 #include <QLineEdit>
@@ -224,10 +223,7 @@ TEST_F(WindowTest, WindowsAndRunsSideBySideEachStageInAFolderOfTheirOwn)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     second.setProcessEnvironment(env);
     second.start(QStringLiteral(WREN_BIN));
-    QElapsedTimer clock;
-    clock.start();
-    while (stagings().size() < 2 && clock.elapsed() < 15000)
-        QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stagings().size() >= 2; }, 15000));
     ASSERT_EQ(stagings().size(), 2);
     // And a wren-publish run on a third.
     DemoJournal::create(other.filePath(QStringLiteral("third")), QDate::currentDate());

@@ -129,12 +129,7 @@ protected:
     // Waits until the instance listens: its staging directory exists by then.
     void waitUntilRunning(const QTemporaryDir &tmp)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (!hasStaging(tmp) && timer.elapsed() < 15000)
-            QTest::qWait(50);
-        ASSERT_TRUE(hasStaging(tmp));
-        QTest::qWait(300);
+        ASSERT_TRUE(QTest::qWaitFor([&tmp] { return hasStaging(tmp); }, 15000));
     }
     bool raisedMessageIn(QProcess &process)
     {

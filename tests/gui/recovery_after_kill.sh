@@ -14,7 +14,7 @@ trap 'kill -9 $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export WREN_DATA_DIR=$work/data TMPDIR=$work QT_QPA_PLATFORM=xcb
 
 run() {
-    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c "$1"
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c "$(declare -f wait_until); $1"
 }
 
 # The window takes the keyboard at start; the editor has the focus.
@@ -24,7 +24,8 @@ run "
     xdotool windowfocus --sync \"\$win\"
     sleep 1
     xdotool type --delay 20 'Typed before the crash'
-    sleep 2.5
+    kept() { grep -q 'Typed before the crash' '$work/data/Recovery.json' 2>/dev/null; }
+    wait_until 10 kept || true
     kill -9 \$pid
     wait \$pid || true
 "

@@ -13,9 +13,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
-#include <QThread>
 
+#include <algorithm>
 #include <csignal>
 #include <thread>
 
@@ -298,11 +299,13 @@ TEST_F(FtpTransferTest, ConnectFailuresAreNamedAndCostOneLineASite)
 
 namespace {
 
-// Runs an action on another thread once the named file starts on its way.
+// Runs an action on another thread once the named file is on its way and
+// some of it has reached the server's directory: the fault strikes mid-file.
 class WhenSending {
 public:
-    WhenSending(const QStringList &lines, const QString &file, int delayMs, std::function<void()> action)
-        : m_lines(lines), m_line("Transferring file " + file), m_delay(delayMs), m_action(std::move(action))
+    WhenSending(const QStringList &lines, const QString &file, QString serverDir, std::function<void()> action)
+        : m_lines(lines), m_line("Transferring file " + file), m_serverDir(std::move(serverDir)),
+          m_action(std::move(action))
     {
     }
     ~WhenSending()
@@ -316,16 +319,24 @@ public:
         ++idles;
         if (!m_thread.joinable() && m_lines.contains(m_line))
             m_thread = std::thread([this] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(m_delay));
+                WaitUntil([this] { return largestFile() >= 16 * 1024; }, 10000);
                 m_action();
             });
     }
     int idles = 0;
 
 private:
+    qint64 largestFile() const
+    {
+        qint64 largest = 0;
+        for (const QFileInfo &file : QDir(m_serverDir).entryInfoList(QDir::Files | QDir::Hidden))
+            largest = std::max(largest, file.size());
+        return largest;
+    }
+
     const QStringList &m_lines;
     QString m_line;
-    int m_delay;
+    QString m_serverDir;
     std::function<void()> m_action;
     std::thread m_thread;
 };
@@ -349,7 +360,7 @@ TEST_F(FtpTransferTest, AServerKilledMidFileFailsTheRestQuickly)
     pending.files << bigFile(files, 4 * 1024 * 1024);
     stage(QStringLiteral("index.html"), "x");
     const qint64 pid = server.pid();
-    WhenSending killer(lines, pending.files.first(), 400, [&server, pid] {
+    WhenSending killer(lines, pending.files.first(), server.root() + QStringLiteral("/www"), [&server, pid] {
         server.signalSessions(SIGKILL);
         ::kill(static_cast<pid_t>(pid), SIGKILL);
     });
@@ -375,7 +386,8 @@ TEST_F(FtpTransferTest, AStalledTransferTimesOutAndTheRunGoesOn)
     pending.files << bigFile(files, 4 * 1024 * 1024);
     stage(QStringLiteral("index.html"), "x");
     // The server's sessions freeze: it stops answering without closing.
-    WhenSending freezer(lines, pending.files.first(), 300, [&server] { server.signalSessions(SIGSTOP); });
+    WhenSending freezer(lines, pending.files.first(), server.root() + QStringLiteral("/www"),
+                        [&server] { server.signalSessions(SIGSTOP); });
     ftp.setIdle([&freezer] { freezer(); });
     transfer->SendUpload(site(server.port(), "/www"), "index.html", true, pending);
     ftp.setIdle({});
@@ -585,7 +597,7 @@ TEST_F(FtpTransferTest, AFailedStoreLeavesTheOldFileWhole)
         file.close();
         stage(QStringLiteral("index.html"), "x");
         lines.clear();
-        WhenSending fault(lines, pending.files.first(), 300, [&server, kill] {
+        WhenSending fault(lines, pending.files.first(), server.root() + QStringLiteral("/www"), [&server, kill] {
             if (kill) {
                 server.signalSessions(SIGKILL);
                 ::kill(static_cast<pid_t>(server.pid()), SIGKILL);
@@ -674,12 +686,13 @@ TEST(FtpTestServers, NothingTheFixtureStartedOutlivesIt)
         ASSERT_FALSE(started.isEmpty()) << "the session runs in a process of its own";
         started << server.pid();
     }
-    QThread::msleep(200);
-    for (const qint64 pid : started) {
+    const auto alive = [](qint64 pid) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        const bool alive = stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
-        EXPECT_FALSE(alive) << "process " << pid << " is still running";
-    }
+        return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+    };
+    WaitUntil([&] { return std::none_of(started.begin(), started.end(), alive); }, 2000);
+    for (const qint64 pid : started)
+        EXPECT_FALSE(alive(pid)) << "process " << pid << " is still running";
 }
 
 // The password never reaches the trace of wren-publish.

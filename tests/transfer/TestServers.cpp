@@ -1,12 +1,11 @@
 #include "TestServers.h"
+#include "WaitUntil.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMultiHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -155,23 +154,16 @@ bool TestServer::launch(const QString &program, const QStringList &arguments, bo
     if (!m_process.waitForStarted(5000))
         return false;
     m_pid = m_process.processId();
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 10000) {
-        if (m_process.state() != QProcess::Running)
-            return false;
+    const auto ready = [&] {
         if (waitForReady) {
-            m_process.waitForReadyRead(100);
+            m_process.waitForReadyRead(10);
             m_output += m_process.readAll();
-            if (m_output.contains("ready"))
-                return true;
-            continue;
+            return m_output.contains("ready");
         }
-        if (canConnect(m_port))
-            return true;
-        QThread::msleep(30);
-    }
-    return false;
+        return canConnect(m_port);
+    };
+    return WaitUntil([&] { return m_process.state() != QProcess::Running || ready(); }, 10000) &&
+           m_process.state() == QProcess::Running;
 }
 
 namespace {

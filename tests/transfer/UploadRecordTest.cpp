@@ -10,9 +10,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QRegularExpression>
-#include <QThread>
 #include <QFile>
 #include <QHash>
 #include <QProcess>
@@ -328,10 +326,7 @@ TEST(UploadRecord, TheRunAfterAKilledOneSendsOnlyTheRest)
                  {QStringLiteral("--data-dir"), site.data(), QStringLiteral("--archives"), QStringLiteral("2026-10-01"),
                   QStringLiteral("2026-12-31")});
     ASSERT_TRUE(killed.waitForStarted());
-    QElapsedTimer clock;
-    clock.start();
-    while (recorded().size() < 3 && clock.elapsed() < 60000 && killed.state() == QProcess::Running)
-        QThread::msleep(20);
+    WaitUntil([&] { return recorded().size() >= 3 || killed.state() != QProcess::Running; }, 60000);
     ASSERT_EQ(killed.state(), QProcess::Running) << "the run ended before the kill";
     killed.kill();
     killed.waitForFinished();
