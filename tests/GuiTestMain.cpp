@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -6,6 +8,7 @@
 
 int main(int argc, char **argv)
 {
+    UseTemporaryFolderOfThisProcess();
     // Windows never need a display here, not even when tests are only listed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -4,13 +4,38 @@
 
 #include "engine/DataVersion.h"
 
+#include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <ostream>
 
 void PrintTo(const QString &text, std::ostream *os)
 {
     *os << '"' << text.toStdString() << '"';
+}
+
+void UseTemporaryFolderOfThisProcess()
+{
+    static const QString prefix = QStringLiteral("wren-tests-");
+    const QDir top(QDir::tempPath());
+    for (const QString &name : top.entryList({prefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isPid = false;
+        const pid_t pid = name.mid(prefix.size()).toInt(&isPid);
+        if (isPid && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+            QDir(top.filePath(name)).removeRecursively();
+    }
+    static const QString mine = top.filePath(prefix + QString::number(::getpid()));
+    // Servers of the fixture run as other users and must reach their folders.
+    if (!QDir().mkpath(mine) || ::chmod(QFile::encodeName(mine).constData(), 0755) != 0)
+        return;
+    qputenv("TMPDIR", QFile::encodeName(mine));
+    std::atexit([] { QDir(mine).removeRecursively(); });
 }
 
 void DataDirTest::openFreshDatabase()

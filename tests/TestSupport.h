@@ -19,6 +19,12 @@ void PrintTo(const QString &text, std::ostream *os);
 // nothing when it failed.
 std::optional<QString> Sqlite(const QString &file, const QString &statement);
 
+// Points TMPDIR at a folder of this test process, removed at its end, so that
+// a test process that crashes leaves one folder and not one per fixture; the
+// folders of test processes that are gone are removed first. Called at the
+// start of main().
+void UseTemporaryFolderOfThisProcess();
+
 // A data directory of its own for one test, removed afterwards.
 class DataDirTest : public ::testing::Test {
 protected:

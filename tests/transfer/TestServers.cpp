@@ -9,6 +9,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -149,7 +150,17 @@ QByteArray TestServer::output()
 bool TestServer::launch(const QString &program, const QStringList &arguments, bool waitForReady)
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.setChildProcessModifier([] { ::setsid(); });
+    // The server ends with the test process, even one that crashes: its
+    // sessions then see their client go and end by themselves. (The signal
+    // follows the thread that started the server; tests start them on the
+    // main thread.)
+    const pid_t testProcess = ::getpid();
+    m_process.setChildProcessModifier([testProcess] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != testProcess)
+            ::_exit(127); // died before the signal was set
+    });
     m_process.start(program, arguments);
     if (!m_process.waitForStarted(5000))
         return false;
