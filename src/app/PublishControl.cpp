@@ -30,6 +30,7 @@ PublishControl::PublishControl(QMainWindow &window, MainActions &actions, LogSin
     m_progressBar->setMaximumWidth(160);
     m_progressBar->setTextVisible(false);
     m_stopButton = new QToolButton;
+    m_stopButton->setObjectName(QStringLiteral("btnStop"));
     m_stopButton->setText(QStringLiteral("Stop"));
     m_stopButton->setToolTip(QStringLiteral("Stop publishing: the file on its way is cut short"));
     connect(m_stopButton, &QToolButton::clicked, this, &PublishControl::stop);

@@ -787,8 +787,3 @@ QList<QAction *> TfrmMain::clipboardActions() const
 {
     return {m_actions["actCut"], m_actions["actCopy"], m_actions["actPaste"]};
 }
-
-QMenu *TfrmMain::spellingMenu(int start, int length)
-{
-    return m_spelling->menuFor(start, length, clipboardActions());
-}

@@ -78,14 +78,6 @@ public:
     void actJournalsExecute();
     // Preview Entry: the editor's text as a browser shows it.
     void BrowseEntry();
-    EditorSpelling &spelling() { return *m_spelling; }
-    SpellChecker &spellChecker() { return m_spelling->checker(); }
-    HtmlSyntaxHighlighter &spellMarks() { return m_spelling->marks(); }
-    TdlgSpellOptions &spellOptions() { return m_spelling->optionsDialog(); }
-    // The menu a right click on a marked word shows.
-    QMenu *spellingMenu(int start, int length);
-    // The address the last preview showed (tests).
-    const QUrl &previewUrl() const { return m_previewPane->url(); }
     void actPurgeExecute();
     // Journal, New Journal: the assistant, then the rows it answers for, then
     // the offer to publish.
@@ -99,9 +91,6 @@ public:
     // The editor's selection, and putting a text in its place (as typing would).
     QString selectedText() const;
     void replaceSelection(const QString &text);
-    // Whether a publish or archive run is under way, and asking it to stop.
-    bool isPublishing() const { return m_publish->isRunning(); }
-    void stopPublishing() { m_publish->stop(); }
     void actArchiveExecute();
     // Publishes as actPublish does, sending every page whatever the upload record says.
     void actSendAllExecute();
@@ -129,17 +118,7 @@ public:
     EntryList &entries() { return *m_entries; }
     Database &database() { return m_db; }
     PendingLists &pending() { return m_pending; }
-    const QString &stagingPath() const { return m_staging.path(); }
     MainActions &actions() { return m_actions; }
-    TdlgOptions &options() { return *m_dlgOptions; }
-    TdlgArchive &archiveDialog() { return *m_dlgArchive; }
-    TdlgJournal &journalDialog() { return *m_dlgJournal; }
-    TdlgLink &linkDialog() { return m_markup->linkDialog(); }
-    TdlgFileMan &fileManager() { return *m_dlgFileMan; }
-    TdlgPurge &purgeDialog() { return *m_dlgPurge; }
-    TdlgEntries &entriesDialog() { return m_markup->entriesDialog(); }
-    TfrmFind &findWindow() { return m_markup->findWindow(); }
-    TfrmList &listWindow() { return m_markup->listWindow(); }
     bool minimizeOnClose() const;
     void setMinimizeOnClose(bool on);
 

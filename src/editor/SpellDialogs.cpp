@@ -256,6 +256,7 @@ QString TdlgThesaurus::replacement() const
 
 TdlgSpellOptions::TdlgSpellOptions(QWidget *parent) : QDialog(parent)
 {
+    setObjectName(QStringLiteral("dlgSpellOptions"));
     setWindowTitle(QStringLiteral("Spellchecker Configuration"));
     cmbLanguage = new QComboBox;
     chkCaps = new QCheckBox(QStringLiteral("Ignore words in CAPITALS"));

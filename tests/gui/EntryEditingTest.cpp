@@ -184,8 +184,8 @@ TEST_F(EntryEditingTest, TheAuthorRuleFollowsTheLoginOption)
     EXPECT_EQ(window->entries().rows().value(QStringLiteral("Author")).toString(), QStringLiteral("Ellen"));
 
     settings().setUseWindowsLogin(true);
-    window->options().LoadOptions();
-    window->entries().setUseLoginName(window->options().useWindowsLogin());
+    part<TdlgOptions>("dlgOptions").LoadOptions();
+    window->entries().setUseLoginName(part<TdlgOptions>("dlgOptions").useWindowsLogin());
     action("actNew")->trigger();
     ASSERT_FALSE(EntryList::loginName().isEmpty());
     EXPECT_EQ(window->entries().rows().value(QStringLiteral("Author")).toString(), EntryList::loginName().left(30));

@@ -46,8 +46,8 @@ protected:
     // search without hits keeps its message in noHits and ends with Cancel.
     QStringList find(const QString &text, bool caseSensitive, bool all = false, bool link = false)
     {
-        TfrmFind &f = window->findWindow();
-        TfrmList &l = window->listWindow();
+        TfrmFind &f = part<TfrmFind>("frmFind");
+        TfrmList &l = part<TfrmList>("frmList");
         QStringList listed;
         noHits.clear();
         std::function<void()> answer = [&] {
@@ -95,7 +95,7 @@ TEST_F(EntryLinkTest, FindListsByCaseAndWildcards)
     EXPECT_EQ(find("boatmen", false, true).size(), 1) << "all journals";
     EXPECT_TRUE(noHits.isEmpty());
     // The list names each hit's title.
-    const QTableWidget *list = window->listWindow().dbList;
+    const QTableWidget *list = part<TfrmList>("frmList").dbList;
     ASSERT_EQ(list->horizontalHeaderItem(1)->text(), QStringLiteral("Title"));
     EXPECT_EQ(list->item(0, 1)->text(), scalar("SELECT Title FROM Journal WHERE Entry LIKE '%boatmen%'").toString());
 }
@@ -103,7 +103,7 @@ TEST_F(EntryLinkTest, FindListsByCaseAndWildcards)
 TEST_F(EntryLinkTest, TheResultsPaneMarksTheTextInAnyCase)
 {
     EXPECT_EQ(find("its", true), QStringList({"its ITS Its"}));
-    QTextDocument *doc = window->listWindow().dbEntry->document();
+    QTextDocument *doc = part<TfrmList>("frmList").dbEntry->document();
     const QList<QTextLayout::FormatRange> marks = doc->firstBlock().layout()->formats();
     ASSERT_EQ(marks.size(), 3);
     for (const QTextLayout::FormatRange &m : marks) {
@@ -126,7 +126,7 @@ TEST_F(EntryLinkTest, LinksUseTheCurrentJournalsArchiveType)
     EXPECT_TRUE(text.endsWith(QStringLiteral("\">") + title + QStringLiteral("</a>"))) << text.toStdString();
 
     // Entry Link: a day without entries inserts nothing; a day with one wraps the selection.
-    TdlgEntries &dlg = window->entriesDialog();
+    TdlgEntries &dlg = part<TdlgEntries>("dlgEntries");
     window->dbEntry->setPlainText(QStringLiteral("then"));
     window->dbEntry->selectAll();
     QTimer::singleShot(0, window.get(), [&] {
@@ -155,8 +155,8 @@ TEST_F(EntryLinkTest, EnterInTheResultsNeverLinksAndFindStartsInTheSearchText)
     const QString linked = window->dbEntry->toPlainText();
     ASSERT_FALSE(linked.isEmpty());
 
-    TfrmFind &f = window->findWindow();
-    TfrmList &l = window->listWindow();
+    TfrmFind &f = part<TfrmFind>("frmFind");
+    TfrmList &l = part<TfrmList>("frmList");
     QTimer::singleShot(0, window.get(), [&] {
         EXPECT_EQ(f.focusWidget(), f.edFind) << "the search text has the focus again";
         EXPECT_EQ(f.edFind->selectedText(), QStringLiteral("boatmen"));
@@ -175,7 +175,7 @@ TEST_F(EntryLinkTest, EnterInTheResultsNeverLinksAndFindStartsInTheSearchText)
 
 TEST_F(EntryLinkTest, TheLinkDialogsCalendarFollowsTheKeys)
 {
-    TdlgEntries &dlg = window->entriesDialog();
+    TdlgEntries &dlg = part<TdlgEntries>("dlgEntries");
     window->dbEntry->setPlainText(QString());
     QTimer::singleShot(0, window.get(), [&] {
         dlg.showDay(2, QDate(2002, 6, 24));
@@ -209,7 +209,7 @@ TEST_F(EntryLinkTest, TheSearchTextIsMarkedInsideMarkupToo)
                                           "(2, '2002-08-01', '09:00:00', '%1')")
                                .arg(text));
     const QStringList listed = find("ABC", false);
-    TfrmList &l = window->listWindow();
+    TfrmList &l = part<TfrmList>("frmList");
     const int row = static_cast<int>(listed.indexOf(text));
     ASSERT_GE(row, 0);
     l.dbList->selectRow(row);

@@ -67,7 +67,7 @@ TEST_F(WindowTest, SettingsHoldingOnlyTheVersionStartWithTheDefaults)
     EXPECT_EQ(window->dbGrid->model()->rowCount(), 0);
     EXPECT_EQ(window->selectedDay(), QDate::currentDate());
 
-    TdlgOptions &options = window->options();
+    TdlgOptions &options = part<TdlgOptions>("dlgOptions");
     EXPECT_EQ(options.edDays->text(), QStringLiteral("7"));
     EXPECT_EQ(options.options().days, 7);
     EXPECT_TRUE(options.rbAbs->isChecked());
@@ -208,7 +208,7 @@ TEST_F(WindowTest, WindowsAndRunsSideBySideEachStageInAFolderOfTheirOwn)
     writeText(base.filePath(QStringLiteral("wrentmp-dead01/.owner")), "999999999 1\n");
 
     ASSERT_TRUE(start());
-    const QString mine = window->stagingPath();
+    const QString mine = stagingPath();
     EXPECT_EQ(stagings(), QStringList{QFileInfo(mine).fileName()}) << "a dead owner's folder goes";
     window->dbEntry->setPlainText(QStringLiteral("previewed"));
     action("actPreview")->trigger();
@@ -336,8 +336,8 @@ TEST_F(WindowTest, PublishCommandsWriteTheSiteAndLogIntoThePane)
 
     // The archive dialog comes preset with the journal's range; OK runs it.
     QTimer::singleShot(0, window.get(), [this] {
-        EXPECT_LE(window->archiveDialog().dtFrom->date(), window->archiveDialog().dtTo->date());
-        window->archiveDialog().accept();
+        EXPECT_LE(part<TdlgArchive>("dlgArchive").dtFrom->date(), part<TdlgArchive>("dlgArchive").dtTo->date());
+        part<TdlgArchive>("dlgArchive").accept();
     });
     action("actArchive")->trigger();
     EXPECT_TRUE(QFile::exists(site + QStringLiteral("/archive.html")));
@@ -348,7 +348,7 @@ TEST_F(WindowTest, PublishCommandsWriteTheSiteAndLogIntoThePane)
     Prompt::setNextAnswer(QMessageBox::Ok);
     action("actArchive")->trigger();
     EXPECT_EQ(Prompt::pendingAnswers(), 0);
-    EXPECT_FALSE(window->archiveDialog().isVisible());
+    EXPECT_FALSE(part<TdlgArchive>("dlgArchive").isVisible());
 }
 
 TEST_F(WindowTest, PreviewShowsTheTextAsTyped)
@@ -358,8 +358,7 @@ TEST_F(WindowTest, PreviewShowsTheTextAsTyped)
     window->show();
     window->dbEntry->setPlainText(QStringLiteral("Typed\nnot stored"));
     action("actPreview")->trigger();
-    const QString file = window->stagingPath() + QStringLiteral("/temp.htm");
-    EXPECT_EQ(window->previewUrl(), QUrl::fromLocalFile(file));
+    const QString file = stagingPath() + QStringLiteral("/temp.htm");
     QFile preview(file);
     ASSERT_TRUE(preview.open(QIODevice::ReadOnly));
     EXPECT_EQ(preview.readAll(), "<HTML><BODY>\r\n<p>Typed</p>not stored\r\n</BODY></HTML>\r\n");
@@ -370,6 +369,7 @@ TEST_F(WindowTest, PreviewShowsTheTextAsTyped)
     QSignalSpy loaded(view, &QWebEngineView::loadFinished);
     EXPECT_TRUE(loaded.wait(30000) || loaded.count() > 0);
     ASSERT_GE(loaded.count(), 1);
+    EXPECT_EQ(view->url(), QUrl::fromLocalFile(file));
     EXPECT_TRUE(loaded.last().at(0).toBool());
     EXPECT_GT(window->splBrowser->sizes().value(1), 0) << "the preview pane opened";
     EXPECT_FALSE(window->memLog->toPlainText().contains(QStringLiteral("could not show the preview")));

@@ -99,7 +99,7 @@ TEST_F(ManagementTest, SimpleMarkupReplacesTheSelectionAsTyping)
 
 TEST_F(ManagementTest, LinkDialogCommandsAndTheirPendingFiles)
 {
-    TdlgLink &link = window->linkDialog();
+    TdlgLink &link = part<TdlgLink>("dlgLink");
     // Typed as a user would: the address, then Enter for OK.
     auto typeAddress = [&](const QString &address) {
         whenShown([&link, address] {
@@ -172,7 +172,7 @@ TEST_F(ManagementTest, LinkDialogCommandsAndTheirPendingFiles)
 TEST_F(ManagementTest, TheUploadManagerEditsACopy)
 {
     window->pending().files = {"/a", "/b", "/c", "/d"};
-    TdlgFileMan &man = window->fileManager();
+    TdlgFileMan &man = part<TdlgFileMan>("dlgFileMan");
     whenShown([&] {
         man.addFiles({"/e", "/a"});
         man.lstFiles->item(0)->setSelected(true);
@@ -195,7 +195,7 @@ TEST_F(ManagementTest, TheUploadManagerEditsACopy)
 
 TEST_F(ManagementTest, PurgeRemovesTheChosenEntriesAndTheGridFollows)
 {
-    TdlgPurge &purge = window->purgeDialog();
+    TdlgPurge &purge = part<TdlgPurge>("dlgPurge");
     const int others = count(QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Name=2"));
     whenShown([&] {
         EXPECT_FALSE(purge.rbAll->isChecked() || purge.rbDays->isChecked() || purge.rbDate->isChecked());
@@ -254,7 +254,7 @@ TEST_F(ManagementTest, PurgeRemovesTheChosenEntriesAndTheGridFollows)
 
 TEST_F(ManagementTest, JournalDeletionAsksAndTakesEntriesAndUploads)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     EXPECT_EQ(TdlgJournal::formatHelp().size(), 15);
     EXPECT_EQ(dlg.lblFmt->toPlainText().split(u'\n').size(), 15);
     whenShown([&] {
@@ -281,7 +281,7 @@ TEST_F(ManagementTest, JournalDeletionAsksAndTakesEntriesAndUploads)
 
 TEST_F(ManagementTest, RecordEditingStoresDropsAndCancels)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     whenShown([&] {
         // Add then Next drops the untouched new template; Add then OK keeps it.
         dlg.templateAction(RecordNavigator::Add);
@@ -320,7 +320,7 @@ TEST_F(ManagementTest, RecordEditingStoresDropsAndCancels)
 
 TEST_F(ManagementTest, DeletingASiteAsksAndLeavesItsUploads)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     whenShown([&] {
         Prompt::setNextAnswer(QMessageBox::Cancel);
         dlg.siteAction(RecordNavigator::Delete);
@@ -339,7 +339,7 @@ TEST_F(ManagementTest, DeletingASiteAsksAndLeavesItsUploads)
 
 TEST_F(ManagementTest, TheWindowShowsTheJournalAsTheDialogLeftIt)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     whenShown([&] {
         dlg.edName->setText(QStringLiteral("Field Notes II"));
         Q_EMIT dlg.edName->textEdited(QStringLiteral("Field Notes II"));
@@ -354,7 +354,7 @@ TEST_F(ManagementTest, TheWindowShowsTheJournalAsTheDialogLeftIt)
 
 TEST_F(ManagementTest, TheUploadsListFollowsTheKeyboardAndEditsLandInTheRowShown)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     whenShown([&] {
         dlg.pages->setCurrentIndex(3);
         dlg.DBGrid1->setFocus();
@@ -387,7 +387,7 @@ TEST_F(ManagementTest, TheUploadsListFollowsTheKeyboardAndEditsLandInTheRowShown
 
 TEST_F(ManagementTest, UntouchedCheckBoxesStoreFalseAndLongTextIsStoppedOrExplained)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     whenShown([&] {
         dlg.btnAddClick(); // stored at once, the check boxes untouched
         dlg.journalAction(RecordNavigator::Add);
@@ -422,7 +422,7 @@ TEST_F(ManagementTest, UntouchedCheckBoxesStoreFalseAndLongTextIsStoppedOrExplai
 
 TEST_F(ManagementTest, TheUploadManagerOpensInItsListAndFixedDialogsCannotGrow)
 {
-    TdlgFileMan &dlg = window->fileManager();
+    TdlgFileMan &dlg = part<TdlgFileMan>("dlgFileMan");
     window->pending().files = {QStringLiteral("/tmp/a.zip")};
     whenShown([&] {
         EXPECT_EQ(dlg.focusWidget(), dlg.lstFiles);
@@ -431,7 +431,7 @@ TEST_F(ManagementTest, TheUploadManagerOpensInItsListAndFixedDialogsCannotGrow)
         dlg.reject();
     });
     action("actFileMan")->trigger();
-    TdlgJournal &journal = window->journalDialog();
+    TdlgJournal &journal = part<TdlgJournal>("dlgJournal");
     whenShown([&] {
         // Centred on the screen, not over the main window.
         EXPECT_LE((journal.frameGeometry().center() - journal.screen()->availableGeometry().center()).manhattanLength(),
@@ -476,8 +476,8 @@ TEST_F(ManagementTest, CalendarMarksTheDaysWithEntriesOfTheJournalAndMonthShown)
 
     // A purge of every entry leaves the month bare.
     whenShown([&] {
-        window->purgeDialog().rbAll->setChecked(true);
-        window->purgeDialog().accept();
+        part<TdlgPurge>("dlgPurge").rbAll->setChecked(true);
+        part<TdlgPurge>("dlgPurge").accept();
     });
     action("actPurge")->trigger();
     for (QDate day(kToday.year(), kToday.month(), 1); day.month() == kToday.month(); day = day.addDays(1))
@@ -523,7 +523,7 @@ TEST_F(ManagementTest, StartTakesTheDaysBackupAndRestorePutsItBack)
 
 TEST_F(ManagementTest, NewFromDesignStoresTheTemplatesOfTheJournal)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     const int before = count(QStringLiteral("SELECT COUNT(*) FROM Templates"));
     whenShown([&] {
         dlg.pages->setCurrentIndex(1);
@@ -576,7 +576,7 @@ TEST_F(ManagementTest, NewFromDesignStoresTheTemplatesOfTheJournal)
 
 TEST_F(ManagementTest, AMarkdownJournalIsChosenWithAQuestionAndTheEditorSpeaksIt)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     whenShown([&] {
         // The demo journal has entries: the change asks, and No keeps HTML.
         Prompt::setNextAnswer(QMessageBox::No);
@@ -614,22 +614,22 @@ TEST_F(ManagementTest, AMarkdownJournalIsChosenWithAQuestionAndTheEditorSpeaksIt
 
     // The editor of the Markdown journal inserts, colours and spells Markdown.
     ASSERT_EQ(window->journalId(), 1);
-    EXPECT_TRUE(window->spellMarks().markdown());
+    EXPECT_TRUE(part<EditorSpelling>().marks().markdown());
     select(QStringLiteral("word"));
     action("actBold")->trigger();
     EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("**word**"));
     action("actPreview")->trigger();
-    QFile preview(window->stagingPath() + QStringLiteral("/temp.htm"));
+    QFile preview(stagingPath() + QStringLiteral("/temp.htm"));
     ASSERT_TRUE(preview.open(QIODevice::ReadOnly));
     EXPECT_EQ(preview.readAll(), QByteArray("<HTML><BODY>\r\n<p><strong>word</strong></p>\r\n</BODY></HTML>\r\n"));
     window->dbEntry->setPlainText(QStringLiteral("A jornal `xqzt` [entri](http://wrnog.example/zzq)"));
     std::vector<int> marked;
     for (int at : {2, 11, 18, 35})
-        marked.push_back(window->spellMarks().misspeltWordAt(at).second);
+        marked.push_back(part<EditorSpelling>().marks().misspeltWordAt(at).second);
     EXPECT_EQ(marked, std::vector<int>({6, 0, 5, 0})) << "code and link targets are not spelt";
     Prompt::setNextAnswer(QMessageBox::No); // the change is not kept
     window->navNameNext();
-    EXPECT_FALSE(window->spellMarks().markdown()) << "the second journal is HTML";
+    EXPECT_FALSE(part<EditorSpelling>().marks().markdown()) << "the second journal is HTML";
 }
 
 TEST_F(ManagementTest, EntriesOfAJournalThatIsGoneAreToldOfAndTakenIn)
@@ -646,7 +646,7 @@ TEST_F(ManagementTest, EntriesOfAJournalThatIsGoneAreToldOfAndTakenIn)
     window->show();
     EXPECT_EQ(window->memLog->toPlainText().count(QStringLiteral("2 entries belong to no journal")), 1);
 
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     whenShown([&] {
         dlg.pages->setCurrentIndex(2);
         EXPECT_TRUE(dlg.btnAdopt->isVisible());
@@ -666,7 +666,7 @@ TEST_F(ManagementTest, EntriesOfAJournalThatIsGoneAreToldOfAndTakenIn)
 
 TEST_F(ManagementTest, ALocalSiteShowsAsItsFolderAndAHostTakesNoLogin)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     whenShown([&] {
         dlg.pages->setCurrentIndex(0);
         EXPECT_FALSE(dlg.dbFTP->isChecked()) << "the demo's site is a folder";
@@ -726,27 +726,27 @@ TEST_F(ManagementTest, DialogsAreWalkedWithTabAndLeftWithEscape)
         return stops;
     };
     for (const auto &[dialog, command] :
-         std::initializer_list<std::pair<QDialog *, const char *>>{{&window->options(), "actOptions"},
-                                                                   {&window->linkDialog(), "actURL"},
-                                                                   {&window->purgeDialog(), "actPurge"},
-                                                                   {&window->journalDialog(), "actJournals"},
-                                                                   {&window->fileManager(), "actFileMan"},
-                                                                   {&window->entriesDialog(), "actEntry"},
+         std::initializer_list<std::pair<QDialog *, const char *>>{{&part<TdlgOptions>("dlgOptions"), "actOptions"},
+                                                                   {&part<TdlgLink>("dlgLink"), "actURL"},
+                                                                   {&part<TdlgPurge>("dlgPurge"), "actPurge"},
+                                                                   {&part<TdlgJournal>("dlgJournal"), "actJournals"},
+                                                                   {&part<TdlgFileMan>("dlgFileMan"), "actFileMan"},
+                                                                   {&part<TdlgEntries>("dlgEntries"), "actEntry"},
                                                                    {&window->newJournalDialog(), "actNewJournal"}})
         EXPECT_GT(walk(dialog, action(command)).size(), 3) << dialog->windowTitle().toStdString();
 
     // Where the layout reads in rows, Tab follows them: Find's search, where,
     // letter case, then its buttons; a date box is left at once.
-    TfrmFind &find = window->findWindow();
+    TfrmFind &find = part<TfrmFind>("frmFind");
     EXPECT_EQ(walk(&find, action("actFind")),
               QList<QWidget *>({find.edFind, find.rbCurr, find.rbAll, find.chkCase, find.btnFind, find.btnCancel}));
-    TdlgArchive &archive = window->archiveDialog();
+    TdlgArchive &archive = part<TdlgArchive>("dlgArchive");
     const QList<QWidget *> archiveStops = walk(&archive, action("actArchive"));
     ASSERT_EQ(archiveStops.size(), 4);
     EXPECT_EQ(archiveStops.mid(0, 2), QList<QWidget *>({archive.dtFrom, archive.dtTo}));
 
     // The template editor takes Tab as a move too, and Ctrl+Tab as a tab.
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     QTimer::singleShot(0, window.get(), [&] {
         dlg.pages->setCurrentIndex(1);
         dlg.dbTemplate->setFocus();

@@ -86,7 +86,7 @@ TEST_F(HeldReplyWindowTest, TypingEchoesWhileTheServerWaitsAndStopEndsTheRunAtOn
     QString echoed;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, window.get(), [&] {
-        if (!window->isPublishing())
+        if (!publishing())
             return;
         if (step == Step::WaitForFile && window->memLog->toPlainText().contains(QStringLiteral("Transferring file"))) {
             if (!clock.isValid())
@@ -100,7 +100,7 @@ TEST_F(HeldReplyWindowTest, TypingEchoesWhileTheServerWaitsAndStopEndsTheRunAtOn
             echoed = window->dbEntry->toPlainText();
             step = Step::Stopped;
             sinceStop.start();
-            window->stopPublishing();
+            part<QToolButton>("btnStop").click();
         }
     });
     watch.start(20);
@@ -136,7 +136,7 @@ TEST_F(HeldReplyWindowTest, ClosingTheWindowCutsTheHeldFileShortAndThenCloses)
     QElapsedTimer held, sinceClose;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, window.get(), [&] {
-        if (!window->isPublishing() || sinceClose.isValid())
+        if (!publishing() || sinceClose.isValid())
             return;
         if (!window->memLog->toPlainText().contains(QStringLiteral("Transferring file")))
             return;
@@ -169,7 +169,7 @@ TEST_F(PublishingWindowTest, ARunBlocksItsOwnCommandsAndShowsProgress)
     QStringList said; // what the status bar said while the run waited
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, window.get(), [&] {
-        if (!window->isPublishing())
+        if (!publishing())
             return;
         sawRun = true;
         publishOff = !action("actPublish")->isEnabled();
@@ -200,7 +200,7 @@ TEST_F(PublishingWindowTest, ARunBlocksItsOwnCommandsAndShowsProgress)
     EXPECT_TRUE(allDone.match(progress).hasMatch())
         << "the count ends at the files planned: " << progress.toStdString();
     EXPECT_TRUE(action("actPublish")->isEnabled());
-    EXPECT_FALSE(window->isPublishing());
+    EXPECT_FALSE(publishing());
     EXPECT_TRUE(sentFiles().contains(QStringLiteral("index.html")));
     EXPECT_TRUE(sentFiles().contains(QStringLiteral("archive.html")));
     EXPECT_TRUE(window->memLog->toPlainText().contains(QStringLiteral("Connecting to Site 127.0.0.1")));
@@ -212,9 +212,9 @@ TEST_F(PublishingWindowTest, StopEndsTheRunBeforeTheNextFile)
     QTimer stopper;
     int stops = 0;
     QObject::connect(&stopper, &QTimer::timeout, window.get(), [&] {
-        if (window->isPublishing() && stops == 0) {
+        if (publishing() && stops == 0) {
             ++stops;
-            window->stopPublishing();
+            part<QToolButton>("btnStop").click();
         }
     });
     stopper.start(0);
@@ -229,7 +229,7 @@ TEST_F(PublishingWindowTest, StopEndsTheRunBeforeTheNextFile)
     // The next run's bar starts empty, not where this one ended.
     int firstValue = -2;
     QObject::connect(&stopper, &QTimer::timeout, window.get(), [&] {
-        if (window->isPublishing() && firstValue == -2)
+        if (publishing() && firstValue == -2)
             firstValue = window->findChild<QProgressBar *>()->value();
     });
     stopper.start(0);

@@ -174,7 +174,7 @@ TEST_F(KeyPassphraseWindowTest, TheWindowAsksForAKeysPassphraseOnce)
 
 TEST_F(SecureSiteWindowTest, TheProtocolDropDownEditsTheScheme)
 {
-    TdlgJournal &dlg = window->journalDialog();
+    TdlgJournal &dlg = part<TdlgJournal>("dlgJournal");
     QTimer::singleShot(0, window.get(), [&] {
         EXPECT_EQ(dlg.cmbProtocol->currentText(), QStringLiteral("FTP with TLS (explicit)"));
         dlg.cmbProtocol->setCurrentIndex(3);

@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace {
 
 class SpellingWindowTest : public WindowTest {
@@ -44,6 +46,25 @@ protected:
                 out << block.text().mid(r.start, r.length);
         return out;
     }
+    // Right-clicks the editor on the character at that position and hands
+    // the menu that opens to inMenu while it is open; it closes afterwards.
+    void rightClickAt(int position, const std::function<void(QMenu &)> &inMenu)
+    {
+        QApplication::processEvents();
+        QTextCursor cursor(window->dbEntry->document());
+        cursor.setPosition(position);
+        bool opened = false;
+        QTimer::singleShot(0, window.get(), [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            opened = true;
+            inMenu(*menu);
+            menu->close();
+        });
+        Q_EMIT window->dbEntry->customContextMenuRequested(window->dbEntry->cursorRect(cursor).center());
+        EXPECT_TRUE(opened) << "no menu opened";
+    }
 };
 
 } // namespace
@@ -59,20 +80,20 @@ TEST_F(SpellingWindowTest, MisspeltWordsAreMarkedOutsideMarkupWhileLiveSpellingI
     EXPECT_EQ(marked().size(), 2);
 
     // The right-click rule: a marked word gets the spelling menu, the rest the editor menu.
-    EXPECT_EQ(window->spellMarks().misspeltWordAt(4).second, 6);
-    EXPECT_EQ(window->spellMarks().misspeltWordAt(14).second, 0) << "inside a tag";
-    EXPECT_EQ(window->spellMarks().misspeltWordAt(0).second, 0);
-    QMenu *menu = window->spellingMenu(2, 6);
-    QStringList items;
-    for (QAction *a : menu->actions())
-        items << a->text();
-    EXPECT_TRUE(items.contains(QStringLiteral("journal")));
-    EXPECT_TRUE(items.contains(QStringLiteral("&Ignore")));
-    EXPECT_TRUE(items.contains(QStringLiteral("&Add to dictionary")));
-    for (QAction *a : menu->actions())
-        if (a->text() == QLatin1String("journal"))
-            a->trigger();
-    delete menu;
+    EXPECT_EQ(part<EditorSpelling>().marks().misspeltWordAt(4).second, 6);
+    EXPECT_EQ(part<EditorSpelling>().marks().misspeltWordAt(14).second, 0) << "inside a tag";
+    EXPECT_EQ(part<EditorSpelling>().marks().misspeltWordAt(0).second, 0);
+    rightClickAt(5, [](QMenu &menu) {
+        QStringList items;
+        for (QAction *a : menu.actions())
+            items << a->text();
+        EXPECT_TRUE(items.contains(QStringLiteral("journal")));
+        EXPECT_TRUE(items.contains(QStringLiteral("&Ignore")));
+        EXPECT_TRUE(items.contains(QStringLiteral("&Add to dictionary")));
+        for (QAction *a : menu.actions())
+            if (a->text() == QLatin1String("journal"))
+                a->trigger();
+    });
     EXPECT_TRUE(window->dbEntry->toPlainText().startsWith(QStringLiteral("A journal <b")));
     EXPECT_EQ(marked(), QStringList({"entri"}));
     EXPECT_TRUE(window->entries().hasPendingChange());
@@ -94,7 +115,7 @@ TEST_F(SpellingWindowTest, TheSpellCheckDialogWalksTheWords)
     action("actSpell")->trigger();
     EXPECT_EQ(Prompt::lastText(), QStringLiteral("The spell check is complete.")) << "also at the end of a walk";
     EXPECT_EQ(window->dbEntry->toPlainText(), QStringLiteral("the cat and the dog saw Wrenfield\nthe end"));
-    EXPECT_TRUE(window->spellChecker().personalWords().contains(QStringLiteral("Wrenfield")));
+    EXPECT_TRUE(part<EditorSpelling>().checker().personalWords().contains(QStringLiteral("Wrenfield")));
     EXPECT_TRUE(QFile::exists(dataPath(QStringLiteral("Wren.words"))));
 
     Prompt::setNextAnswer(QMessageBox::Ok);
@@ -126,7 +147,7 @@ TEST_F(SpellingWindowTest, ConfigurationIsKeptAndApplied)
 {
     window->dbEntry->setPlainText(QStringLiteral("QWXZ abc123 Xyzzy"));
     EXPECT_EQ(marked(), QStringList({"Xyzzy"}));
-    TdlgSpellOptions &d = window->spellOptions();
+    TdlgSpellOptions &d = part<TdlgSpellOptions>("dlgSpellOptions");
     QTimer::singleShot(0, window.get(), [&] {
         EXPECT_TRUE(d.chkCaps->isChecked());
         d.chkCaps->setChecked(false);
@@ -207,10 +228,11 @@ TEST_F(SpellingWindowTest, SpellingIsInTheToolsMenuAndItsMenuOffersTheClipboard)
     EXPECT_TRUE(tools->actions().contains(action("actThes")));
 
     window->dbEntry->setPlainText(QStringLiteral("A jornal"));
-    QMenu *menu = window->spellingMenu(2, 6);
-    for (const char *name : {"actCut", "actCopy", "actPaste"})
-        EXPECT_TRUE(menu->actions().contains(action(name))) << name;
-    delete menu;
+    rightClickAt(5, [this](QMenu &menu) {
+        EXPECT_EQ(menu.actions().value(0)->text(), QStringLiteral("journal")) << "the spelling menu";
+        for (const char *name : {"actCut", "actCopy", "actPaste"})
+            EXPECT_TRUE(menu.actions().contains(action(name))) << name;
+    });
 
     // The pointer below the end of the text is on no word: the editor menu.
     window->resize(800, 600);
@@ -218,18 +240,18 @@ TEST_F(SpellingWindowTest, SpellingIsInTheToolsMenuAndItsMenuOffersTheClipboard)
     QTextCursor end(window->dbEntry->document());
     end.setPosition(5);
     const QRect onWord = window->dbEntry->cursorRect(end);
-    EXPECT_EQ(window->spelling().wordAt(onWord.center()).second, 6);
-    EXPECT_EQ(window->spelling().wordAt(onWord.center() + QPoint(0, 200)).second, 0);
-    EXPECT_EQ(window->spelling().wordAt(onWord.center() + QPoint(300, 0)).second, 0);
+    EXPECT_EQ(part<EditorSpelling>().wordAt(onWord.center()).second, 6);
+    EXPECT_EQ(part<EditorSpelling>().wordAt(onWord.center() + QPoint(0, 200)).second, 0);
+    EXPECT_EQ(part<EditorSpelling>().wordAt(onWord.center() + QPoint(300, 0)).second, 0);
 }
 
 TEST_F(SpellingWindowTest, ReturnInTheWordBoxAddsAndOkKeepsTheWordsIgnoredThisRun)
 {
     window->dbEntry->setPlainText(QStringLiteral("Xyzzy Plugh"));
-    window->spellChecker().ignore(QStringLiteral("Plugh"));
-    window->spellMarks().rehighlight();
+    part<EditorSpelling>().checker().ignore(QStringLiteral("Plugh"));
+    part<EditorSpelling>().marks().rehighlight();
     ASSERT_EQ(marked(), QStringList({"Xyzzy"}));
-    TdlgSpellOptions &d = window->spellOptions();
+    TdlgSpellOptions &d = part<TdlgSpellOptions>("dlgSpellOptions");
     QTimer::singleShot(0, window.get(), [&] {
         d.edWord->setText(QStringLiteral("Xyzzy"));
         QTest::keyClick(d.edWord, Qt::Key_Return);
@@ -241,6 +263,6 @@ TEST_F(SpellingWindowTest, ReturnInTheWordBoxAddsAndOkKeepsTheWordsIgnoredThisRu
     });
     action("actSpellOpt")->trigger();
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_TRUE(window->spellChecker().personalWords().contains(QStringLiteral("Xyzzy")));
+    EXPECT_TRUE(part<EditorSpelling>().checker().personalWords().contains(QStringLiteral("Xyzzy")));
     EXPECT_EQ(marked(), QStringList()) << "Plugh stays ignored after OK";
 }

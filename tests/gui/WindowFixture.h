@@ -7,12 +7,15 @@
 #include "wren-demo/DemoJournal.h"
 
 #include <QAction>
+#include <QDir>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 // A main window on a data directory and a temporary base of its own.
@@ -41,6 +44,27 @@ protected:
         cursor.select(QTextCursor::Document);
         cursor.insertText(text);
         window->dbEntry->setTextCursor(cursor);
+    }
+    // The window's part of that type and object name (any name when none is
+    // given), found as a user's view of the window would: no accessor needed.
+    // The test ends at once when there is none.
+    template <typename T> T &part(const char *name = nullptr) const
+    {
+        T *found = window->findChild<T *>(name ? QString::fromLatin1(name) : QString());
+        if (!found) {
+            ADD_FAILURE() << "the window has no " << T::staticMetaObject.className() << ' ' << (name ? name : "");
+            std::abort();
+        }
+        return *found;
+    }
+    // Whether a publish or archive run works: its Stop button shows meanwhile.
+    bool publishing() const { return !part<QToolButton>("btnStop").isHidden(); }
+    // The window's staging directory, the one below the temporary base.
+    QString stagingPath() const
+    {
+        const QStringList found =
+            QDir(tempBase.path()).entryList({QStringLiteral("wrentmp-*")}, QDir::Dirs | QDir::Hidden);
+        return found.size() == 1 ? tempBase.filePath(found.first()) : QString();
     }
     QAction *action(const char *name) const { return window->actions()[QLatin1String(name)]; }
     // A value from the window's own connection.
