@@ -86,6 +86,11 @@ std::pair<int, int> FreePortRange(int count)
 TestServer::~TestServer()
 {
     kill();
+    if (m_watchdog.state() == QProcess::Running) {
+        m_watchdog.write("done\n");
+        m_watchdog.closeWriteChannel();
+        m_watchdog.waitForFinished(5000);
+    }
 }
 
 void TestServer::kill()
@@ -102,11 +107,21 @@ void TestServer::kill()
     m_process.kill();
     m_process.waitForFinished(5000);
     m_pid = 0;
+    if (m_watchdog.state() == QProcess::Running) {
+        m_watchdog.write("forget\n");
+        m_watchdog.waitForBytesWritten(5000);
+    }
 }
 
 void TestServer::signalSessions(int signal)
 {
-    for (const qint64 pid : descendants())
+    const QList<qint64> sessions = descendants();
+    if (signal == SIGSTOP && m_watchdog.state() == QProcess::Running) {
+        for (const qint64 pid : sessions)
+            m_watchdog.write(QByteArray::number(pid) + '\n');
+        m_watchdog.waitForBytesWritten(5000);
+    }
+    for (const qint64 pid : sessions)
         ::kill(static_cast<pid_t>(pid), signal);
 }
 
@@ -149,6 +164,15 @@ QByteArray TestServer::output()
 
 bool TestServer::launch(const QString &program, const QStringList &arguments, bool waitForReady)
 {
+    if (m_watchdog.state() != QProcess::Running) {
+        m_watchdog.start(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("while read p; do case $p in done) exit 0;; forget) pids=;; "
+                                                  "*) pids=\"$pids $p\";; esac; done; "
+                                                  "[ -z \"$pids\" ] || kill -KILL $pids 2>/dev/null; exit 0")});
+        if (!m_watchdog.waitForStarted(5000))
+            return false;
+    }
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     // The server ends with the test process, even one that crashes: its
     // sessions then see their client go and end by themselves. (The signal

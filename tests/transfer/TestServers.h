@@ -36,6 +36,10 @@ protected:
 
     QTemporaryDir m_dir;
     QProcess m_process;
+    // Kills the sessions the test stopped once the test process goes, even
+    // in a crash (its input then ends): a stopped session cannot see its
+    // client go. The listener itself ends with the test process.
+    QProcess m_watchdog;
     int m_port = 0;
     qint64 m_pid = 0; // the listener, also its process group
     QByteArray m_output;
