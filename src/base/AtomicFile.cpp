@@ -141,7 +141,7 @@ bool holds(const QByteArray &nativeTarget, const struct stat &st, const QByteArr
 
 } // namespace
 
-QByteArray readRegular(const QString &path, Links links)
+QByteArray readRegular(const QString &path, Links links, qint64 limit)
 {
     const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (links == Links::Refuse ? O_NOFOLLOW : 0);
     const int fd = ::open(QFile::encodeName(path).constData(), flags);
@@ -149,7 +149,7 @@ QByteArray readRegular(const QString &path, Links links)
         return {};
     QFile file;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > limit ||
         !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return {};

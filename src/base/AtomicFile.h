@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <limits>
+
 // Replaces a file's whole content so that a reader, or the file after a crash,
 // shows either the old content or the new, never a part: the bytes go to a
 // hidden temporary file beside it, are synced to disk, and the temporary file is
@@ -46,8 +48,9 @@ bool holds(const QString &path, const QByteArray &bytes);
 
 enum class Links { Follow, Refuse };
 // The bytes of the regular file at path; nothing when it is missing, or is a
-// pipe, socket or device (never waited on), or with Links::Refuse a link.
-QByteArray readRegular(const QString &path, Links links);
+// pipe, socket or device (never waited on), larger than limit, or with
+// Links::Refuse a link.
+QByteArray readRegular(const QString &path, Links links, qint64 limit = std::numeric_limits<qint64>::max());
 
 // The temporary file of "name" is ".name.wrentmp-XXXXXX", so that one a killed
 // process left behind is known for ours; a name too long for that is cut so

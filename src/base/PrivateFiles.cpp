@@ -65,17 +65,7 @@ QString PrivateFiles::replaceLink(const QString &path)
     const QString target = QFile::symLinkTarget(path);
     // What the link shows is read, when it is a plain file of modest size,
     // and never opened for writing; a FIFO or a device is not even read.
-    QByteArray bytes;
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        struct stat shown {};
-        if (::fstat(fd, &shown) == 0 && S_ISREG(shown.st_mode) && shown.st_size <= 64 * 1024 * 1024) {
-            QFile file;
-            if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-                bytes = file.readAll();
-        }
-        ::close(fd);
-    }
+    const QByteArray bytes = AtomicFile::readRegular(path, AtomicFile::Links::Follow, 64 * 1024 * 1024);
     AtomicFile::write(path, bytes, AtomicFile::Durability::Sync, AtomicFile::Access::Private);
     return QStringLiteral("The file %1 was a link to %2: Wren put a file of its own in its place, and left %2 as it "
                           "was")
