@@ -1,6 +1,7 @@
 #include "JournalSetup.h"
 
 #include "base/WrenError.h"
+#include "data/Statements.h"
 #include "engine/Database.h"
 #include "engine/Transaction.h"
 #include "engine/TableHandle.h"
@@ -195,6 +196,26 @@ JournalCreated create(Database &db, const JournalAnswers &a)
     }
     transaction.commit();
     return made;
+}
+
+void deleteJournal(const Database &db, TableHandle &journals)
+{
+    if (journals.state() == TableHandle::State::Insert) {
+        journals.cancel();
+        return;
+    }
+    const int journal = journals.value(QStringLiteral("ID")).toInt();
+    try {
+        Transaction transaction(db);
+        db.run(Statements::deleteJournalEntries(journal));
+        db.run(Statements::deleteJournalUploads(journal));
+        journals.cancel();
+        journals.remove();
+        transaction.commit();
+    } catch (const WrenError &) {
+        journals.refresh();
+        throw;
+    }
 }
 
 } // namespace JournalSetup

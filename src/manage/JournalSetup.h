@@ -6,6 +6,7 @@
 #include "transfer/SiteAddress.h"
 
 class Database;
+class TableHandle;
 
 // What the New Journal assistant asks.
 struct JournalAnswers {
@@ -65,5 +66,10 @@ QString feedBase(const JournalAnswers &answers);
 // missing. Throws WrenError (with the engine's message) and stores nothing
 // when a row is refused.
 JournalCreated create(Database &db, const JournalAnswers &answers);
+
+// Deletes the current row of journals (a handle on Names) with the journal's
+// entries and uploads, all or nothing: when a step fails, nothing is deleted
+// and the handle is read again. A row not yet stored is only dropped.
+void deleteJournal(const Database &db, TableHandle &journals);
 
 } // namespace JournalSetup

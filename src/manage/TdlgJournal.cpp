@@ -1,5 +1,6 @@
 #include "TdlgJournal.h"
 
+#include "manage/JournalSetup.h"
 #include "ui/DialogPlacement.h"
 #include "ui/KeyboardFields.h"
 #include "ui/Prompt.h"
@@ -698,16 +699,12 @@ void TdlgJournal::deleteJournal()
                      QStringLiteral("Journal Deletion Confirmation")))
         return;
     guard([&] {
-        if (tblNames.state() == TableHandle::State::Insert) {
-            tblNames.cancel(); // a journal never stored has nothing to delete
-            return;
-        }
+        const bool stored = tblNames.state() != TableHandle::State::Insert;
         const int journal = tblNames.value(QStringLiteral("ID")).toInt();
+        JournalSetup::deleteJournal(m_db, tblNames);
+        if (!stored)
+            return; // a journal never stored has nothing more to tidy
         m_formats.erase(journal);
-        m_db.run(Statements::deleteJournalEntries(journal));
-        m_db.run(Statements::deleteJournalUploads(journal));
-        tblNames.cancel();
-        tblNames.remove();
         // The uploads of the journal are gone: the list shows it at once.
         if (pending(tblUploads))
             tblUploads.cancel();
