@@ -16,6 +16,7 @@
 
 #include <pwd.h>
 #include <csignal>
+#include <cstdio>
 #include <optional>
 
 namespace {
@@ -197,8 +198,12 @@ bool TestServer::launch(const QString &program, const QStringList &arguments, bo
         }
         return canConnect(m_port);
     };
-    return WaitUntil([&] { return m_process.state() != QProcess::Running || ready(); }, 10000) &&
-           m_process.state() == QProcess::Running;
+    if (WaitUntil([&] { return m_process.state() != QProcess::Running || ready(); }, 10000) &&
+        m_process.state() == QProcess::Running)
+        return true;
+    m_output += m_process.readAll();
+    std::fprintf(stderr, "%s did not start: %s\n", qPrintable(program), m_output.constData());
+    return false;
 }
 
 namespace {
@@ -334,14 +339,23 @@ QStringList Vsftpd::commands()
 
 bool PyFtpd::start(const QString &mode)
 {
-    m_port = FreePort();
-    const auto [low, high] = FreePortRange(20);
-    QStringList arguments{QStringLiteral("-u"),    kServers + QStringLiteral("/ftp_server.py"),
-                          QString::number(m_port), m_dir.path(),
-                          QString::number(low),    QString::number(high)};
-    if (!mode.isEmpty())
-        arguments << mode;
-    return launch(QStringLiteral("/usr/bin/python3"), arguments);
+    // A port found free may be taken by another test's connection before the
+    // server binds it: a server that ends at once tries fresh ports.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        m_port = FreePort();
+        const auto [low, high] = FreePortRange(20);
+        QStringList arguments{QStringLiteral("-u"),    kServers + QStringLiteral("/ftp_server.py"),
+                              QString::number(m_port), m_dir.path(),
+                              QString::number(low),    QString::number(high)};
+        if (!mode.isEmpty())
+            arguments << mode;
+        if (launch(QStringLiteral("/usr/bin/python3"), arguments))
+            return true;
+        m_process.kill();
+        m_process.waitForFinished();
+        m_output.clear();
+    }
+    return false;
 }
 
 bool Sshd::replaceHostKey()
