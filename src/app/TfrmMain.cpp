@@ -8,7 +8,7 @@
 #include "app/TdlgCustomize.h"
 #include "app/TdlgOptions.h"
 #include "app/WindowCommands.h"
-#include "engine/DataVersion.h"
+#include "engine/Startup.h"
 #include "data/Statements.h"
 #include "base/WrenError.h"
 #include "editing/EntryCommands.h"
@@ -257,14 +257,16 @@ bool TfrmMain::FormCreate()
              PrivateFiles::replaceLinks(PrivateFiles::stateFiles(m_paths.dataDir, m_settings.path())))
             log(line);
         const PrivateFiles privateFiles = PrivateFiles::of(m_paths.dataDir, m_settings.path());
-        const DataVersion::Result version = DataVersion::check(m_settings, m_paths.dataDir);
-        if (!version.message.isEmpty())
-            Prompt::inform(this, version.message);
-        if (version.mustExit())
+        // The version message shows before any table is touched; a missing version ends here.
+        const auto tell = [this](const DataVersion::Result &version) {
+            if (!version.message.isEmpty())
+                Prompt::inform(this, version.message);
+        };
+        const Startup::Result started =
+            Startup::openDataDirectory(m_settings, m_paths.dataDir, m_staging.path(), m_db, tell);
+        if (started.version.mustExit())
             return false;
-        m_freshStart = version.outcome == DataVersion::Outcome::FreshStart;
-        DataVersion::createMissingTables(m_paths.dataDir);
-        m_db.open(m_paths.dataDir, m_staging.path());
+        m_freshStart = started.freshStart();
         m_journalCommands = new JournalCommands(m_db, m_paths.dataDir, m_paths.settingsFile, logSink(), this);
         m_journalCommands->backupIfDue();
         for (const QString &line : privateFiles.secure())

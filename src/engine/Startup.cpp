@@ -5,13 +5,17 @@
 
 namespace Startup {
 
-Result openDataDirectory(Settings &settings, const QString &dataDir, const QString &stagingDir, Database &database)
+Result openDataDirectory(Settings &settings, const QString &dataDir, const QString &stagingDir, Database &database,
+                         const VersionChecked &checked)
 {
     Result result;
     result.version = DataVersion::check(settings, dataDir);
+    if (checked)
+        checked(result.version);
     if (result.version.mustExit())
         return result;
-    if (result.version.outcome != DataVersion::Outcome::FreshStart)
+    // A fresh start made every table in the check.
+    if (!result.freshStart())
         result.createdTables = DataVersion::createMissingTables(dataDir);
     database.open(dataDir, stagingDir);
     result.databaseOpen = true;

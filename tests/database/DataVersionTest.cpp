@@ -94,10 +94,19 @@ TEST_F(DataVersionTest, AnotherVersionIsReportedAndNothingChanges)
 {
     writeAllVersion4(true);
     settings.setVersion("3.0");
-    const DataVersion::Result result = DataVersion::check(settings, dir());
+    // The window shows the message before any table is opened; start-up then goes on.
+    QString told;
+    const Startup::Result started =
+        Startup::openDataDirectory(settings, dir(), QString(), m_db, [&](const DataVersion::Result &version) {
+            EXPECT_FALSE(m_db.isOpen());
+            told = version.message;
+        });
+    const DataVersion::Result &result = started.version;
     EXPECT_EQ(result.outcome, DataVersion::Outcome::WrongVersion);
-    EXPECT_EQ(result.message, QStringLiteral("You must upgrade to 4.0 Before running this build!"));
+    EXPECT_EQ(told, QStringLiteral("You must upgrade to 4.0 Before running this build!"));
+    EXPECT_EQ(result.message, told);
     EXPECT_FALSE(result.mustExit());
+    EXPECT_TRUE(m_db.isOpen());
     EXPECT_EQ(settings.version(), QStringLiteral("3.0"));
     EXPECT_EQ(TableFile::formatVersion(path("Names.DAT")), 4);
 }
