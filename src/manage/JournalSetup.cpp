@@ -5,7 +5,6 @@
 #include "engine/Database.h"
 #include "engine/Transaction.h"
 #include "engine/TableHandle.h"
-#include "publish/Designs.h"
 
 #include <QDir>
 #include <QSqlQuery>
@@ -196,6 +195,37 @@ JournalCreated create(Database &db, const JournalAnswers &a)
     }
     transaction.commit();
     return made;
+}
+
+qlonglong addDesignTemplates(Database &db, Designs::Names names, const QString &key)
+{
+    // Feed readers follow the feed's links on the web, never into a folder
+    // of this computer.
+    const bool onTheWeb = !Designs::siteBase(names.siteUrl).isEmpty();
+    if (!onTheWeb)
+        names.feed.clear();
+    TableHandle templates(db, QStringLiteral("Templates"));
+    templates.open();
+    auto add = [&templates](const QString &name, const QString &text) {
+        return store(templates, {{QStringLiteral("Name"), name.left(50)}, {QStringLiteral("Template"), text}});
+    };
+    if (key == QLatin1String("feed")) {
+        if (!onTheWeb)
+            throw WrenError(QStringLiteral("A feed needs the journal's web address (http:// or https://), which "
+                                           "feed readers follow its links to: \"%1\" is none. Enter it as the "
+                                           "journal's Web Site first.")
+                                .arg(names.siteUrl));
+        return add(names.title + QStringLiteral(" feed"), Designs::feedTemplate(names));
+    }
+    const Designs::Templates look = Designs::templates(key, names);
+    if (look.page.isEmpty())
+        return 0;
+    const QString design = designName(key);
+    Transaction transaction(db);
+    const qlonglong first = add(names.title + QStringLiteral(" page (") + design + u')', look.page);
+    add(names.title + QStringLiteral(" archive index (") + design + u')', look.archiveIndex);
+    transaction.commit();
+    return first;
 }
 
 void deleteJournal(const Database &db, TableHandle &journals)

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include "publish/Designs.h"
 #include "transfer/SiteAddress.h"
 
 class Database;
@@ -66,6 +67,14 @@ QString feedBase(const JournalAnswers &answers);
 // missing. Throws WrenError (with the engine's message) and stores nothing
 // when a row is refused.
 JournalCreated create(Database &db, const JournalAnswers &answers);
+
+// Adds the templates of a starter design (key "feed": the Atom feed template)
+// to the table Templates, named after the journal and the design, and
+// returns the ID of the first; 0 for an unknown design. Of names it takes the
+// journal's name, author and web address; a journal without an http or https
+// address gets no link to a feed, and no feed: WrenError says why, and
+// nothing is stored. All or nothing.
+qlonglong addDesignTemplates(Database &db, Designs::Names names, const QString &key);
 
 // Deletes the current row of journals (a handle on Names) with the journal's
 // entries and uploads, all or nothing: when a step fails, nothing is deleted

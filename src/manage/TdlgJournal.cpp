@@ -640,37 +640,10 @@ void TdlgJournal::newFromDesign(const QString &key)
             names.author = tblNames.value(QStringLiteral("Author")).toString();
             names.siteUrl = tblNames.value(QStringLiteral("WebSite")).toString();
         }
-        // A journal without a web address has no feed to link to.
-        if (Designs::siteBase(names.siteUrl).isEmpty())
-            names.feed.clear();
-        auto add = [this](const QString &name, const QString &text) {
-            tblTemplate.insert();
-            tblTemplate.setValue(QStringLiteral("Name"), name.left(50));
-            tblTemplate.setValue(QStringLiteral("Template"), text);
-            tblTemplate.post();
-            return tblTemplate.value(QStringLiteral("ID")).toLongLong();
-        };
-        qlonglong first = 0;
-        if (key == QLatin1String("feed")) {
-            // Feed readers follow the feed's links on the web, never into a
-            // folder of this computer.
-            if (Designs::siteBase(names.siteUrl).isEmpty())
-                throw WrenError(QStringLiteral("A feed needs the journal's web address (http:// or https://), which "
-                                               "feed readers follow its links to: \"%1\" is none. Enter it as the "
-                                               "journal's Web Site first.")
-                                    .arg(names.siteUrl));
-            first = add(names.title + QStringLiteral(" feed"), Designs::feedTemplate(names));
-        } else {
-            const Designs::Templates made = Designs::templates(key, names);
-            if (made.page.isEmpty())
-                return;
-            QString design = key;
-            for (const Designs::Design &d : Designs::all())
-                if (d.key == key)
-                    design = d.name;
-            first = add(names.title + QStringLiteral(" page (") + design + u')', made.page);
-            add(names.title + QStringLiteral(" archive index (") + design + u')', made.archiveIndex);
-        }
+        tblTemplate.refresh(); // a template being edited is stored first, as Add would
+        const qlonglong first = JournalSetup::addDesignTemplates(m_db, names, key);
+        if (first == 0)
+            return;
         tblTemplate.refresh();
         tblTemplate.locate(first);
     });

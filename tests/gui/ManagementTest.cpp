@@ -562,16 +562,6 @@ TEST_F(ManagementTest, NewFromDesignStoresTheTemplatesOfTheJournal)
     });
     action("actJournals")->trigger();
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Templates")), before + 3);
-    const QString index =
-        scalar(QStringLiteral("SELECT Template FROM Templates WHERE Name='Field Notes archive index (Notebook)'"))
-            .toString();
-    const qsizetype open = index.indexOf("<Wren>");
-    EXPECT_GT(open, 0);
-    EXPECT_GT(index.indexOf("<$WrenArchive"), open) << "the archive index needs its tag inside the block";
-    EXPECT_LT(index.indexOf("<$WrenArchive"), index.indexOf("</Wren>"));
-    EXPECT_TRUE(scalar(QStringLiteral("SELECT Template FROM Templates WHERE Name='Field Notes feed' ORDER BY ID DESC"))
-                    .toString()
-                    .contains("<id>https://example.org/notes/<$WrenPage></id>"));
 }
 
 TEST_F(ManagementTest, AMarkdownJournalIsChosenWithAQuestionAndTheEditorSpeaksIt)
