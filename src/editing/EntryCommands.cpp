@@ -5,11 +5,11 @@
 #include "base/WrenError.h"
 #include "editing/EntryList.h"
 #include "editing/EntryRecovery.h"
+#include "editing/Markup.h"
 #include "editing/TdlgPurge.h"
 #include "engine/Database.h"
 
 #include <QLocale>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTime>
 
@@ -91,12 +91,10 @@ void EntryCommands::purge(TdlgPurge &dialog)
     // purged entry back, and dropping it unasked would lose what was typed.
     if (!settle())
         return;
-    const int removed = m_db.run(statement).numRowsAffected();
+    const PurgeOutcome outcome = RunPurge(m_db, statement, journal.name);
     m_entries.requery();
-    const QString line = removed == 1 ? QStringLiteral("Purge removed 1 entry of %1").arg(journal.name)
-                                      : QStringLiteral("Purge removed %1 entries of %2").arg(removed).arg(journal.name);
-    m_window.status(line);
-    m_window.log(line);
+    m_window.status(outcome.line);
+    m_window.log(outcome.line);
 }
 
 void EntryCommands::offerRecovery()

@@ -3,6 +3,7 @@
 #include "base/FileNamePart.h"
 #include "data/Statements.h"
 #include "base/WrenError.h"
+#include "engine/Database.h"
 #include "publish/ArchivePeriod.h"
 
 #include <QRegularExpression>
@@ -221,4 +222,14 @@ QString PurgeStatement(const PurgeRequest &request, int journalId, const QDate &
         break;
     }
     return QString();
+}
+
+PurgeOutcome RunPurge(const Database &db, const QString &statement, const QString &journalName)
+{
+    PurgeOutcome outcome;
+    outcome.removed = db.run(statement).numRowsAffected();
+    outcome.line = outcome.removed == 1
+                       ? QStringLiteral("Purge removed 1 entry of %1").arg(journalName)
+                       : QStringLiteral("Purge removed %1 entries of %2").arg(outcome.removed).arg(journalName);
+    return outcome;
 }

@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QString>
 
+class Database;
+
 // The HTML that the markup commands put in place of the editor's selection S.
 // Each returns the whole replacement text; S may be empty.
 namespace Markup {
@@ -85,3 +87,14 @@ struct PurgeRequest {
 // chosen. Throws WrenError when the day count is not a whole number or is
 // below 0.
 QString PurgeStatement(const PurgeRequest &request, int journalId, const QDate &today);
+
+// What a purge did: how many entries went, and the line that says so for
+// the status bar and the log.
+struct PurgeOutcome {
+    int removed = 0;
+    QString line;
+};
+
+// Runs a statement of PurgeStatement on the entries of the journal named
+// journalName. Throws WrenError with the engine's message when it fails.
+PurgeOutcome RunPurge(const Database &db, const QString &statement, const QString &journalName);

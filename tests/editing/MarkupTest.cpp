@@ -95,7 +95,9 @@ TEST_F(DataDirTest, PurgeRemovesOnlyTheChosenEntriesOfTheJournal)
     PurgeRequest r;
     r.choice = PurgeRequest::Choice::OlderThan;
     r.days = "30";
-    exec(PurgeStatement(r, 1, QDate(2026, 3, 31)));
+    const PurgeOutcome older = RunPurge(m_db, PurgeStatement(r, 1, QDate(2026, 3, 31)), QStringLiteral("Notes"));
+    EXPECT_EQ(older.removed, 1);
+    EXPECT_EQ(older.line, "Purge removed 1 entry of Notes");
     auto days = [this] {
         QStringList out;
         QSqlQuery q = m_db.run(QStringLiteral("SELECT Name, eDate FROM Journal ORDER BY Name, eDate"));
@@ -106,11 +108,16 @@ TEST_F(DataDirTest, PurgeRemovesOnlyTheChosenEntriesOfTheJournal)
     EXPECT_EQ(days(), QStringList({"1 2026-03-01", "1 2026-03-31", "2 2026-01-01"}));
     r.choice = PurgeRequest::Choice::After;
     r.date = QDate(2026, 3, 1);
-    exec(PurgeStatement(r, 1, QDate(2026, 3, 31)));
+    EXPECT_EQ(RunPurge(m_db, PurgeStatement(r, 1, QDate(2026, 3, 31)), QStringLiteral("Notes")).line,
+              "Purge removed 1 entry of Notes");
     EXPECT_EQ(days(), QStringList({"1 2026-03-01", "2 2026-01-01"}));
     r.choice = PurgeRequest::Choice::All;
-    exec(PurgeStatement(r, 1, QDate(2026, 3, 31)));
+    exec(QStringLiteral("INSERT INTO Journal (Name,eDate,eTime) VALUES (1,'2026-04-01','08:00:00')"));
+    EXPECT_EQ(RunPurge(m_db, PurgeStatement(r, 1, QDate(2026, 3, 31)), QStringLiteral("Notes")).line,
+              "Purge removed 2 entries of Notes");
     EXPECT_EQ(days(), QStringList({"2 2026-01-01"}));
+    EXPECT_EQ(RunPurge(m_db, PurgeStatement(r, 1, QDate(2026, 3, 31)), QStringLiteral("Notes")).line,
+              "Purge removed 0 entries of Notes");
 }
 
 TEST(MarkupTest, EntryLinksPointIntoTheArchivePageOfTheirPeriod)
