@@ -225,12 +225,14 @@ void TfrmList::showResults(Database &db, const QString &statement, const QString
     while (query.next()) {
         const int row = dbList->rowCount();
         dbList->insertRow(row);
-        // ID, journal, author, day, time, text, title
-        const int shown[] = {1, 6, 2, 3, 4};
+        // The list's columns: journal, title, author, day, time.
+        const char *const shown[] = {"Name", "Title", "Author", "eDate", "eTime"};
         for (int column = 0; column < 5; ++column)
-            dbList->setItem(row, column, new QTableWidgetItem(query.value(shown[column]).toString()));
-        m_hits.push_back({query.value(0).toLongLong(), QDate::fromString(query.value(3).toString(), Qt::ISODate),
-                          query.value(5).toString(), query.value(6).toString()});
+            dbList->setItem(row, column, new QTableWidgetItem(query.value(QLatin1String(shown[column])).toString()));
+        m_hits.push_back({query.value(QStringLiteral("ID")).toLongLong(),
+                          QDate::fromString(query.value(QStringLiteral("eDate")).toString(), Qt::ISODate),
+                          query.value(QStringLiteral("Entry")).toString(),
+                          query.value(QStringLiteral("Title")).toString()});
     }
     if (!m_hits.empty())
         dbList->selectRow(0);
