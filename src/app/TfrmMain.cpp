@@ -3,6 +3,7 @@
 #include "base/PrivateFiles.h"
 #include "ui/Prompt.h"
 #include "app/PreviewPane.h"
+#include "app/PublishCommands.h"
 #include "app/PublishControl.h"
 #include "app/TdlgAbout.h"
 #include "app/TdlgCustomize.h"
@@ -27,17 +28,13 @@
 #include "manage/TdlgFileMan.h"
 #include "manage/TdlgJournal.h"
 #include "publish/EntryPreview.h"
-#include "publish/PublishRun.h"
-#include "publish/TdlgArchive.h"
 #include "transfer/Firewall.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
-#include <QScopeGuard>
 #include <QCalendarWidget>
 #include <QCloseEvent>
-#include <QDateEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,7 +43,6 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -123,28 +119,25 @@ void TfrmMain::buildMenus()
     });
 
     using Handler = void (TfrmMain::*)();
-    const std::pair<const char *, Handler> commands[] = {{"actNew", &TfrmMain::actNewExecute},
-                                                         {"actSave", &TfrmMain::actSaveExecute},
-                                                         {"actDel", &TfrmMain::actDelExecute},
-                                                         {"actPublish", &TfrmMain::actPublishExecute},
-                                                         {"actArchive", &TfrmMain::actArchiveExecute},
-                                                         {"actSendAll", &TfrmMain::actSendAllExecute},
-                                                         {"actOptions", &TfrmMain::actOptionsExecute},
-                                                         {"actBrowse", &TfrmMain::actBrowseExecute},
-                                                         {"actReadMe", &TfrmMain::actReadMeExecute},
-                                                         {"actAbout", &TfrmMain::actAboutExecute},
-                                                         {"actCustomize", &TfrmMain::actCustomizeExecute},
-                                                         {"actExit", &TfrmMain::actExitExecute},
-                                                         {"actJournals", &TfrmMain::actJournalsExecute},
-                                                         {"actPreview", &TfrmMain::BrowseEntry},
-                                                         {"actPurge", &TfrmMain::actPurgeExecute},
-                                                         {"actRestore", &TfrmMain::actRestoreExecute},
-                                                         {"actNewJournal", &TfrmMain::actNewJournalExecute},
-                                                         {"actFileMan", &TfrmMain::actFileManExecute},
-                                                         {"actUndoDelete", &TfrmMain::actUndoDeleteExecute}};
+    const std::pair<const char *, Handler> commands[] = {
+        {"actNew", &TfrmMain::actNewExecute},         {"actSave", &TfrmMain::actSaveExecute},
+        {"actDel", &TfrmMain::actDelExecute},         {"actOptions", &TfrmMain::actOptionsExecute},
+        {"actBrowse", &TfrmMain::actBrowseExecute},   {"actReadMe", &TfrmMain::actReadMeExecute},
+        {"actAbout", &TfrmMain::actAboutExecute},     {"actCustomize", &TfrmMain::actCustomizeExecute},
+        {"actExit", &TfrmMain::actExitExecute},       {"actJournals", &TfrmMain::actJournalsExecute},
+        {"actPreview", &TfrmMain::BrowseEntry},       {"actPurge", &TfrmMain::actPurgeExecute},
+        {"actRestore", &TfrmMain::actRestoreExecute}, {"actNewJournal", &TfrmMain::actNewJournalExecute},
+        {"actFileMan", &TfrmMain::actFileManExecute}, {"actUndoDelete", &TfrmMain::actUndoDeleteExecute}};
     for (const auto &[name, handler] : commands)
         connect(a[QLatin1String(name)], &QAction::triggered, this, [this, handler = handler] { (this->*handler)(); });
-    // The commands of the editor's helpers, each behind the error boundary.
+    // The commands of the window's helpers, each behind the error boundary.
+    const std::pair<const char *, void (PublishCommands::*)()> publishing[] = {
+        {"actPublish", &PublishCommands::publish},
+        {"actSendAll", &PublishCommands::sendAll},
+        {"actArchive", &PublishCommands::archive}};
+    for (const auto &[name, command] : publishing)
+        connect(a[QLatin1String(name)], &QAction::triggered, this,
+                [this, command = command] { guard([&] { (m_publishCommands->*command)(); }); });
     const std::pair<const char *, void (MarkupCommands::*)()> markup[] = {{"actURL", &MarkupCommands::link},
                                                                           {"actImg", &MarkupCommands::image},
                                                                           {"actFile", &MarkupCommands::file},
@@ -325,7 +318,13 @@ bool TfrmMain::FormCreate()
     m_dlgAbout = new TdlgAbout(this);
     m_dlgJournal = new TdlgJournal(m_db, this);
     m_dlgJournal->setSettings(m_settings);
-    m_dlgArchive = new TdlgArchive(this);
+    m_publishCommands = new PublishCommands(
+        *m_publish,
+        {this, [this] { return promptUnsavedChanges(); },
+         [this] {
+             return PublishInputs{m_db,     m_settings, m_dlgOptions->options(), m_staging.path(), m_entries->journal(),
+                                  m_pending};
+         }});
     m_dlgOptions = new TdlgOptions(m_settings, this);
     m_dlgFileMan = new TdlgFileMan(this);
     m_dlgPurge = new TdlgPurge(this);
@@ -502,69 +501,6 @@ void TfrmMain::actUndoDeleteExecute()
     guard([&] { m_entryCommands->undoDelete(); });
 }
 
-void TfrmMain::runPublishing(const std::function<void(PublishRun &, SiteTransfer &)> &work)
-{
-    // A window closed during the run closes once the run has ended.
-    const auto closeAfter = qScopeGuard([this] {
-        if (m_closeAfterRun)
-            QTimer::singleShot(0, this, &QWidget::close);
-    });
-    m_publish->run({m_db, m_settings, m_dlgOptions->options(), m_staging.path(), m_entries->journal(), m_pending},
-                   work);
-}
-
-void TfrmMain::actPublishExecute()
-{
-    guard([&] {
-        if (promptUnsavedChanges())
-            runPublishing([](PublishRun &run, SiteTransfer &) { run.PublishEntry(); });
-    });
-}
-
-void TfrmMain::actSendAllExecute()
-{
-    m_publish->setSendAll(true);
-    const auto reset = qScopeGuard([this] { m_publish->setSendAll(false); });
-    actPublishExecute();
-}
-
-void TfrmMain::actArchiveExecute()
-{
-    guard([&] {
-        // The range is asked before the run starts: its progress and Stop
-        // show only once there is a run to follow.
-        const auto range = archiveRange();
-        if (!range) {
-            Prompt::inform(this, PublishRun::noDateRangeMessage());
-            return;
-        }
-        m_dlgArchive->dtFrom->setDate(range->first);
-        m_dlgArchive->dtTo->setDate(range->second);
-        if (m_dlgArchive->exec() != QDialog::Accepted)
-            return;
-        const QDate from = m_dlgArchive->dtFrom->date();
-        const QDate to = m_dlgArchive->dtTo->date();
-        // No busy cursor: the window stays usable while the run works.
-        runPublishing([from, to](PublishRun &run, SiteTransfer &) { run.PublishArchive(from, to); });
-    });
-}
-
-std::optional<std::pair<QDate, QDate>> TfrmMain::archiveRange()
-{
-    SiteTransfer quiet(m_staging.path(), [](const QString &) {});
-    PendingLists none;
-    PublishContext ctx{m_db,
-                       m_settings,
-                       m_dlgOptions->options(),
-                       Clock::system(),
-                       NameTables::current(),
-                       m_staging.path(),
-                       m_entries->journal(),
-                       quiet,
-                       none};
-    return PublishRun(ctx).archiveRange();
-}
-
 void TfrmMain::actOptionsExecute()
 {
     guard([&] {
@@ -642,7 +578,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
     if (m_publish->isRunning()) {
         // The file on its way is cut short; the window closes when the run has ended.
         m_publish->stop();
-        m_closeAfterRun = true;
+        m_publishCommands->closeAfterRun();
         event->ignore();
         return;
     }
@@ -738,7 +674,7 @@ void TfrmMain::actNewJournalExecute()
         journalChanged();
         const QString name = newJournalDialog().answers().name;
         if (Prompt::ask(this, QStringLiteral("The journal %1 is ready. Publish it now?").arg(name)))
-            actPublishExecute();
+            m_publishCommands->publish();
     });
 }
 

@@ -26,12 +26,11 @@ class EntryCommands;
 class EntryList;
 class EntryView;
 class HtmlSyntaxHighlighter;
-class PublishRun;
+class PublishCommands;
 class QMenu;
 class RecoveryWriter;
 class SpellChecker;
 class TdlgAbout;
-class TdlgArchive;
 class TdlgEntries;
 class TdlgFileMan;
 class TdlgJournal;
@@ -74,7 +73,6 @@ public:
     void actDelExecute();
     // Edit, Undo Delete (Ctrl+Z in the list of entries): the last deleted entry back.
     void actUndoDeleteExecute();
-    void actPublishExecute();
     void actJournalsExecute();
     // Preview Entry: the editor's text as a browser shows it.
     void BrowseEntry();
@@ -91,9 +89,6 @@ public:
     // The editor's selection, and putting a text in its place (as typing would).
     QString selectedText() const;
     void replaceSelection(const QString &text);
-    void actArchiveExecute();
-    // Publishes as actPublish does, sending every page whatever the upload record says.
-    void actSendAllExecute();
     void actOptionsExecute();
     void actBrowseExecute();
     void actReadMeExecute();
@@ -148,15 +143,11 @@ private:
     // The bold entry days of the month on view, behind the error boundary.
     void markEntryDays();
     void scheduleRecovery();
-    // The first and last day the archives of the journal on view can cover.
-    std::optional<std::pair<QDate, QDate>> archiveRange();
     // Makes the journal of that ID current; false when there is none.
     bool showJournal(int id);
     void storeJournalName();
     // Cut, Copy and Paste, which the spelling menu offers too.
     QList<QAction *> clipboardActions() const;
-    // Runs publishing work on a run over the current journal, logging into memLog.
-    void runPublishing(const std::function<void(PublishRun &, SiteTransfer &)> &work);
 
     MainWindowPaths m_paths;
     Settings m_settings;
@@ -169,7 +160,6 @@ private:
     PendingLists m_pending;
     ToolbarLayout m_toolbarLayout;
     TdlgOptions *m_dlgOptions = nullptr;
-    TdlgArchive *m_dlgArchive = nullptr;
     TdlgAbout *m_dlgAbout = nullptr;
     TdlgJournal *m_dlgJournal = nullptr;
     TdlgFileMan *m_dlgFileMan = nullptr;
@@ -177,10 +167,10 @@ private:
     JournalCommands *m_journalCommands = nullptr; // backups and new journals
     EntryCommands *m_entryCommands = nullptr;     // the prompt, new, delete and undo, purge, recovery
     bool m_freshStart = false;
-    MarkupCommands *m_markup = nullptr;  // links, images, files and entry links from their dialogs
-    PublishControl *m_publish = nullptr; // the runs, the site session, their progress
-    bool m_closeAfterRun = false;
-    EditorSpelling *m_spelling = nullptr; // owned by the editor, made at start-up
+    MarkupCommands *m_markup = nullptr;           // links, images, files and entry links from their dialogs
+    PublishControl *m_publish = nullptr;          // the runs, the site session, their progress
+    PublishCommands *m_publishCommands = nullptr; // Publish Entries, Send All Files, Publish Archives
+    EditorSpelling *m_spelling = nullptr;         // owned by the editor, made at start-up
     PreviewPane *m_previewPane = nullptr;
     RecoveryWriter *m_recovery = nullptr;
     bool m_exitRequested = false;
