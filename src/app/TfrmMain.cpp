@@ -2,6 +2,7 @@
 
 #include "base/PrivateFiles.h"
 #include "ui/Prompt.h"
+#include "app/EditorCommands.h"
 #include "app/PreviewPane.h"
 #include "app/PublishCommands.h"
 #include "app/PublishControl.h"
@@ -18,7 +19,6 @@
 #include "editing/EntryRecovery.h"
 #include "editing/RecoveryWriter.h"
 #include "editing/CalendarMarks.h"
-#include "editing/Markup.h"
 #include "editing/MarkupCommands.h"
 #include "editor/EditorSpelling.h"
 #include "editor/HtmlSyntaxHighlighter.h"
@@ -109,15 +109,9 @@ void TfrmMain::buildMenus()
 {
     setupMenus(*this, m_actions);
     const MainActions &a = m_actions;
-    // A right click on a word that live spelling marked offers the spelling
-    // menu; anywhere else the editor menu.
-    connect(dbEntry, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        if (m_spelling)
-            m_spelling->showContextMenu(at, mnuEdit, clipboardActions());
-        else
-            mnuEdit->exec(dbEntry->viewport()->mapToGlobal(at));
-    });
-
+    m_editorCommands = new EditorCommands(
+        m_actions, dbEntry, dbGrid, mnuEdit, [this](const std::function<void()> &step) { guard(step); },
+        [this] { actUndoDeleteExecute(); }, this);
     using Handler = void (TfrmMain::*)();
     const std::pair<const char *, Handler> commands[] = {
         {"actNew", &TfrmMain::actNewExecute},         {"actSave", &TfrmMain::actSaveExecute},
@@ -138,54 +132,7 @@ void TfrmMain::buildMenus()
     for (const auto &[name, command] : publishing)
         connect(a[QLatin1String(name)], &QAction::triggered, this,
                 [this, command = command] { guard([&] { (m_publishCommands->*command)(); }); });
-    const std::pair<const char *, void (MarkupCommands::*)()> markup[] = {{"actURL", &MarkupCommands::link},
-                                                                          {"actImg", &MarkupCommands::image},
-                                                                          {"actFile", &MarkupCommands::file},
-                                                                          {"actEntry", &MarkupCommands::entry},
-                                                                          {"actFind", &MarkupCommands::find}};
-    for (const auto &[name, command] : markup)
-        connect(a[QLatin1String(name)], &QAction::triggered, this,
-                [this, command = command] { guard([&] { (m_markup->*command)(); }); });
-    const std::pair<const char *, void (EditorSpelling::*)()> spelling[] = {
-        {"actSpell", &EditorSpelling::spellCheck},
-        {"actThes", &EditorSpelling::thesaurus},
-        {"actSpellOpt", &EditorSpelling::configure}};
-    for (const auto &[name, command] : spelling)
-        connect(a[QLatin1String(name)], &QAction::triggered, this,
-                [this, command = command] { guard([&] { (m_spelling->*command)(); }); });
-    connect(a["actLiveSpell"], &QAction::toggled, this, [this](bool live) {
-        if (m_spelling)
-            m_spelling->setLive(live);
-    });
-    // The simple markup commands: one replacement of the selection each.
-    // A Markdown journal gets the Markdown forms.
-    using Compose = QString (*)(const QString &);
-    const std::tuple<const char *, Compose, Compose> simple[] = {
-        {"actPara", Markup::Paragraph, MarkdownMarkup::Paragraph},
-        {"actBR", Markup::LineBreak, MarkdownMarkup::LineBreak},
-        {"actAngle", Markup::AngleBrackets, Markup::AngleBrackets},
-        {"actSpace", Markup::Space, Markup::Space},
-        {"actBold", Markup::Bold, MarkdownMarkup::Bold},
-        {"actItalics", Markup::Italics, MarkdownMarkup::Italics}};
-    for (const auto &[name, html, markdown] : simple) {
-        connect(m_actions[QLatin1String(name)], &QAction::triggered, this, [this, html = html, markdown = markdown] {
-            const bool inMarkdown = m_markup && m_markup->entryFormat() == EntryFormat::Markdown;
-            replaceSelection((inMarkdown ? markdown : html)(selectedText()));
-        });
-    }
-    // Ctrl+Z in the list of entries brings the last deleted entry back; elsewhere it undoes typing.
-    connect(a["actUndo"], &QAction::triggered, this, [this] {
-        if (dbGrid->hasFocus())
-            actUndoDeleteExecute();
-        else
-            dbEntry->undo();
-    });
     a["actUndoDelete"]->setEnabled(false);
-    connect(a["actRedo"], &QAction::triggered, dbEntry, &QPlainTextEdit::redo);
-    connect(a["actCut"], &QAction::triggered, dbEntry, &QPlainTextEdit::cut);
-    connect(a["actCopy"], &QAction::triggered, dbEntry, &QPlainTextEdit::copy);
-    connect(a["actPaste"], &QAction::triggered, dbEntry, &QPlainTextEdit::paste);
-    connect(a["actSelAll"], &QAction::triggered, dbEntry, &QPlainTextEdit::selectAll);
     for (const QString &name : a.names())
         addAction(a[name]); // shortcuts work wherever the focus is
 
@@ -335,6 +282,7 @@ bool TfrmMain::FormCreate()
     m_spelling = new EditorSpelling(dbEntry, m_settings.file(),
                                     QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.words")), logSink(), this);
     m_spelling->setLive(m_actions["actLiveSpell"]->isChecked());
+    m_editorCommands->attach(m_markup, m_spelling);
     applyEntryFormat();
 
     m_toolbarLayout =
@@ -643,16 +591,6 @@ void TfrmMain::endSession()
     close();
 }
 
-QString TfrmMain::selectedText() const
-{
-    return m_markup->selectedText();
-}
-
-void TfrmMain::replaceSelection(const QString &text)
-{
-    guard([&] { m_markup->replaceSelection(text); });
-}
-
 void TfrmMain::actFileManExecute()
 {
     m_dlgFileMan->setFiles(m_pending.files);
@@ -719,9 +657,4 @@ void TfrmMain::BrowseEntry()
                          m_pending.files, m_settings.entryFormat(journalId()));
         m_previewPane->show(QUrl::fromLocalFile(path));
     });
-}
-
-QList<QAction *> TfrmMain::clipboardActions() const
-{
-    return {m_actions["actCut"], m_actions["actCopy"], m_actions["actPaste"]};
 }

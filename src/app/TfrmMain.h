@@ -22,6 +22,7 @@
 #include <optional>
 #include <utility>
 
+class EditorCommands;
 class EntryCommands;
 class EntryList;
 class EntryView;
@@ -86,9 +87,6 @@ public:
     // File, Restore from Backup: lists the backups and puts the chosen one back.
     void actRestoreExecute();
     void actFileManExecute();
-    // The editor's selection, and putting a text in its place (as typing would).
-    QString selectedText() const;
-    void replaceSelection(const QString &text);
     void actOptionsExecute();
     void actBrowseExecute();
     void actReadMeExecute();
@@ -146,8 +144,6 @@ private:
     // Makes the journal of that ID current; false when there is none.
     bool showJournal(int id);
     void storeJournalName();
-    // Cut, Copy and Paste, which the spelling menu offers too.
-    QList<QAction *> clipboardActions() const;
 
     MainWindowPaths m_paths;
     Settings m_settings;
@@ -167,6 +163,7 @@ private:
     JournalCommands *m_journalCommands = nullptr; // backups and new journals
     EntryCommands *m_entryCommands = nullptr;     // the prompt, new, delete and undo, purge, recovery
     bool m_freshStart = false;
+    EditorCommands *m_editorCommands = nullptr;   // the editor's menu commands
     MarkupCommands *m_markup = nullptr;           // links, images, files and entry links from their dialogs
     PublishControl *m_publish = nullptr;          // the runs, the site session, their progress
     PublishCommands *m_publishCommands = nullptr; // Publish Entries, Send All Files, Publish Archives
