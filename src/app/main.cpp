@@ -112,8 +112,13 @@ int main(int argc, char *argv[])
     // A session that ends closes the window as the user would, without asking.
     SessionSignals sessionSignals;
     QObject::connect(&sessionSignals, &SessionSignals::ending, &window, [&window](int) { window.endSession(); });
-    if (!window.FormCreate())
-        return 1; // the reason was shown; a script sees the failure
+    try {
+        if (!window.FormCreate())
+            return 1; // the reason was shown; a script sees the failure
+    } catch (const WrenError &error) {
+        // A table that cannot be read ends the start with its reason, not an abort.
+        return refuseStart(error.message());
+    }
 
     window.show();
     // A first start on an empty data directory offers the journal assistant at once.

@@ -4,6 +4,7 @@
 #include "data/Schema.h"
 #include "engine/TableFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace DataVersion {
@@ -38,7 +39,12 @@ QStringList createMissingTables(const QString &dataDir)
 {
     QStringList created;
     for (const Schema::Table &table : Schema::tables()) {
-        if (!QFileInfo::exists(TableFile::path(dataDir, table))) {
+        const QFileInfo file(TableFile::path(dataDir, table));
+        // An empty file holds no table and no rows: one an older build left
+        // when it stopped while creating it is made again.
+        if (file.exists() && file.isFile() && file.size() == 0)
+            QFile::remove(file.filePath());
+        if (!QFileInfo::exists(file.filePath())) {
             TableFile::create(dataDir, table);
             created << table.file;
         }

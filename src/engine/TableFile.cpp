@@ -10,6 +10,11 @@
 #include <QSqlQuery>
 #include <QUuid>
 
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
 namespace TableFile {
 
 namespace {
@@ -80,15 +85,27 @@ void create(const QString &dataDir, const Schema::Table &table)
     const QString filePath = path(dataDir, table);
     if (QFileInfo::exists(filePath))
         throw WrenError(QStringLiteral("%1 already exists").arg(filePath));
+    // The table is made under a side name and linked into place once whole:
+    // a start that dies or hangs half-way leaves no file that later starts
+    // would take for a table file and fail on.
+    const QString building = filePath + QStringLiteral(".new");
+    QFile::remove(building);
+    QFile::remove(building + QStringLiteral("-journal"));
     try {
-        FileConnection file(filePath);
-        Transaction transaction(runner(file));
-        for (const QString &statement : Schema::createStatements(table))
-            file.run(statement);
-        file.run(QStringLiteral("PRAGMA user_version = %1").arg(Schema::kFormatVersion));
-        transaction.commit();
+        {
+            FileConnection file(building);
+            Transaction transaction(runner(file));
+            for (const QString &statement : Schema::createStatements(table))
+                file.run(statement);
+            file.run(QStringLiteral("PRAGMA user_version = %1").arg(Schema::kFormatVersion));
+            transaction.commit();
+        }
+        // link() never replaces: a file another start made meanwhile stays.
+        if (::link(QFile::encodeName(building).constData(), QFile::encodeName(filePath).constData()) != 0)
+            throw WrenError(QString::fromLocal8Bit(std::strerror(errno)));
+        QFile::remove(building);
     } catch (const WrenError &error) {
-        QFile::remove(filePath);
+        QFile::remove(building);
         throw WrenError(QStringLiteral("Cannot create %1: %2").arg(filePath, error.message()));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "data/Schema.h"
 #include "base/WrenError.h"
+#include "engine/DataVersion.h"
 #include "engine/TableFile.h"
 
 #include <QSqlDatabase>
@@ -74,6 +75,13 @@ TEST_F(TableFileTest, CreatedFilesHoldTheirTableInTheCurrentFormat)
     EXPECT_EQ(raw.column("SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL"),
               QStringList("JournalByDay"));
     EXPECT_THROW(TableFile::create(dir(), Schema::table("Journal")), WrenError) << "an existing file is never replaced";
+    EXPECT_EQ(QDir(dir()).entryList({"*.new*"}, QDir::Files), QStringList()) << "no side file stays";
+
+    // A start that died while creating a file left it empty; the next start
+    // makes it again instead of failing on a file without its table.
+    QFile::resize(path("Templates.DAT"), 0);
+    EXPECT_EQ(DataVersion::createMissingTables(dir()), QStringList("Templates.DAT"));
+    EXPECT_EQ(TableFile::formatVersion(path("Templates.DAT")), Schema::kFormatVersion);
 }
 
 TEST_F(TableFileTest, TheEngineRefusesRowsThatBreakTheStoredForms)
