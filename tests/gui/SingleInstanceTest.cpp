@@ -126,18 +126,24 @@ protected:
     {
         return !QDir(tmp.path()).entryList({QStringLiteral("wrentmp-*")}, QDir::Dirs | QDir::Hidden).isEmpty();
     }
-    // Waits until the instance listens: its staging directory exists by then.
+    // Waits until the instance has its staging directory and its window
+    // answers a hand-over (of one argument, which tells this probe's message
+    // from a later start's): only then is it fully started.
     void waitUntilRunning(const QTemporaryDir &tmp)
     {
         ASSERT_TRUE(QTest::qWaitFor([&tmp] { return hasStaging(tmp); }, 15000));
+        const QString name =
+            SingleInstance::nameFor(QFileInfo(QStringLiteral(WREN_BIN)).canonicalFilePath(), dataDir.path());
+        ASSERT_TRUE(
+            QTest::qWaitFor([&name] { return SingleInstance(name).handOver({QStringLiteral("probe")}, 500); }, 15000));
     }
-    bool raisedMessageIn(QProcess &process)
+    bool raisedMessageIn(QProcess &process, const char *message = "bringing the window to the front")
     {
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < 5000) {
             m_errors[&process] += process.readAllStandardError();
-            if (m_errors[&process].contains("bringing the window to the front"))
+            if (m_errors[&process].contains(message))
                 return true;
             process.waitForReadyRead(100);
         }
@@ -156,8 +162,7 @@ TEST_F(TwoProcessesTest, ASecondStartHandsOverAndEnds)
     launch(second, tempB, {QStringLiteral("one"), QStringLiteral("two")});
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(raisedMessageIn(first));
-    EXPECT_TRUE(m_errors[&first].contains("handed over 2 argument"));
+    EXPECT_TRUE(raisedMessageIn(first, "handed over 2 argument"));
     EXPECT_EQ(first.state(), QProcess::Running);
     EXPECT_FALSE(hasStaging(tempB)) << "the handing-over start never touches a staging directory";
 }
@@ -178,6 +183,6 @@ TEST_F(TwoProcessesTest, AHungFirstInstanceIsReplacedAfterTenSeconds)
     // The replacement is now the one that later starts hand over to.
     launch(third, tempC);
     ASSERT_TRUE(third.waitForFinished(10000));
-    EXPECT_EQ(third.exitCode(), 0);
-    EXPECT_TRUE(raisedMessageIn(second));
+    EXPECT_EQ(third.exitCode(), 0) << third.readAllStandardError().constData();
+    EXPECT_TRUE(raisedMessageIn(second, "handed over 0 argument")) << m_errors[&second].constData();
 }
