@@ -18,7 +18,7 @@ namespace {
 // and not for another.
 QString socketDirectory()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
         return runtime;
     return QStringLiteral("/tmp");

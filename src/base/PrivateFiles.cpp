@@ -65,7 +65,7 @@ QString PrivateFiles::replaceLink(const QString &path)
     const QString target = QFile::symLinkTarget(path);
     // What the link shows is read, when it is a plain file of modest size,
     // and never opened for writing; a FIFO or a device is not even read.
-    const QByteArray bytes = AtomicFile::readRegular(path, AtomicFile::Links::Follow, 64 * 1024 * 1024);
+    const QByteArray bytes = AtomicFile::readRegular(path, AtomicFile::Links::Follow, qint64{64} * 1024 * 1024);
     AtomicFile::write(path, bytes, AtomicFile::Durability::Sync, AtomicFile::Access::Private);
     return QStringLiteral("The file %1 was a link to %2: Wren put a file of its own in its place, and left %2 as it "
                           "was")

@@ -29,7 +29,7 @@ ToolbarLayout ToolbarLayout::defaults()
 
 ToolbarLayout ToolbarLayout::load(const QString &path, const QStringList &known)
 {
-    const ToolbarLayout fallback = defaults();
+    ToolbarLayout fallback = defaults();
     if (!QFileInfo::exists(path))
         return fallback;
     const IniFile file(path);

@@ -139,7 +139,7 @@ QString Destination(const QString &address)
     bool plain = !address.startsWith(u'<');
     for (const QChar c : address) {
         if (c.unicode() <= 0x20 || c.unicode() == 0x7F)
-            plain = false;
+            plain = false; // NOLINT(bugprone-branch-clone): the ")" test below also counts the depth
         else if (c == u'(')
             ++depth;
         else if (c == u')' && --depth < 0)

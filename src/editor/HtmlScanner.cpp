@@ -49,14 +49,12 @@ const std::array<H::Element, H::kElementCount> &H::elements()
         for (int i = 0; i < kElementCount; ++i) {
             const QByteArray n(names[i]);
             bool attributes = true, closing = true;
-            if (n == "SCRIPT")
-                closing = false;
-            else if (n == "B" || n == "HEAD" || n == "HTML" || n == "I" || n == "S" || n == "TITLE" || n == "U")
+            if (n == "B" || n == "HEAD" || n == "HTML" || n == "I" || n == "S" || n == "TITLE" || n == "U")
                 attributes = false;
             else if (n == "BR")
                 attributes = closing = false;
-            else if (n == "BASE" || n == "BASEFONT" || n == "FRAME" || n == "IMG" || n == "INPUT" || n == "META" ||
-                     n == "!DOCTYPE")
+            else if (n == "SCRIPT" || n == "BASE" || n == "BASEFONT" || n == "FRAME" || n == "IMG" || n == "INPUT" ||
+                     n == "META" || n == "!DOCTYPE")
                 closing = false;
             t[i] = {names[i], attributes, closing};
         }

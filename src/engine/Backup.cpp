@@ -279,7 +279,7 @@ QString restore(const QString &backupDir, const QString &dataDir, const QString 
         throw WrenError(QStringLiteral("%1 holds no journal table").arg(backupDir));
     // Keep one more than usual, so that the copy made now never pushes out the
     // backup being restored.
-    const QString before = write(dataDir, settingsFile, root, today, 15);
+    QString before = write(dataDir, settingsFile, root, today, 15);
     const QDir data(dataDir);
     for (const Schema::Table &table : Schema::tables()) {
         const QString file = from.filePath(table.file);

@@ -25,7 +25,7 @@ QString WritePreview(const QString &stagingDir, const QString &entryText, bool a
     } else {
         body = PageText::InsertParagraphs(stored.toUtf8(), autoinsertTag);
     }
-    const QString path = QDir(stagingDir).filePath(QStringLiteral("temp.htm"));
+    QString path = QDir(stagingDir).filePath(QStringLiteral("temp.htm"));
     AtomicFile::write(path, "<HTML><BODY>\r\n" + body + "\r\n</BODY></HTML>\r\n", AtomicFile::Durability::Replace);
     for (const QString &file : pendingFiles) {
         const QString name = FileNamePart(file);

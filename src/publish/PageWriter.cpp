@@ -112,7 +112,7 @@ void PageWriter::ConvertAhead(const QDate &first, const QDate &last)
     while (fresh < kManyNew && ids.next())
         fresh += ahead->cached(ids.borrowedBytes(0)) ? 0 : 1;
     // Texts beyond this much are converted as their pages are written.
-    constexpr qsizetype kMostBytes = 64 * 1024 * 1024;
+    constexpr qsizetype kMostBytes = qsizetype{64} * 1024 * 1024;
     qsizetype copied = 0;
     if (fresh >= kManyNew) {
         RowReader rows(m_ctx.db, Statements::entryTextsOfRange(first, last, m_ctx.journal.id));

@@ -53,7 +53,7 @@ QString CurlFtpClient::temporaryName(const QString &remoteName)
     // Servers and their file systems take names of up to 255 bytes: a long
     // name keeps as much as fits, and a digest of the whole so that two long
     // names with the same beginning never share a temporary file.
-    const QString whole = u'.' + remoteName + QStringLiteral(".wren-part");
+    QString whole = u'.' + remoteName + QStringLiteral(".wren-part");
     if (whole.toUtf8().size() <= 255)
         return whole;
     const QString digest =

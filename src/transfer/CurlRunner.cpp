@@ -58,15 +58,17 @@ int onSocket(void *, curl_socket_t socket, curlsocktype)
 size_t onRead(char *buffer, size_t size, size_t count, void *user)
 {
     auto *file = static_cast<QIODevice *>(user);
-    const qint64 got = file->read(buffer, static_cast<qint64>(size * count));
+    const size_t room = size * count;
+    const qint64 got = file->read(buffer, static_cast<qint64>(room));
     return got < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(got);
 }
 
 // What a download brings (a directory listing) is kept.
 size_t onWrite(char *data, size_t size, size_t count, void *user)
 {
-    static_cast<QByteArray *>(user)->append(data, static_cast<qsizetype>(size * count));
-    return size * count;
+    const size_t bytes = size * count;
+    static_cast<QByteArray *>(user)->append(data, static_cast<qsizetype>(bytes));
+    return bytes;
 }
 
 } // namespace

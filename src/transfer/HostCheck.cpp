@@ -47,7 +47,7 @@ QString commonName(const X509_NAME *name)
     if (X509_NAME_get_text_by_NID(const_cast<X509_NAME *>(name), NID_commonName, text, sizeof text) > 0)
         return QString::fromUtf8(text);
     char *line = X509_NAME_oneline(name, nullptr, 0);
-    const QString whole = QString::fromUtf8(line ? line : "");
+    QString whole = QString::fromUtf8(line ? line : "");
     OPENSSL_free(line);
     return whole;
 }

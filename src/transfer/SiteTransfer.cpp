@@ -39,7 +39,7 @@ QString siteKeyOf(const UploadRow &upload)
 
 // Files, and bytes, handed to the site's connections before the run waits.
 constexpr int kStoresInHand = 64;
-constexpr qint64 kBytesInHand = 64 * 1024 * 1024;
+constexpr qint64 kBytesInHand = qint64{64} * 1024 * 1024;
 
 } // namespace
 
@@ -359,7 +359,7 @@ void SiteTransfer::copyToDirectory(const QString &source, const QByteArray &byte
         if (!m_copy)
             m_copy = std::make_unique<BackgroundCopy>();
         // A bounded number of pages, and of bytes, waits for the disk at a time.
-        if (m_copy->inHand() >= 32 || m_copy->bytesInHand() + bytes.size() > 64 * 1024 * 1024)
+        if (m_copy->inHand() >= 32 || m_copy->bytesInHand() + bytes.size() > qint64{64} * 1024 * 1024)
             settleCopy();
         m_copy->add(destination, bytes);
         m_lines.push_back({source, QueuedLine::Kind::Copy});

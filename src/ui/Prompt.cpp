@@ -78,6 +78,7 @@ std::optional<QString> askSecret(QWidget *parent, const QString &text, const QSt
     if (!g_secrets.empty()) {
         const std::optional<QString> answer = g_secrets.front();
         g_secrets.pop_front();
+        // NOLINTNEXTLINE(performance-no-automatic-move): GCC 12 warns (maybe-uninitialized) on the move
         return answer;
     }
     bool ok = false;
