@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config clang-format
+    build-essential cmake pkg-config clang-format clang-tidy
     qt6-base-dev qt6-webengine-dev libqt6svg6 libqt6sql6-sqlite libsqlite3-dev sqlite3
     libcurl4-openssl-dev libhunspell-dev hunspell-en-us libmythes-dev mythes-en-us
     libmd4c-dev libmd4c-html0-dev
