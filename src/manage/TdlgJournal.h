@@ -2,6 +2,7 @@
 
 #include "base/Settings.h"
 #include "engine/TableHandle.h"
+#include "manage/JournalManagementLayout.h"
 #include "manage/RecordControls.h"
 
 #include <QDialog>
@@ -9,20 +10,10 @@
 #include <map>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QFormLayout;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QTableWidget;
-class QTabWidget;
-
 // Journal Management: the sites, templates, journals and uploads, one current
 // row per table, edited in place. Made once at start; its tables stay open
 // and every page keeps its state between showings.
-class TdlgJournal : public QDialog {
+class TdlgJournal : public QDialog, public JournalManagementLayout {
     Q_OBJECT
 public:
     explicit TdlgJournal(Database &db, QWidget *parent = nullptr);
@@ -60,36 +51,12 @@ public:
 
     TableHandle tblSites, tblTemplate, tblUploads, tblNames;
 
-    QTabWidget *pages;
-    RecordNavigator *navSites, *navTemplate, *navNames;
-    QLineEdit *dbSiteName, *DBEdit1, *DBEdit2, *DBEdit3, *DBEdit4;
-    QCheckBox *dbFTP;
-    QFormLayout *siteForm;
-    QLabel *lblFolder;      // a local folder site: the folders its uploads copy into
-    QComboBox *cmbProtocol; // the scheme of the host: FTP, FTP with TLS, SFTP
-    QLineEdit *dbTmpName, *edRemote;
-    QPushButton *btnTemp, *btnDesign;
-    QPlainTextEdit *dbTemplate;
-    QLineEdit *edName, *edDtFmt, *edTmFmt, *edArcDtFmt, *edURL, *edAuthor;
-    QCheckBox *chkRev, *chkArcRev;
-    QComboBox *cmbArcType;
-    QComboBox *cmbEntryFormat; // "HTML", "Markdown": kept in the settings file, not the table
-    QPlainTextEdit *lblFmt;
-    QTableWidget *DBGrid1;
-    QComboBox *dbJournal, *cmbSite, *cmbJTemp, *cmbATemp;
-    QLineEdit *edJFile, *edAFile, *dbArcExt, *edDir, *edImgDir;
-    QCheckBox *chkActive, *dbAutoArc;
-    QPushButton *btnAdd, *btnEdt, *btnSav, *btnDel;
-    QPushButton *btnAdopt; // shown while entries belong to no journal
-
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QWidget *sitesPage();
-    QWidget *templatesPage();
-    QWidget *journalsPage();
-    QWidget *uploadsPage();
+    // Ties the pages' controls to the tables and to the commands.
+    void wirePages();
     void guard(const std::function<void()> &action);
     void navigate(TableHandle &table, RecordNavigator::Button which);
     // Reads a table again, keeping its current row, when it has nothing pending.
