@@ -186,25 +186,25 @@ void MainWindowLayout::fillToolbars(const MainActions &actions, const QStringLis
 
 void MainWindowLayout::placeFrom(QMainWindow &window, const Settings &settings)
 {
-    if (settings.state() == 1) {
+    if (settings.value(Setting::State) == 1) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
     } else {
-        window.move(settings.left(), settings.top());
-        window.resize(settings.width(), settings.height());
+        window.move(settings.value(Setting::Left), settings.value(Setting::Top));
+        window.resize(settings.value(Setting::Width), settings.value(Setting::Height));
     }
-    actEditTB->setVisible(settings.editToolbar());
-    actMainTB->setVisible(settings.mainToolbar());
+    actEditTB->setVisible(settings.value(Setting::EditToolbar));
+    actMainTB->setVisible(settings.value(Setting::MainToolbar));
 }
 
 void MainWindowLayout::storePlacement(const QMainWindow &window, Settings &settings) const
 {
-    settings.setState(window.isMaximized() ? 1 : 0);
-    settings.setTop(window.pos().y());
-    settings.setLeft(window.pos().x());
-    settings.setHeight(window.height());
-    settings.setWidth(window.width());
-    settings.setEditToolbar(!actEditTB->isHidden());
-    settings.setMainToolbar(!actMainTB->isHidden());
+    settings.setValue(Setting::State, window.isMaximized() ? 1 : 0);
+    settings.setValue(Setting::Top, window.pos().y());
+    settings.setValue(Setting::Left, window.pos().x());
+    settings.setValue(Setting::Height, window.height());
+    settings.setValue(Setting::Width, window.width());
+    settings.setValue(Setting::EditToolbar, !actEditTB->isHidden());
+    settings.setValue(Setting::MainToolbar, !actMainTB->isHidden());
 }
 
 void MainWindowLayout::showJournalState(const MainActions &actions, bool hasJournal)

@@ -95,7 +95,7 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
     }
     SiteTransfer transfer(inputs.stagingDir, m_log, m_ftp.get());
     m_ftp->clearAbort();
-    m_ftp->setConnections(inputs.settings.connectionsPerSite());
+    m_ftp->setConnections(inputs.settings.value(Setting::Connections));
     transfer.setKnownHosts(m_knownHosts.get());
     transfer.setCopiesInBackground(true);
     UploadRecord record(QDir(m_dataDir).filePath(QStringLiteral("Transfer.DAT")),

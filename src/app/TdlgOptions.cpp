@@ -214,44 +214,43 @@ void TdlgOptions::SetAuthEnabled(bool on)
 void TdlgOptions::LoadOptions()
 {
     Settings &s = m_settings;
-    chkLogin->setChecked(s.useWindowsLogin());
-    chkTag->setChecked(s.autoinsertTag());
-    chkRandom->setChecked(s.randomCookies());
-    chkKeepArchives->setChecked(s.keepArchivesCurrent());
-    edDays->setText(s.days());
+    chkLogin->setChecked(s.value(Setting::UseWindowsLogin));
+    chkTag->setChecked(s.value(Setting::AutoinsertTag));
+    chkRandom->setChecked(s.value(Setting::RandomCookies));
+    chkKeepArchives->setChecked(s.value(Setting::KeepArchivesCurrent));
+    edDays->setText(s.value(Setting::Days));
     rbPosts->setAutoExclusive(false);
     rbAbs->setAutoExclusive(false);
-    rbPosts->setChecked(s.historyForPosts());
-    rbAbs->setChecked(s.historyDays());
+    rbPosts->setChecked(s.value(Setting::HistoryForPosts));
+    rbAbs->setChecked(s.value(Setting::HistoryDays));
     if (rbAbs->isChecked())
         rbPosts->setChecked(false);
     rbPosts->setAutoExclusive(true);
     rbAbs->setAutoExclusive(true);
 
-    chkPasv->setChecked(s.pasv());
-    edConnections->setValue(s.connectionsPerSite());
-    chkSocks->setChecked(s.socks());
-    selectIgnoringCase(cmbVersion, s.socksVersion());
-    edHost->setText(s.proxyHost());
-    edPort->setText(s.proxyPortText());
-    selectIgnoringCase(cmbAuth, s.authentication());
-    edUser->setText(s.proxyUser());
-    edPass->setText(s.proxyPassword());
+    chkPasv->setChecked(s.value(Setting::Pasv));
+    edConnections->setValue(s.value(Setting::Connections));
+    chkSocks->setChecked(s.value(Setting::Socks));
+    selectIgnoringCase(cmbVersion, s.value(Setting::SocksVersion));
+    edHost->setText(s.value(Setting::ProxyHost));
+    edPort->setText(s.value(Setting::ProxyPort));
+    selectIgnoringCase(cmbAuth, s.value(Setting::Authentication));
+    edUser->setText(s.value(Setting::ProxyUser));
+    edPass->setText(s.value(Setting::ProxyPassword));
     SetProxyEnabled(chkSocks->isChecked());
 
     NameTables names = NameTables::current();
-    auto load = [&](QListWidget *list, auto &table, const char *stem) {
+    auto load = [&](QListWidget *list, auto &table, const NumberedTextSetting &key) {
         list->clear();
         for (int i = 1; i <= static_cast<int>(table.size()); ++i) {
-            const QString key = QLatin1String(stem) + QString::number(i);
-            table[i - 1] = s.file().readString(QStringLiteral("Language"), key, table[i - 1]);
+            table[i - 1] = s.value(key, i, table[i - 1]);
             list->addItem(table[i - 1]);
         }
     };
-    load(lbSDay, names.shortDays, "ShortDay");
-    load(lbLDay, names.longDays, "LongDay");
-    load(lbSMon, names.shortMonths, "ShortMonth");
-    load(lbLMon, names.longMonths, "LongMonth");
+    load(lbSDay, names.shortDays, Setting::ShortDay);
+    load(lbLDay, names.longDays, Setting::LongDay);
+    load(lbSMon, names.shortMonths, Setting::ShortMonth);
+    load(lbLMon, names.longMonths, Setting::LongMonth);
     NameTables::install(names);
     setOptionValues();
 }
@@ -270,34 +269,34 @@ void TdlgOptions::setOptionValues()
 void TdlgOptions::SaveOptions()
 {
     Settings &s = m_settings;
-    s.setUseWindowsLogin(chkLogin->isChecked());
-    s.setDays(edDays->text());
-    s.setRandomCookies(chkRandom->isChecked());
-    s.setHistoryForPosts(rbPosts->isChecked());
-    s.setHistoryDays(rbAbs->isChecked());
-    s.setAutoinsertTag(chkTag->isChecked());
-    s.setKeepArchivesCurrent(chkKeepArchives->isChecked());
-    s.setPasv(chkPasv->isChecked());
-    s.setConnectionsPerSite(edConnections->value());
-    s.setSocks(chkSocks->isChecked());
-    s.setSocksVersion(cmbVersion->currentText());
-    s.setProxyHost(edHost->text());
-    s.setProxyPortText(edPort->text());
-    s.setAuthentication(cmbAuth->currentText());
-    s.setProxyUser(edUser->text());
-    s.setProxyPassword(edPass->text());
+    s.setValue(Setting::UseWindowsLogin, chkLogin->isChecked());
+    s.setValue(Setting::Days, edDays->text());
+    s.setValue(Setting::RandomCookies, chkRandom->isChecked());
+    s.setValue(Setting::HistoryForPosts, rbPosts->isChecked());
+    s.setValue(Setting::HistoryDays, rbAbs->isChecked());
+    s.setValue(Setting::AutoinsertTag, chkTag->isChecked());
+    s.setValue(Setting::KeepArchivesCurrent, chkKeepArchives->isChecked());
+    s.setValue(Setting::Pasv, chkPasv->isChecked());
+    s.setValue(Setting::Connections, edConnections->value());
+    s.setValue(Setting::Socks, chkSocks->isChecked());
+    s.setValue(Setting::SocksVersion, cmbVersion->currentText());
+    s.setValue(Setting::ProxyHost, edHost->text());
+    s.setValue(Setting::ProxyPort, edPort->text());
+    s.setValue(Setting::Authentication, cmbAuth->currentText());
+    s.setValue(Setting::ProxyUser, edUser->text());
+    s.setValue(Setting::ProxyPassword, edPass->text());
 
     NameTables names = NameTables::current();
-    auto save = [&](QListWidget *list, auto &table, const char *stem) {
+    auto save = [&](QListWidget *list, auto &table, const NumberedTextSetting &key) {
         for (int i = 1; i <= static_cast<int>(table.size()) && i <= list->count(); ++i) {
             table[i - 1] = list->item(i - 1)->text();
-            s.file().writeString(QStringLiteral("Language"), QLatin1String(stem) + QString::number(i), table[i - 1]);
+            s.setValue(key, i, table[i - 1]);
         }
     };
-    save(lbSDay, names.shortDays, "ShortDay");
-    save(lbLDay, names.longDays, "LongDay");
-    save(lbSMon, names.shortMonths, "ShortMonth");
-    save(lbLMon, names.longMonths, "LongMonth");
+    save(lbSDay, names.shortDays, Setting::ShortDay);
+    save(lbLDay, names.longDays, Setting::LongDay);
+    save(lbSMon, names.shortMonths, Setting::ShortMonth);
+    save(lbLMon, names.longMonths, Setting::LongMonth);
     NameTables::install(names);
     setOptionValues();
 }

@@ -187,8 +187,8 @@ bool TfrmMain::FormCreate()
 {
     // Placement and the two check marks come first, before any file is touched.
     placeFrom(*this, m_settings);
-    setMinimizeOnClose(m_settings.minimizeOnClose());
-    m_actions["actLiveSpell"]->setChecked(m_settings.liveSpell());
+    setMinimizeOnClose(m_settings.value(Setting::MinimizeOnClose));
+    m_actions["actLiveSpell"]->setChecked(m_settings.value(Setting::LiveSpell));
     m_pending.clear();
 
     try {
@@ -279,8 +279,8 @@ bool TfrmMain::FormCreate()
         dbEntry, m_db, m_pending, [this]() -> const JournalSettings & { return m_entries->journal(); }, this);
     m_entries->setUseLoginName(m_dlgOptions->useWindowsLogin());
 
-    m_spelling = new EditorSpelling(dbEntry, m_settings.file(),
-                                    QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.words")), logSink(), this);
+    m_spelling = new EditorSpelling(dbEntry, m_settings, QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.words")),
+                                    logSink(), this);
     m_spelling->setLive(m_actions["actLiveSpell"]->isChecked());
     m_editorCommands->attach(m_markup, m_spelling);
     applyEntryFormat();
@@ -550,8 +550,8 @@ void TfrmMain::closeEvent(QCloseEvent *event)
     // reported once, and what was written before stays written.
     guard([&] {
         storePlacement(*this, m_settings);
-        m_settings.setMinimizeOnClose(minimizeOnClose());
-        m_settings.setLiveSpell(m_actions["actLiveSpell"]->isChecked());
+        m_settings.setValue(Setting::MinimizeOnClose, minimizeOnClose());
+        m_settings.setValue(Setting::LiveSpell, m_actions["actLiveSpell"]->isChecked());
     });
     guard([&] { m_toolbarLayout.save(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg"))); });
     guard([&] {

@@ -1,6 +1,6 @@
 #include "EditorSpelling.h"
 
-#include "base/IniFile.h"
+#include "base/Settings.h"
 #include "ui/Prompt.h"
 #include "base/WrenError.h"
 #include "editor/HtmlSyntaxHighlighter.h"
@@ -15,13 +15,7 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
-namespace {
-
-const QString kSection = QStringLiteral("Spelling");
-
-} // namespace
-
-EditorSpelling::EditorSpelling(QPlainTextEdit *editor, IniFile &settings, QString personalFile,
+EditorSpelling::EditorSpelling(QPlainTextEdit *editor, Settings &settings, QString personalFile,
                                std::function<void(const QString &)> log, QWidget *dialogParent)
     : QObject(editor), m_editor(editor), m_settings(settings), m_personalFile(std::move(personalFile)),
       m_log(std::move(log)), m_dialogParent(dialogParent)
@@ -39,10 +33,10 @@ void EditorSpelling::load()
     SpellChecker::Options options;
     const QStringList installed = InstalledDictionaries();
     const bool english = installed.contains(QStringLiteral("en_US")) || installed.isEmpty();
-    options.language = m_settings.readString(kSection, QStringLiteral("Language"),
-                                             english ? QStringLiteral("en_US") : installed.first());
-    options.ignoreCapitals = m_settings.readBool(kSection, QStringLiteral("IgnoreCapitals"), true);
-    options.ignoreDigits = m_settings.readBool(kSection, QStringLiteral("IgnoreDigits"), true);
+    options.language = english ? m_settings.value(Setting::SpellLanguage)
+                               : m_settings.value(Setting::SpellLanguage, installed.first());
+    options.ignoreCapitals = m_settings.value(Setting::IgnoreCapitals);
+    options.ignoreDigits = m_settings.value(Setting::IgnoreDigits);
     // Words ignored in this run stay ignored when the dictionary is loaded again.
     const QStringList ignored = m_spell ? m_spell->ignoredWords() : QStringList();
     m_spell = std::make_unique<SpellChecker>(options, m_personalFile);
@@ -190,9 +184,9 @@ void EditorSpelling::configure()
     if (d.exec() != QDialog::Accepted)
         return;
     if (!d.cmbLanguage->currentText().isEmpty())
-        m_settings.writeString(kSection, QStringLiteral("Language"), d.cmbLanguage->currentText());
-    m_settings.writeBool(kSection, QStringLiteral("IgnoreCapitals"), d.chkCaps->isChecked());
-    m_settings.writeBool(kSection, QStringLiteral("IgnoreDigits"), d.chkDigits->isChecked());
+        m_settings.setValue(Setting::SpellLanguage, d.cmbLanguage->currentText());
+    m_settings.setValue(Setting::IgnoreCapitals, d.chkCaps->isChecked());
+    m_settings.setValue(Setting::IgnoreDigits, d.chkDigits->isChecked());
     QStringList words;
     for (int i = 0; i < d.lstWords->count(); ++i)
         words << d.lstWords->item(i)->text();

@@ -9,10 +9,10 @@
 #include <utility>
 
 class HtmlSyntaxHighlighter;
-class IniFile;
 class QAction;
 class QMenu;
 class QPlainTextEdit;
+class Settings;
 class SpellChecker;
 class TdlgSpellOptions;
 class Thesaurus;
@@ -28,7 +28,7 @@ class EditorSpelling : public QObject {
 public:
     // personalFile: where the personal words are kept; log takes one line
     // for the log pane (a missing dictionary).
-    EditorSpelling(QPlainTextEdit *editor, IniFile &settings, QString personalFile,
+    EditorSpelling(QPlainTextEdit *editor, Settings &settings, QString personalFile,
                    std::function<void(const QString &)> log, QWidget *dialogParent);
     ~EditorSpelling() override;
 
@@ -60,7 +60,7 @@ private:
     void rehighlightIfLive();
 
     QPlainTextEdit *m_editor;
-    IniFile &m_settings;
+    Settings &m_settings;
     QString m_personalFile;
     std::function<void(const QString &)> m_log;
     QWidget *m_dialogParent;

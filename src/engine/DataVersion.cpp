@@ -57,15 +57,15 @@ Result check(Settings &settings, const QString &dataDir)
     Result result;
     if (isNewDirectory(settings, dataDir)) {
         createMissingTables(dataDir);
-        settings.setVersion(QString::fromLatin1(Settings::kDataVersion));
+        settings.setValue(Setting::Version, QString::fromLatin1(Settings::kDataVersion));
         // A directory set up now has no published pages that rely on the
         // older archive rule.
-        settings.setKeepArchivesCurrent(true);
+        settings.setValue(Setting::KeepArchivesCurrent, true);
         result.outcome = Outcome::FreshStart;
         return result;
     }
 
-    const QString version = settings.version();
+    const QString version = settings.value(Setting::Version);
     if (version.isEmpty()) {
         result.outcome = Outcome::Missing;
         result.message = missingVersionMessage();
@@ -74,7 +74,7 @@ Result check(Settings &settings, const QString &dataDir)
     if (version == QLatin1String(Settings::kDataVersion))
         return result;
 
-    if (settings.version(QStringLiteral("4.0")) != QLatin1String("4.0")) {
+    if (settings.value(Setting::Version, QStringLiteral("4.0")) != QLatin1String("4.0")) {
         result.outcome = Outcome::WrongVersion;
         result.message = wrongVersionMessage();
         return result;
@@ -87,7 +87,7 @@ Result check(Settings &settings, const QString &dataDir)
         TableFile::upgrade(dataDir, table);
         result.upgradedFiles << table.file;
     }
-    settings.setVersion(QString::fromLatin1(Settings::kDataVersion));
+    settings.setValue(Setting::Version, QString::fromLatin1(Settings::kDataVersion));
     result.outcome = Outcome::Upgraded;
     return result;
 }

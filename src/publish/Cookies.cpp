@@ -18,10 +18,10 @@ QString PickCookie(const Database &db, Settings &settings, bool randomCookies)
     if (randomCookies) {
         position = static_cast<int>(QRandomGenerator::global()->bounded(n)) + 1;
     } else {
-        position = settings.cookieSeq() + 1;
+        position = settings.value(Setting::CookieSeq) + 1;
         if (position > n || position < 1)
             position = 1;
-        settings.setCookieSeq(position);
+        settings.setValue(Setting::CookieSeq, position);
     }
 
     RowReader cookies(db, Statements::cookiesInOrder());

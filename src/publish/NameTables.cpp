@@ -20,12 +20,12 @@ NameTables NameTables::fromSettings(const Settings &settings)
 {
     NameTables t;
     for (int n = 1; n <= 7; ++n) {
-        t.shortDays[n - 1] = settings.shortDay(n);
-        t.longDays[n - 1] = settings.longDay(n);
+        t.shortDays[n - 1] = settings.value(Setting::ShortDay, n);
+        t.longDays[n - 1] = settings.value(Setting::LongDay, n);
     }
     for (int n = 1; n <= 12; ++n) {
-        t.shortMonths[n - 1] = settings.shortMonth(n);
-        t.longMonths[n - 1] = settings.longMonth(n);
+        t.shortMonths[n - 1] = settings.value(Setting::ShortMonth, n);
+        t.longMonths[n - 1] = settings.value(Setting::LongMonth, n);
     }
     return t;
 }

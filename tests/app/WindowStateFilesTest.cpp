@@ -57,26 +57,26 @@ TEST_F(DataDirTest, FirewallSettingsFollowTheSocksSwitch)
     Settings s(path(QStringLiteral("wren.INI")));
     EXPECT_EQ(LoadFirewall(s), FirewallSettings());
 
-    s.setPasv(true);
-    s.setProxyHost(QStringLiteral("127.0.0.1"));
-    s.setProxyPortText(QStringLiteral("1080"));
-    s.setSocksVersion(QStringLiteral("socks 4.0a"));
+    s.setValue(Setting::Pasv, true);
+    s.setValue(Setting::ProxyHost, QStringLiteral("127.0.0.1"));
+    s.setValue(Setting::ProxyPort, QStringLiteral("1080"));
+    s.setValue(Setting::SocksVersion, QStringLiteral("socks 4.0a"));
     EXPECT_EQ(LoadFirewall(s).socks, FirewallSettings::Socks::None) << "a proxy counts only with Socks on";
     EXPECT_TRUE(LoadFirewall(s).passive);
 
-    s.setSocks(true);
+    s.setValue(Setting::Socks, true);
     FirewallSettings f = LoadFirewall(s);
     EXPECT_EQ(f.socks, FirewallSettings::Socks::Version4A);
     EXPECT_EQ(f.host, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(f.port, 1080);
     EXPECT_FALSE(f.authentication);
 
-    s.setSocksVersion(QStringLiteral("SOCKS 4.0"));
+    s.setValue(Setting::SocksVersion, QStringLiteral("SOCKS 4.0"));
     EXPECT_EQ(LoadFirewall(s).socks, FirewallSettings::Socks::Version4);
-    s.setSocksVersion(QStringLiteral("SOCKS 5.0"));
-    s.setAuthentication(QStringLiteral("User ID/Password"));
-    s.setProxyUser(QStringLiteral("me"));
-    s.setProxyPassword(QStringLiteral("pw"));
+    s.setValue(Setting::SocksVersion, QStringLiteral("SOCKS 5.0"));
+    s.setValue(Setting::Authentication, QStringLiteral("User ID/Password"));
+    s.setValue(Setting::ProxyUser, QStringLiteral("me"));
+    s.setValue(Setting::ProxyPassword, QStringLiteral("pw"));
     f = LoadFirewall(s);
     EXPECT_EQ(f.socks, FirewallSettings::Socks::Version5);
     EXPECT_TRUE(f.authentication);

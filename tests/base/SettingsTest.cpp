@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "base/Settings.h"
+#include "transfer/Firewall.h"
 
 #include <QDir>
 
@@ -12,40 +13,43 @@ protected:
 TEST_F(SettingsTest, AFileWithOnlyTheVersionGivesTheDefaults)
 {
     writeFile("wren.INI", "[General]\nVersion=5.0\n");
-    EXPECT_EQ(settings.state(), 0);
-    EXPECT_EQ(settings.left(), 228);
-    EXPECT_EQ(settings.top(), 151);
-    EXPECT_EQ(settings.width(), 754);
-    EXPECT_EQ(settings.height(), 568);
-    EXPECT_TRUE(settings.editToolbar());
-    EXPECT_TRUE(settings.mainToolbar());
-    EXPECT_FALSE(settings.minimizeOnClose());
-    EXPECT_TRUE(settings.liveSpell());
-    EXPECT_EQ(settings.version(), QStringLiteral("5.0"));
-    EXPECT_EQ(settings.cookieSeq(), 0);
-    EXPECT_FALSE(settings.useWindowsLogin());
-    EXPECT_TRUE(settings.autoinsertTag());
-    EXPECT_FALSE(settings.randomCookies());
-    EXPECT_EQ(settings.days(), QStringLiteral("7"));
-    EXPECT_FALSE(settings.historyForPosts());
-    EXPECT_TRUE(settings.historyDays());
-    EXPECT_FALSE(settings.pasv());
-    EXPECT_FALSE(settings.socks());
-    EXPECT_EQ(settings.socksVersion(), QStringLiteral("SOCKS 4.0"));
-    EXPECT_EQ(settings.proxyHost(), QString());
-    EXPECT_EQ(settings.proxyPortText(), QStringLiteral("0"));
-    EXPECT_EQ(settings.proxyPort(), 0);
-    EXPECT_EQ(settings.authentication(), QStringLiteral("None"));
-    EXPECT_EQ(settings.proxyUser(), QString());
-    EXPECT_EQ(settings.proxyPassword(), QString());
+    EXPECT_EQ(settings.value(Setting::State), 0);
+    EXPECT_EQ(settings.value(Setting::Left), 228);
+    EXPECT_EQ(settings.value(Setting::Top), 151);
+    EXPECT_EQ(settings.value(Setting::Width), 754);
+    EXPECT_EQ(settings.value(Setting::Height), 568);
+    EXPECT_TRUE(settings.value(Setting::EditToolbar));
+    EXPECT_TRUE(settings.value(Setting::MainToolbar));
+    EXPECT_FALSE(settings.value(Setting::MinimizeOnClose));
+    EXPECT_TRUE(settings.value(Setting::LiveSpell));
+    EXPECT_EQ(settings.value(Setting::Version), QStringLiteral("5.0"));
+    EXPECT_EQ(settings.value(Setting::CookieSeq), 0);
+    EXPECT_FALSE(settings.value(Setting::UseWindowsLogin));
+    EXPECT_TRUE(settings.value(Setting::AutoinsertTag));
+    EXPECT_FALSE(settings.value(Setting::RandomCookies));
+    EXPECT_EQ(settings.value(Setting::Days), QStringLiteral("7"));
+    EXPECT_FALSE(settings.value(Setting::HistoryForPosts));
+    EXPECT_TRUE(settings.value(Setting::HistoryDays));
+    EXPECT_FALSE(settings.value(Setting::Pasv));
+    EXPECT_FALSE(settings.value(Setting::Socks));
+    EXPECT_EQ(settings.value(Setting::SocksVersion), QStringLiteral("SOCKS 4.0"));
+    EXPECT_EQ(settings.value(Setting::ProxyHost), QString());
+    EXPECT_EQ(settings.value(Setting::ProxyPort), QStringLiteral("0"));
+    EXPECT_EQ(settings.value(Setting::Authentication), QStringLiteral("None"));
+    EXPECT_EQ(settings.value(Setting::ProxyUser), QString());
+    EXPECT_EQ(settings.value(Setting::ProxyPassword), QString());
+    EXPECT_EQ(settings.value(Setting::Connections), 4);
+    EXPECT_FALSE(settings.value(Setting::KeepArchivesCurrent));
+    EXPECT_TRUE(settings.value(Setting::IgnoreCapitals));
+    EXPECT_TRUE(settings.value(Setting::IgnoreDigits));
 }
 
 TEST_F(SettingsTest, TheTwoVersionKeysAreUnrelated)
 {
-    settings.setVersion("5.0");
-    settings.setSocksVersion("SOCKS 5.0");
-    EXPECT_EQ(settings.version(), QStringLiteral("5.0"));
-    EXPECT_EQ(settings.socksVersion(), QStringLiteral("SOCKS 5.0"));
+    settings.setValue(Setting::Version, "5.0");
+    settings.setValue(Setting::SocksVersion, "SOCKS 5.0");
+    EXPECT_EQ(settings.value(Setting::Version), QStringLiteral("5.0"));
+    EXPECT_EQ(settings.value(Setting::SocksVersion), QStringLiteral("SOCKS 5.0"));
     EXPECT_EQ(readFile("wren.INI"), QByteArray("[General]\nVersion=5.0\n\n[Firewall]\nVersion=SOCKS 5.0\n"));
 }
 
@@ -64,19 +68,19 @@ TEST_F(SettingsTest, AJournalsEntryFormatIsOneKeyOfItsIdAndMissingMeansHtml)
 
 TEST_F(SettingsTest, TheProxyPortReadsAsTextForTheDialogAndAsANumberForTheClient)
 {
-    writeFile("wren.INI", "[Firewall]\nPort=0x15\n");
-    EXPECT_EQ(settings.proxyPortText(), QStringLiteral("0x15"));
-    EXPECT_EQ(settings.proxyPort(), 21);
+    writeFile("wren.INI", "[Firewall]\nSocks=1\nPort=0x15\n");
+    EXPECT_EQ(settings.value(Setting::ProxyPort), QStringLiteral("0x15"));
+    EXPECT_EQ(LoadFirewall(settings).port, 21);
 }
 
 TEST_F(SettingsTest, AMissingLanguageNameKeepsTheLocaleName)
 {
     writeFile("wren.INI", "[Language]\nShortMonth1=Jan.\n");
-    EXPECT_EQ(settings.shortMonth(1), QStringLiteral("Jan."));
-    EXPECT_EQ(settings.shortMonth(3), Settings::localeMonthName(3, false));
-    EXPECT_EQ(settings.longDay(1), Settings::localeDayName(1, true));
-    settings.setLongDay(1, "Sonntag");
-    EXPECT_EQ(settings.longDay(1), QStringLiteral("Sonntag"));
+    EXPECT_EQ(settings.value(Setting::ShortMonth, 1), QStringLiteral("Jan."));
+    EXPECT_EQ(settings.value(Setting::ShortMonth, 3), Settings::localeMonthName(3, false));
+    EXPECT_EQ(settings.value(Setting::LongDay, 1), Settings::localeDayName(1, true));
+    settings.setValue(Setting::LongDay, 1, "Sonntag");
+    EXPECT_EQ(settings.value(Setting::LongDay, 1), QStringLiteral("Sonntag"));
 }
 
 TEST_F(SettingsTest, DaysCountFromSunday)

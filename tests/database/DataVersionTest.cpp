@@ -48,26 +48,26 @@ protected:
 TEST_F(DataVersionTest, CurrentVersionChangesNothing)
 {
     writeAllVersion4(true);
-    settings.setVersion("5.0");
+    settings.setValue(Setting::Version, "5.0");
     const DataVersion::Result result = DataVersion::check(settings, dir());
     EXPECT_EQ(result.outcome, DataVersion::Outcome::Current);
     EXPECT_TRUE(result.message.isEmpty());
     EXPECT_TRUE(result.upgradedFiles.isEmpty());
     EXPECT_EQ(TableFile::formatVersion(path("Journal.DAT")), 4);
-    EXPECT_FALSE(settings.keepArchivesCurrent()) << "a journal carried over keeps its archive rule";
+    EXPECT_FALSE(settings.value(Setting::KeepArchivesCurrent)) << "a journal carried over keeps its archive rule";
 }
 
 TEST_F(DataVersionTest, Version4UpgradesSixFilesInOrder)
 {
     writeAllVersion4(true);
-    settings.setVersion("4.0");
+    settings.setValue(Setting::Version, "4.0");
     const DataVersion::Result result = DataVersion::check(settings, dir());
     EXPECT_EQ(result.outcome, DataVersion::Outcome::Upgraded);
     EXPECT_TRUE(result.message.isEmpty());
     EXPECT_EQ(result.upgradedFiles,
               QStringList({"Names.DAT", "Templates.DAT", "Journal.DAT", "Cookie.DAT", "Sites.DAT", "Upload.DAT"}));
-    EXPECT_EQ(settings.version(), QStringLiteral("5.0"));
-    EXPECT_FALSE(settings.keepArchivesCurrent()) << "an upgraded journal keeps its archive rule";
+    EXPECT_EQ(settings.value(Setting::Version), QStringLiteral("5.0"));
+    EXPECT_FALSE(settings.value(Setting::KeepArchivesCurrent)) << "an upgraded journal keeps its archive rule";
     for (const Schema::Table &table : Schema::tables())
         EXPECT_EQ(TableFile::formatVersion(path(table.file)), 5) << table.file.toStdString();
 }
@@ -75,7 +75,7 @@ TEST_F(DataVersionTest, Version4UpgradesSixFilesInOrder)
 TEST_F(DataVersionTest, Version4WithoutCookiesUpgradesFiveAndKeepsRows)
 {
     writeAllVersion4(false);
-    settings.setVersion("4.0");
+    settings.setValue(Setting::Version, "4.0");
     const DataVersion::Result result = DataVersion::check(settings, dir());
     EXPECT_EQ(result.upgradedFiles,
               QStringList({"Names.DAT", "Templates.DAT", "Journal.DAT", "Sites.DAT", "Upload.DAT"}));
@@ -93,7 +93,7 @@ TEST_F(DataVersionTest, Version4WithoutCookiesUpgradesFiveAndKeepsRows)
 TEST_F(DataVersionTest, AnotherVersionIsReportedAndNothingChanges)
 {
     writeAllVersion4(true);
-    settings.setVersion("3.0");
+    settings.setValue(Setting::Version, "3.0");
     // The window shows the message before any table is opened; start-up then goes on.
     QString told;
     const Startup::Result started =
@@ -107,7 +107,7 @@ TEST_F(DataVersionTest, AnotherVersionIsReportedAndNothingChanges)
     EXPECT_EQ(result.message, told);
     EXPECT_FALSE(result.mustExit());
     EXPECT_TRUE(m_db.isOpen());
-    EXPECT_EQ(settings.version(), QStringLiteral("3.0"));
+    EXPECT_EQ(settings.value(Setting::Version), QStringLiteral("3.0"));
     EXPECT_EQ(TableFile::formatVersion(path("Names.DAT")), 4);
 }
 
@@ -145,8 +145,9 @@ TEST_F(DataVersionTest, AnEmptyDirectoryStartsFresh)
     EXPECT_EQ(result.version.outcome, DataVersion::Outcome::FreshStart);
     EXPECT_TRUE(result.version.message.isEmpty());
     EXPECT_TRUE(result.databaseOpen);
-    EXPECT_EQ(settings.version(), QStringLiteral("5.0"));
-    EXPECT_TRUE(settings.keepArchivesCurrent()) << "a directory set up now keeps its archive pages current";
+    EXPECT_EQ(settings.value(Setting::Version), QStringLiteral("5.0"));
+    EXPECT_TRUE(settings.value(Setting::KeepArchivesCurrent))
+        << "a directory set up now keeps its archive pages current";
     for (const Schema::Table &table : Schema::tables())
         EXPECT_EQ(TableFile::formatVersion(path(table.file)), 5) << table.file.toStdString();
     EXPECT_FALSE(m_db.firstRow("SELECT * FROM Names").has_value());
@@ -160,7 +161,7 @@ TEST_F(DataVersionTest, AnEmptyDirectoryStartsFresh)
 
 TEST_F(DataVersionTest, TablesMissingBesideOthersAreCreatedEmpty)
 {
-    settings.setVersion("5.0");
+    settings.setValue(Setting::Version, "5.0");
     TableFile::create(dir(), Schema::table("Names"));
     TableFile::create(dir(), Schema::table("Journal"));
     const Startup::Result result = Startup::openDataDirectory(settings, dir(), QString(), m_db);

@@ -40,7 +40,7 @@ class DemoJournalTest : public DataDirTest {};
 TEST_F(DemoJournalTest, WritesAJournalOfSixWeeksThatOpens)
 {
     DemoJournal::create(dir(), QDate(2026, 12, 8));
-    EXPECT_EQ(Settings(path("wren.INI")).version(), QStringLiteral("5.0"));
+    EXPECT_EQ(Settings(path("wren.INI")).value(Setting::Version), QStringLiteral("5.0"));
     m_db.open(dir());
     const QSqlRecord span =
         *m_db.firstRow("SELECT COUNT(*), MIN(eDate), MAX(eDate), COUNT(DISTINCT eDate) FROM Journal");
@@ -58,6 +58,6 @@ TEST_F(DemoJournalTest, WritesAJournalOfSixWeeksThatOpens)
         << "the starter design's own page template";
     EXPECT_EQ(m_db.firstRow("SELECT Template FROM Templates WHERE ID=3")->value(0).toString(),
               Designs::feedTemplate(names));
-    EXPECT_TRUE(Settings(path("wren.INI")).keepArchivesCurrent());
+    EXPECT_TRUE(Settings(path("wren.INI")).value(Setting::KeepArchivesCurrent));
     EXPECT_THROW(DemoJournal::create(dir(), QDate(2026, 12, 8)), WrenError) << "existing data is never overwritten";
 }

@@ -183,7 +183,7 @@ TEST_F(EntryEditingTest, TheAuthorRuleFollowsTheLoginOption)
     action("actNew")->trigger();
     EXPECT_EQ(window->entries().rows().value(QStringLiteral("Author")).toString(), QStringLiteral("Ellen"));
 
-    settings().setUseWindowsLogin(true);
+    settings().setValue(Setting::UseWindowsLogin, true);
     part<TdlgOptions>("dlgOptions").LoadOptions();
     window->entries().setUseLoginName(part<TdlgOptions>("dlgOptions").useWindowsLogin());
     action("actNew")->trigger();

@@ -82,14 +82,14 @@ TEST_F(WindowTest, SettingsHoldingOnlyTheVersionStartWithTheDefaults)
 TEST_F(WindowTest, PlacementStateOneMaximisesAndIgnoresTheBounds)
 {
     Settings s = settings();
-    s.setVersion(QStringLiteral("5.0"));
-    s.setState(1);
-    s.setTop(3);
-    s.setLeft(4);
-    s.setWidth(300);
-    s.setHeight(200);
-    s.setLiveSpell(false);
-    s.setEditToolbar(false);
+    s.setValue(Setting::Version, QStringLiteral("5.0"));
+    s.setValue(Setting::State, 1);
+    s.setValue(Setting::Top, 3);
+    s.setValue(Setting::Left, 4);
+    s.setValue(Setting::Width, 300);
+    s.setValue(Setting::Height, 200);
+    s.setValue(Setting::LiveSpell, false);
+    s.setValue(Setting::EditToolbar, false);
     ASSERT_TRUE(start());
     EXPECT_TRUE(window->isMaximized());
     EXPECT_NE(window->size(), QSize(300, 200));
@@ -101,7 +101,7 @@ TEST_F(WindowTest, PlacementStateOneMaximisesAndIgnoresTheBounds)
 TEST_F(WindowTest, MinimizeOnCloseWithoutATrayStillLetsTheUserLeave)
 {
     makeDemo();
-    settings().setMinimizeOnClose(true);
+    settings().setValue(Setting::MinimizeOnClose, true);
     ASSERT_TRUE(start());
     window->show();
     window->resize(640, 480);
@@ -109,7 +109,7 @@ TEST_F(WindowTest, MinimizeOnCloseWithoutATrayStillLetsTheUserLeave)
 
     EXPECT_FALSE(window->close()) << "the close button minimises";
     EXPECT_TRUE(window->isMinimized());
-    EXPECT_EQ(settings().width(), 754) << "nothing written back yet";
+    EXPECT_EQ(settings().value(Setting::Width), 754) << "nothing written back yet";
 
     // The option is in the File menu too, where the user can uncheck it.
     QAction *option = nullptr;
@@ -121,8 +121,8 @@ TEST_F(WindowTest, MinimizeOnCloseWithoutATrayStillLetsTheUserLeave)
 
     action("actExit")->trigger();
     EXPECT_FALSE(window->isVisible()) << "File, Exit ends the program when there is no tray to come back from";
-    EXPECT_EQ(settings().width(), 640);
-    EXPECT_TRUE(settings().minimizeOnClose());
+    EXPECT_EQ(settings().value(Setting::Width), 640);
+    EXPECT_TRUE(settings().value(Setting::MinimizeOnClose));
     EXPECT_TRUE(QFile::exists(dataPath(QStringLiteral("Wren.cfg"))));
 }
 
@@ -155,7 +155,7 @@ TEST_F(WindowTest, AnEndingSessionClosesWithoutAskingAndKeepsTheTypedText)
 
     window->endSession(); // what SIGTERM or SIGHUP leads to
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(settings().width(), 620) << "placement written";
+    EXPECT_EQ(settings().value(Setting::Width), 620) << "placement written";
     QFile recovery(dataPath(QStringLiteral("Recovery.json")));
     ASSERT_TRUE(recovery.open(QIODevice::ReadOnly)) << "the text waits for the next start";
     EXPECT_TRUE(recovery.readAll().contains("typed as the session ended"));
@@ -175,13 +175,13 @@ TEST_F(WindowTest, FileExitClosesAndWritesTheSettingsBack)
     action("actExit")->trigger();
     EXPECT_FALSE(window->isVisible());
     Settings s = settings();
-    EXPECT_EQ(s.state(), 0);
-    EXPECT_EQ(s.left(), 40);
-    EXPECT_EQ(s.top(), 50);
-    EXPECT_EQ(s.width(), 700);
-    EXPECT_FALSE(s.editToolbar());
-    EXPECT_TRUE(s.mainToolbar());
-    EXPECT_FALSE(s.liveSpell());
+    EXPECT_EQ(s.value(Setting::State), 0);
+    EXPECT_EQ(s.value(Setting::Left), 40);
+    EXPECT_EQ(s.value(Setting::Top), 50);
+    EXPECT_EQ(s.value(Setting::Width), 700);
+    EXPECT_FALSE(s.value(Setting::EditToolbar));
+    EXPECT_TRUE(s.value(Setting::MainToolbar));
+    EXPECT_FALSE(s.value(Setting::LiveSpell));
 }
 
 // Two windows on two data directories and a wren-publish run, side by side
@@ -397,8 +397,8 @@ TEST_F(WindowTest, TheEditToolbarIsHiddenAndShownLikeTheMainOne)
     delete bars;
     EXPECT_TRUE(window->actEditTB->isHidden());
     action("actExit")->trigger();
-    EXPECT_FALSE(settings().editToolbar());
-    EXPECT_TRUE(settings().mainToolbar());
+    EXPECT_FALSE(settings().value(Setting::EditToolbar));
+    EXPECT_TRUE(settings().value(Setting::MainToolbar));
 
     drop();
     ASSERT_TRUE(start());
@@ -407,7 +407,7 @@ TEST_F(WindowTest, TheEditToolbarIsHiddenAndShownLikeTheMainOne)
     window->actEditTB->toggleViewAction()->trigger();
     EXPECT_FALSE(window->actEditTB->isHidden());
     action("actExit")->trigger();
-    EXPECT_TRUE(settings().editToolbar());
+    EXPECT_TRUE(settings().value(Setting::EditToolbar));
 }
 
 TEST_F(WindowTest, EveryCommandIsReachedFromTheKeyboard)

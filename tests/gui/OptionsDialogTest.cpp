@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "ui/Prompt.h"
+#include "base/IniFile.h"
 #include "base/Settings.h"
 #include "app/TdlgOptions.h"
 #include "publish/FormatDate.h"
@@ -80,11 +81,11 @@ TEST_F(OptionsDialogTest, TheProxyControlsFollowTheTwoSwitches)
 
 TEST_F(OptionsDialogTest, StoredChoicesAreMatchedIgnoringCase)
 {
-    settings.file().writeString(QStringLiteral("Firewall"), QStringLiteral("Version"), QStringLiteral("socks 4.0a"));
-    settings.file().writeString(QStringLiteral("Firewall"), QStringLiteral("Authentication"),
-                                QStringLiteral("nonsense"));
-    settings.setHistoryForPosts(true);
-    settings.setHistoryDays(false);
+    IniFile raw(settings.path());
+    raw.writeString(QStringLiteral("Firewall"), QStringLiteral("Version"), QStringLiteral("socks 4.0a"));
+    raw.writeString(QStringLiteral("Firewall"), QStringLiteral("Authentication"), QStringLiteral("nonsense"));
+    settings.setValue(Setting::HistoryForPosts, true);
+    settings.setValue(Setting::HistoryDays, false);
     TdlgOptions &d = open();
     EXPECT_EQ(d.cmbVersion->currentText(), QStringLiteral("SOCKS 4.0A"));
     EXPECT_EQ(d.cmbAuth->currentText(), QStringLiteral("None"));
@@ -94,12 +95,12 @@ TEST_F(OptionsDialogTest, StoredChoicesAreMatchedIgnoringCase)
 
 TEST_F(OptionsDialogTest, BothHistoryKeysTrueChooseAbsoluteAndBothFalseNeither)
 {
-    settings.setHistoryForPosts(true);
-    settings.setHistoryDays(true);
+    settings.setValue(Setting::HistoryForPosts, true);
+    settings.setValue(Setting::HistoryDays, true);
     EXPECT_TRUE(open().rbAbs->isChecked());
     EXPECT_FALSE(dialog->rbPosts->isChecked());
-    settings.setHistoryForPosts(false);
-    settings.setHistoryDays(false);
+    settings.setValue(Setting::HistoryForPosts, false);
+    settings.setValue(Setting::HistoryDays, false);
     open();
     EXPECT_FALSE(dialog->rbAbs->isChecked());
     EXPECT_FALSE(dialog->rbPosts->isChecked());
@@ -173,8 +174,8 @@ TEST_F(OptionsDialogTest, OkRefusesDaysThatAreNoWholeNumber)
     EXPECT_TRUE(d.options().randomCookies);
     EXPECT_TRUE(d.useWindowsLogin());
     EXPECT_TRUE(d.options().keepArchivesCurrent);
-    EXPECT_EQ(settings.days(), QStringLiteral("14"));
-    EXPECT_TRUE(settings.randomCookies());
+    EXPECT_EQ(settings.value(Setting::Days), QStringLiteral("14"));
+    EXPECT_TRUE(settings.value(Setting::RandomCookies));
     EXPECT_TRUE(file().contains(QStringLiteral("KeepArchivesCurrent=1")));
 }
 
@@ -192,15 +193,15 @@ TEST_F(OptionsDialogTest, FirewallSettingsAreWrittenAsShown)
     d.edPass->setText(QStringLiteral("secret"));
     d.chkPasv->setChecked(true);
     d.SaveOptions();
-    EXPECT_TRUE(settings.socks());
-    EXPECT_TRUE(settings.pasv());
-    EXPECT_EQ(settings.socksVersion(), QStringLiteral("SOCKS 5.0"));
-    EXPECT_EQ(settings.proxyHost(), QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(settings.proxyPortText(), QStringLiteral("1080"));
-    EXPECT_EQ(settings.authentication(), QStringLiteral("User ID/Password"));
-    EXPECT_EQ(settings.proxyUser(), QStringLiteral("me"));
-    EXPECT_EQ(settings.proxyPassword(), QStringLiteral("secret"));
-    EXPECT_EQ(settings.connectionsPerSite(), 2);
+    EXPECT_TRUE(settings.value(Setting::Socks));
+    EXPECT_TRUE(settings.value(Setting::Pasv));
+    EXPECT_EQ(settings.value(Setting::SocksVersion), QStringLiteral("SOCKS 5.0"));
+    EXPECT_EQ(settings.value(Setting::ProxyHost), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(settings.value(Setting::ProxyPort), QStringLiteral("1080"));
+    EXPECT_EQ(settings.value(Setting::Authentication), QStringLiteral("User ID/Password"));
+    EXPECT_EQ(settings.value(Setting::ProxyUser), QStringLiteral("me"));
+    EXPECT_EQ(settings.value(Setting::ProxyPassword), QStringLiteral("secret"));
+    EXPECT_EQ(settings.value(Setting::Connections), 2);
 }
 
 TEST_F(OptionsDialogTest, TheDialogHasASensibleFixedSizeAndShowsEveryMonthName)

@@ -2,6 +2,7 @@
 // configuration dialogs in the main window, with the Debian dictionaries.
 
 #include "WindowFixture.h"
+#include "base/IniFile.h"
 #include "editor/EditorSpelling.h"
 #include "editor/SpellDialogs.h"
 #include "editor/HtmlSyntaxHighlighter.h"
@@ -158,7 +159,8 @@ TEST_F(SpellingWindowTest, ConfigurationIsKeptAndApplied)
     });
     action("actSpellOpt")->trigger();
     EXPECT_EQ(marked(), QStringList({"QWXZ", "abc123"}));
-    EXPECT_FALSE(settings().file().readBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreCapitals"), true));
+    EXPECT_FALSE(
+        IniFile(settings().path()).readBool(QStringLiteral("Spelling"), QStringLiteral("IgnoreCapitals"), true));
     QFile personal(dataPath(QStringLiteral("Wren.words")));
     ASSERT_TRUE(personal.open(QIODevice::ReadOnly));
     EXPECT_EQ(personal.readAll(), "Xyzzy\n");

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "engine/Journals.h"
+#include "base/IniFile.h"
 #include "base/Settings.h"
 #include "publish/ArchiveIndex.h"
 #include "publish/Cookies.h"
@@ -22,18 +23,18 @@ TEST_F(CookiesTest, SequentialModeWalksTheCookiesInIdOrderAndWraps)
     EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("five"));
     EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("nine"));
     EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("twelve"));
-    EXPECT_EQ(settings.cookieSeq(), 3);
+    EXPECT_EQ(settings.value(Setting::CookieSeq), 3);
     EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("five"));
-    EXPECT_EQ(settings.cookieSeq(), 1);
+    EXPECT_EQ(settings.value(Setting::CookieSeq), 1);
 }
 
 TEST_F(CookiesTest, ACounterPastTheEndRestartsAtTheFirst)
 {
-    settings.setCookieSeq(17);
+    settings.setValue(Setting::CookieSeq, 17);
     EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("five"));
-    settings.setCookieSeq(-4);
+    settings.setValue(Setting::CookieSeq, -4);
     EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("five"));
-    EXPECT_EQ(settings.cookieSeq(), 1);
+    EXPECT_EQ(settings.value(Setting::CookieSeq), 1);
 }
 
 TEST_F(CookiesTest, RandomModeLeavesTheCounterAloneAndReachesEveryCookie)
@@ -42,7 +43,7 @@ TEST_F(CookiesTest, RandomModeLeavesTheCounterAloneAndReachesEveryCookie)
     for (int i = 0; i < 200; ++i)
         seen.insert(PickCookie(m_db, settings, true));
     EXPECT_EQ(seen, QSet<QString>({"five", "nine", "twelve"}));
-    EXPECT_FALSE(settings.file().hasKey("General", "CookieSeq"));
+    EXPECT_FALSE(IniFile(settings.path()).hasKey("General", "CookieSeq"));
 
     exec("DELETE FROM Cookie WHERE ID <> 9");
     for (int i = 0; i < 10; ++i)
@@ -53,7 +54,7 @@ TEST_F(CookiesTest, AnEmptyTableSaysSo)
 {
     exec("DELETE FROM Cookie");
     EXPECT_EQ(PickCookie(m_db, settings, false), QStringLiteral("No cookies stored in database!"));
-    EXPECT_FALSE(settings.file().hasKey("General", "CookieSeq"));
+    EXPECT_FALSE(IniFile(settings.path()).hasKey("General", "CookieSeq"));
 }
 
 // The archive index of a weekly journal with entries in the given weeks.

@@ -142,7 +142,7 @@ TEST_P(GoldenPublishTest, Case)
     QSqlQuery uploads = db.run("SELECT ID, LastArc FROM Upload ORDER BY ID");
     while (uploads.next())
         state << QString("Upload %1 LastArc=%2").arg(uploads.value(0).toString(), uploads.value(1).toString());
-    state << QString("CookieSeq=%1").arg(settings.cookieSeq());
+    state << QString("CookieSeq=%1").arg(settings.value(Setting::CookieSeq));
     state << QString("failures=%1").arg(transfer.failures());
 
     QMap<QString, QByteArray> actual;

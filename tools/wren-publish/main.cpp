@@ -253,7 +253,7 @@ int publish(const Arguments &args)
             });
         }
     });
-    ftp.setConnections(args.connections.value_or(settings.connectionsPerSite()));
+    ftp.setConnections(args.connections.value_or(settings.value(Setting::Connections)));
     SiteTransfer transfer(staging.path(), log, &ftp);
     transfer.setKnownHosts(&knownHosts);
     transfer.setCopiesInBackground(true);
