@@ -7,8 +7,9 @@
 #include "app/PublishCommands.h"
 #include "app/PublishControl.h"
 #include "app/TdlgAbout.h"
-#include "app/TdlgCustomize.h"
+#include "app/ToolbarControl.h"
 #include "app/TdlgOptions.h"
+#include "app/WindowTray.h"
 #include "app/WindowCommands.h"
 #include "engine/Startup.h"
 #include "data/Statements.h"
@@ -41,9 +42,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 #include <QTableView>
-#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
@@ -64,7 +63,8 @@ TfrmMain::TfrmMain(const MainWindowPaths &paths, QWidget *parent)
     m_entries = std::make_unique<EntryList>(m_db);
     buildLayout();
     buildMenus();
-    buildTray();
+    setupTray(*this, m_actions);
+    m_windowTray = new WindowTray(*this, m_tray, mnuTrayShow, mnuTrayHide, mnuTrayExit, mnuTrayClose);
     m_recovery = new RecoveryWriter(*m_entries, m_paths.dataDir, logSink(), this);
 }
 
@@ -78,13 +78,7 @@ TfrmMain::~TfrmMain()
 
 QMenu *TfrmMain::createPopupMenu()
 {
-    // The edit tool bar sits in the right pane, not in the window's tool bar
-    // area, so the window's own menu of tool bars would leave it out.
-    QMenu *menu = QMainWindow::createPopupMenu();
-    if (!menu)
-        menu = new QMenu(this);
-    menu->addAction(actEditTB->toggleViewAction());
-    return menu;
+    return m_toolbars->popupMenu(QMainWindow::createPopupMenu());
 }
 
 void TfrmMain::buildLayout()
@@ -92,17 +86,9 @@ void TfrmMain::buildLayout()
     setupLayout(*this);
     m_publish = new PublishControl(*this, m_actions, logSink());
     m_previewPane = new PreviewPane(webBrowser, splBrowser, logSink(), this);
-    for (QToolBar *bar : {actMainTB, actEditTB}) {
-        bar->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(bar, &QWidget::customContextMenuRequested, this, [this, bar](const QPoint &at) {
-            QMenu menu;
-            menu.addAction(QStringLiteral("&Customize ..."), this, &TfrmMain::actCustomizeExecute);
-            menu.addSeparator();
-            menu.addAction(actMainTB->toggleViewAction());
-            menu.addAction(actEditTB->toggleViewAction());
-            menu.exec(bar->mapToGlobal(at));
-        });
-    }
+    m_toolbars = new ToolbarControl(this, m_actions, actMainTB, actEditTB, [this](const ToolbarLayout &layout) {
+        fillToolbars(m_actions, layout.main, layout.edit);
+    });
 }
 
 void TfrmMain::buildMenus()
@@ -113,15 +99,21 @@ void TfrmMain::buildMenus()
         m_actions, dbEntry, dbGrid, mnuEdit, [this](const std::function<void()> &step) { guard(step); },
         [this] { actUndoDeleteExecute(); }, this);
     using Handler = void (TfrmMain::*)();
-    const std::pair<const char *, Handler> commands[] = {
-        {"actNew", &TfrmMain::actNewExecute},         {"actSave", &TfrmMain::actSaveExecute},
-        {"actDel", &TfrmMain::actDelExecute},         {"actOptions", &TfrmMain::actOptionsExecute},
-        {"actBrowse", &TfrmMain::actBrowseExecute},   {"actReadMe", &TfrmMain::actReadMeExecute},
-        {"actAbout", &TfrmMain::actAboutExecute},     {"actCustomize", &TfrmMain::actCustomizeExecute},
-        {"actExit", &TfrmMain::actExitExecute},       {"actJournals", &TfrmMain::actJournalsExecute},
-        {"actPreview", &TfrmMain::BrowseEntry},       {"actPurge", &TfrmMain::actPurgeExecute},
-        {"actRestore", &TfrmMain::actRestoreExecute}, {"actNewJournal", &TfrmMain::actNewJournalExecute},
-        {"actFileMan", &TfrmMain::actFileManExecute}, {"actUndoDelete", &TfrmMain::actUndoDeleteExecute}};
+    const std::pair<const char *, Handler> commands[] = {{"actNew", &TfrmMain::actNewExecute},
+                                                         {"actSave", &TfrmMain::actSaveExecute},
+                                                         {"actDel", &TfrmMain::actDelExecute},
+                                                         {"actOptions", &TfrmMain::actOptionsExecute},
+                                                         {"actBrowse", &TfrmMain::actBrowseExecute},
+                                                         {"actReadMe", &TfrmMain::actReadMeExecute},
+                                                         {"actAbout", &TfrmMain::actAboutExecute},
+
+                                                         {"actJournals", &TfrmMain::actJournalsExecute},
+                                                         {"actPreview", &TfrmMain::BrowseEntry},
+                                                         {"actPurge", &TfrmMain::actPurgeExecute},
+                                                         {"actRestore", &TfrmMain::actRestoreExecute},
+                                                         {"actNewJournal", &TfrmMain::actNewJournalExecute},
+                                                         {"actFileMan", &TfrmMain::actFileManExecute},
+                                                         {"actUndoDelete", &TfrmMain::actUndoDeleteExecute}};
     for (const auto &[name, handler] : commands)
         connect(a[QLatin1String(name)], &QAction::triggered, this, [this, handler = handler] { (this->*handler)(); });
     // The commands of the window's helpers, each behind the error boundary.
@@ -132,6 +124,8 @@ void TfrmMain::buildMenus()
     for (const auto &[name, command] : publishing)
         connect(a[QLatin1String(name)], &QAction::triggered, this,
                 [this, command = command] { guard([&] { (m_publishCommands->*command)(); }); });
+    connect(a["actCustomize"], &QAction::triggered, m_toolbars, &ToolbarControl::customize);
+    connect(a["actExit"], &QAction::triggered, this, [this] { m_windowTray->exitFromMenu(); });
     a["actUndoDelete"]->setEnabled(false);
     for (const QString &name : a.names())
         addAction(a[name]); // shortcuts work wherever the focus is
@@ -160,27 +154,14 @@ void TfrmMain::buildMenus()
     });
 }
 
-void TfrmMain::buildTray()
-{
-    setupTray(*this, m_actions);
-    connect(mnuTrayShow, &QAction::triggered, this, &TfrmMain::showAndRaise);
-    connect(mnuTrayHide, &QAction::triggered, this, &QWidget::hide);
-    connect(mnuTrayExit, &QAction::triggered, this, &TfrmMain::trayExit);
-    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick)
-            showAndRaise();
-    });
-    m_tray->show();
-}
-
 bool TfrmMain::minimizeOnClose() const
 {
-    return mnuTrayClose->isChecked();
+    return m_windowTray->minimizeOnClose();
 }
 
 void TfrmMain::setMinimizeOnClose(bool on)
 {
-    mnuTrayClose->setChecked(on);
+    m_windowTray->setMinimizeOnClose(on);
 }
 
 bool TfrmMain::FormCreate()
@@ -285,20 +266,13 @@ bool TfrmMain::FormCreate()
     m_editorCommands->attach(m_markup, m_spelling);
     applyEntryFormat();
 
-    m_toolbarLayout =
-        ToolbarLayout::load(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg")), m_actions.names());
-    applyToolbarLayout();
+    m_toolbars->load(m_paths.dataDir);
     m_started = true;
     m_view->show();
     markEntryDays();
     guard([&] { m_entryCommands->offerRecovery(); });
     dbEntry->setFocus(); // the user can start typing at once
     return true;
-}
-
-void TfrmMain::applyToolbarLayout()
-{
-    fillToolbars(m_actions, m_toolbarLayout.main, m_toolbarLayout.edit);
 }
 
 void TfrmMain::guard(const std::function<void()> &command)
@@ -475,48 +449,15 @@ void TfrmMain::actAboutExecute()
     m_dlgAbout->exec();
 }
 
-void TfrmMain::actCustomizeExecute()
-{
-    TdlgCustomize dialog(m_actions, m_toolbarLayout, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    m_toolbarLayout = dialog.layout();
-    applyToolbarLayout();
-}
-
-void TfrmMain::actExitExecute()
-{
-    // Without a tray a minimised window would be the only way back, and the
-    // user asked to leave: Exit always ends the program then.
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        m_exitRequested = true;
-    close();
-}
-
-void TfrmMain::trayExit()
-{
-    m_exitRequested = true;
-    close();
-}
-
 void TfrmMain::showAndRaise()
 {
-    if (isMinimized())
-        showNormal();
-    show();
-    raise();
-    activateWindow();
+    m_windowTray->showAndRaise();
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
-    if (minimizeOnClose() && !m_exitRequested && !m_sessionEnding) {
+    if (m_windowTray->hideInsteadOfClosing(m_sessionEnding)) {
         event->ignore();
-        // Without a tray there is nowhere to hide to: minimise instead.
-        if (QSystemTrayIcon::isSystemTrayAvailable())
-            hide();
-        else
-            showMinimized();
         return;
     }
     if (!m_started) {
@@ -542,7 +483,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         });
     }
     if (!settled) {
-        m_exitRequested = false;
+        m_windowTray->closeKept();
         event->ignore();
         return;
     }
@@ -553,13 +494,12 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         m_settings.setValue(Setting::MinimizeOnClose, minimizeOnClose());
         m_settings.setValue(Setting::LiveSpell, m_actions["actLiveSpell"]->isChecked());
     });
-    guard([&] { m_toolbarLayout.save(QDir(m_paths.dataDir).filePath(QStringLiteral("Wren.cfg"))); });
+    guard([&] { m_toolbars->save(m_paths.dataDir); });
     guard([&] {
         m_db.closeIdleConnections();
         m_publish->endSession(); // without a log line
     });
-    m_exitRequested = false;
-    m_tray->hide();
+    m_windowTray->closed();
     event->accept();
 }
 

@@ -42,6 +42,8 @@ class TdlgPurge;
 class TdlgSpellOptions;
 class TfrmFind;
 class TfrmList;
+class ToolbarControl;
+class WindowTray;
 
 // Where a main window finds its files.
 struct MainWindowPaths {
@@ -91,9 +93,6 @@ public:
     void actBrowseExecute();
     void actReadMeExecute();
     void actAboutExecute();
-    void actCustomizeExecute();
-    void actExitExecute();
-    void trayExit();
     void calDateClick(const QDate &day);
     void navNamePrior();
     void navNameNext();
@@ -128,8 +127,6 @@ protected:
 private:
     void buildLayout();
     void buildMenus();
-    void buildTray();
-    void applyToolbarLayout();
     // Runs a command behind the error boundary.
     void guard(const std::function<void()> &command);
     void journalChanged();
@@ -154,7 +151,6 @@ private:
     std::unique_ptr<EntryList> m_entries;
     EntryView *m_view = nullptr; // the day's entries, the title and the editor
     PendingLists m_pending;
-    ToolbarLayout m_toolbarLayout;
     TdlgOptions *m_dlgOptions = nullptr;
     TdlgAbout *m_dlgAbout = nullptr;
     TdlgJournal *m_dlgJournal = nullptr;
@@ -170,7 +166,8 @@ private:
     EditorSpelling *m_spelling = nullptr;         // owned by the editor, made at start-up
     PreviewPane *m_previewPane = nullptr;
     RecoveryWriter *m_recovery = nullptr;
-    bool m_exitRequested = false;
-    bool m_sessionEnding = false; // the desktop session ends: nobody answers a prompt
+    ToolbarControl *m_toolbars = nullptr; // the two tool bars, their layout and menu
+    WindowTray *m_windowTray = nullptr;   // the tray icon, Exit and Minimize on Close
+    bool m_sessionEnding = false;         // the desktop session ends: nobody answers a prompt
     bool m_started = false;
 };
