@@ -9,7 +9,7 @@
 #include "transfer/KnownHosts.h"
 #include "transfer/SessionPool.h"
 #include "transfer/SiteTrust.h"
-#include "transfer/UploadRecord.h"
+#include "transfer/RecordedTransfer.h"
 
 #include <QAction>
 #include <QDir>
@@ -93,14 +93,10 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
         m_log(QStringLiteral("A publish run is under way: try again when it has ended"));
         return;
     }
-    SiteTransfer transfer(inputs.stagingDir, m_log, m_ftp.get());
+    RecordedTransfer recorded(inputs.stagingDir, m_dataDir, m_log, m_ftp.get(), m_knownHosts.get(), m_sendAll);
+    SiteTransfer &transfer = recorded.transfer;
     m_ftp->clearAbort();
     m_ftp->setConnections(inputs.settings.value(Setting::Connections));
-    transfer.setKnownHosts(m_knownHosts.get());
-    transfer.setCopiesInBackground(true);
-    UploadRecord record(QDir(m_dataDir).filePath(QStringLiteral("Transfer.DAT")),
-                        [&transfer](const QString &line) { transfer.log(line); });
-    transfer.setRecord(&record, m_sendAll);
     transfer.trustNewHost = [this](const HostKeyFailure &failure) {
         const QString question = SiteTrust::question(failure);
         return SiteTrust::trustedByDefault(failure)

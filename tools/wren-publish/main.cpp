@@ -24,7 +24,7 @@
 #include "transfer/KnownHosts.h"
 #include "transfer/SessionPool.h"
 #include "transfer/SiteTransfer.h"
-#include "transfer/UploadRecord.h"
+#include "transfer/RecordedTransfer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -254,12 +254,8 @@ int publish(const Arguments &args)
         }
     });
     ftp.setConnections(args.connections.value_or(settings.value(Setting::Connections)));
-    SiteTransfer transfer(staging.path(), log, &ftp);
-    transfer.setKnownHosts(&knownHosts);
-    transfer.setCopiesInBackground(true);
-    UploadRecord record(QDir(args.dataDir).filePath(QStringLiteral("Transfer.DAT")),
-                        [&transfer](const QString &line) { transfer.log(line); });
-    transfer.setRecord(&record, args.sendAll);
+    RecordedTransfer recorded(staging.path(), args.dataDir, log, &ftp, &knownHosts, args.sendAll);
+    SiteTransfer &transfer = recorded.transfer;
     // Only a certificate whose one fault is an issuer nobody vouches for is
     // trusted unseen; an expired one, or one for other names, never is.
     transfer.trustNewHost = [&args](const HostKeyFailure &failure) {
