@@ -139,21 +139,9 @@ void PublishControl::run(const PublishInputs &inputs, const std::function<void(P
         m_progressBar->hide();
         m_stopButton->hide();
         m_progressLabel->hide();
-        m_window.statusBar()->showMessage(
-            transfer.stopRequested() ? QStringLiteral("Stopped")
-            : transfer.failures() == 0
-                ? QStringLiteral("Publishing done")
-                : QStringLiteral("Publishing done with %1 failure(s): see the log").arg(transfer.failures()),
-            10000);
+        m_window.statusBar()->showMessage(transfer.outcome(), 10000);
     });
     PublishRun run(ctx);
     work(run, transfer);
-    // A completed publish empties its lists: the files it sent leave the
-    // window's lists too, while files added meanwhile stay.
-    if (pending.files.isEmpty() && pending.images.isEmpty()) {
-        for (const QString &f : std::as_const(snapshot.files))
-            inputs.pending.files.removeOne(f);
-        for (const QString &f : std::as_const(snapshot.images))
-            inputs.pending.images.removeOne(f);
-    }
+    inputs.pending.settleAfterRun(snapshot, pending);
 }

@@ -575,3 +575,22 @@ void SiteTransfer::EndSession(bool logLine)
         log(QStringLiteral("Exiting site ") + m_ftp->host());
     m_ftp->disconnect();
 }
+
+void PendingLists::settleAfterRun(const PendingLists &taken, const PendingLists &left)
+{
+    if (!left.files.isEmpty() || !left.images.isEmpty())
+        return;
+    for (const QString &f : taken.files)
+        files.removeOne(f);
+    for (const QString &f : taken.images)
+        images.removeOne(f);
+}
+
+QString SiteTransfer::outcome()
+{
+    if (stopRequested())
+        return QStringLiteral("Stopped");
+    const int failed = failures();
+    return failed == 0 ? QStringLiteral("Publishing done")
+                       : QStringLiteral("Publishing done with %1 failure(s): see the log").arg(failed);
+}

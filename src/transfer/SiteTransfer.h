@@ -31,6 +31,10 @@ struct PendingLists {
         files.clear();
         images.clear();
     }
+    // After a run that worked on a copy (taken) of these lists and left
+    // `left` of it: a run that sent them all takes its files off these lists,
+    // and files added meanwhile stay. A run that left some changes nothing.
+    void settleAfterRun(const PendingLists &taken, const PendingLists &left);
 };
 
 // Moves pages and pending files from the staging directory to a site: an FTP
@@ -138,6 +142,9 @@ public:
     // Asks the run to stop before the next file (logged once); the rest is not sent.
     void requestStop();
     bool stopRequested() const { return m_stopRequested; }
+    // The status line of the ended run: "Stopped", "Publishing done", or
+    // "Publishing done with N failure(s): see the log".
+    QString outcome();
 
     // Local copies written on a thread of their own while the caller makes
     // the next pages. The log keeps its lines and their order: the lines that
