@@ -63,12 +63,7 @@ QWidget *JournalManagementLayout::sitesPage()
     // there, and follows the host as it is typed or read.
     cmbProtocol = new QComboBox;
     cmbProtocol->setToolTip(QStringLiteral("How to reach the site: plain FTP, FTP over TLS, or SFTP over SSH"));
-    const std::pair<const char *, SiteKind> protocols[] = {{"FTP", SiteKind::Ftp},
-                                                           {"FTP with TLS (explicit)", SiteKind::Ftpes},
-                                                           {"FTP with TLS (implicit)", SiteKind::Ftps},
-                                                           {"SFTP (SSH)", SiteKind::Sftp}};
-    for (const auto &[caption, kind] : protocols)
-        cmbProtocol->addItem(QLatin1String(caption), static_cast<int>(kind));
+    addSiteKinds(cmbProtocol);
     auto *hostRow = new QHBoxLayout;
     hostRow->addWidget(DBEdit1, 1);
     hostRow->addWidget(cmbProtocol);

@@ -1,6 +1,7 @@
 #include "RecordControls.h"
 
 #include "data/Schema.h"
+#include "transfer/SiteAddress.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -140,4 +141,14 @@ void FieldBinder::show()
     for (const auto &fill : m_fill)
         fill();
     m_showing = false;
+}
+
+void addSiteKinds(QComboBox *box)
+{
+    const std::pair<const char *, SiteKind> kinds[] = {{"FTP", SiteKind::Ftp},
+                                                       {"FTP with TLS (explicit)", SiteKind::Ftpes},
+                                                       {"FTP with TLS (implicit)", SiteKind::Ftps},
+                                                       {"SFTP (SSH)", SiteKind::Sftp}};
+    for (const auto &[caption, kind] : kinds)
+        box->addItem(QLatin1String(caption), static_cast<int>(kind));
 }

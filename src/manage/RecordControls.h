@@ -14,6 +14,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QToolButton;
 
+// Fills a drop-down with the kinds of site, under the names every dialog
+// shows, each with its SiteKind (as an int) for data.
+void addSiteKinds(QComboBox *box);
+
 // The six buttons that walk and edit the rows of one table: Previous, Next,
 // Add, Delete, Edit and Save, each with its hint.
 class RecordNavigator : public QWidget {

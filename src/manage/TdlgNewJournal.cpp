@@ -3,6 +3,7 @@
 #include "ui/DialogPlacement.h"
 #include "ui/KeyboardFields.h"
 #include "ui/Prompt.h"
+#include "manage/RecordControls.h"
 #include "publish/Designs.h"
 
 #include <QCheckBox>
@@ -60,12 +61,7 @@ TdlgNewJournal::TdlgNewJournal(QWidget *parent) : QDialog(parent)
     // The kinds the sites page offers, under the same names.
     cmbProtocol = new QComboBox;
     cmbProtocol->setToolTip(QStringLiteral("How to reach the site: SFTP over SSH, FTP over TLS, or plain FTP"));
-    const std::pair<const char *, SiteKind> protocols[] = {{"FTP", SiteKind::Ftp},
-                                                           {"FTP with TLS (explicit)", SiteKind::Ftpes},
-                                                           {"FTP with TLS (implicit)", SiteKind::Ftps},
-                                                           {"SFTP (SSH)", SiteKind::Sftp}};
-    for (const auto &[caption, kind] : protocols)
-        cmbProtocol->addItem(QLatin1String(caption), static_cast<int>(kind));
+    addSiteKinds(cmbProtocol);
     lblClear = new QLabel(QStringLiteral("With plain FTP the login and password cross the network in clear."));
     lblClear->setObjectName(QStringLiteral("lblClear"));
     edHost = new QLineEdit;
